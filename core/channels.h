@@ -1,0 +1,39 @@
+// The two console text channels. Output is buffered and written in binary,
+// so "\r\n" reaches the console exactly once on every platform.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+extern const char kLineEnd[];  // "\r\n"
+
+// A buffered writer onto one standard stream. After the first failed write
+// it drops everything and keeps the failure for the program to report.
+struct TChannel {
+  TStdStream Stream;
+  std::string Buffer;
+  bool Failed = false;
+  std::string ErrorText;
+};
+
+// The copy of standard output and the copy of standard error made at start-up.
+TChannel& StdOutChannel();
+TChannel& ErrorChannel();
+
+// The shared output channel: normal program output goes here. It starts as
+// standard output; the syntax-error report re-points it at standard error.
+TChannel& Out();
+void PointSharedOutputAtError();
+// Back to standard output (start-up state); for tests.
+void ResetSharedOutput();
+
+void Write(TChannel& ch, std::string_view text);
+void WriteLine(TChannel& ch, std::string_view text);  // text + CR LF
+void WriteLineEnd(TChannel& ch);
+// Writes what is buffered; false when the channel has failed.
+bool Flush(TChannel& ch);
+// Flushes both channels; false when either has failed.
+bool FlushAll();

@@ -1,0 +1,252 @@
+#include "dates.h"
+
+#include <cstdio>
+
+#include "text.h"
+
+TLocaleFormats FormatSettings;
+
+namespace {
+
+// Days from 1970-01-01 for a proleptic Gregorian date (H. Hinnant's method).
+std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(std::int64_t z, int* y, int* m, int* d) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  *y = static_cast<int>(yoe + era * 400 + (*m <= 2));
+}
+
+const std::int64_t kZeroDateDays = DaysFromCivil(1899, 12, 30);
+
+std::string Digits(std::int64_t value, int width) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%0*lld", width, static_cast<long long>(value));
+  return buf;
+}
+
+bool StartsWith(std::string_view s, std::size_t at, std::string_view piece) {
+  return s.size() - at >= piece.size() && EqualsIgnoreCase(s.substr(at, piece.size()), piece);
+}
+
+// Reads an unsigned decimal of 1..maxDigits digits at pos.
+bool ReadNumber(std::string_view s, std::size_t* pos, int maxDigits, int* out) {
+  std::size_t p = *pos;
+  int value = 0, n = 0;
+  while (p < s.size() && n < maxDigits && s[p] >= '0' && s[p] <= '9') {
+    value = value * 10 + (s[p] - '0');
+    ++p;
+    ++n;
+  }
+  if (n == 0) return false;
+  *pos = p;
+  *out = value;
+  return true;
+}
+
+bool ReadSeparator(std::string_view s, std::size_t* pos, std::string_view sep) {
+  if (s.size() - *pos >= sep.size() && s.substr(*pos, sep.size()) == sep) {
+    *pos += sep.size();
+    return true;
+  }
+  // Both the locale separator and the pattern's own character are accepted.
+  return false;
+}
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  return m == 2 && leap ? 29 : kDays[m - 1];
+}
+
+// The date part under a short date pattern made of yyyy, mm/m, dd/d and
+// separators.
+bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view pattern, TLocalTime* t) {
+  std::size_t p = *pos;
+  std::size_t i = 0;
+  while (i < pattern.size()) {
+    char c = static_cast<char>(pattern[i] | 0x20);
+    if (c == 'y' || c == 'm' || c == 'd') {
+      std::size_t run = 0;
+      while (i + run < pattern.size() && (pattern[i + run] | 0x20) == c) ++run;
+      i += run;
+      int value;
+      if (!ReadNumber(s, &p, c == 'y' ? 4 : 2, &value)) return false;
+      if (c == 'y') t->Year = run <= 2 && value < 100 ? 2000 + value : value;
+      if (c == 'm') t->Month = value;
+      if (c == 'd') t->Day = value;
+    } else {
+      std::string_view sep = pattern[i] == '/' ? std::string_view(FormatSettings.DateSeparator)
+                                               : pattern.substr(i, 1);
+      if (!ReadSeparator(s, &p, sep) && !ReadSeparator(s, &p, pattern.substr(i, 1))) return false;
+      ++i;
+    }
+  }
+  if (t->Month < 1 || t->Month > 12 || t->Day < 1 || t->Day > DaysInMonth(t->Year, t->Month))
+    return false;
+  *pos = p;
+  return true;
+}
+
+bool ParseTimePart(std::string_view s, std::size_t* pos, TLocalTime* t) {
+  std::size_t p = *pos;
+  int h, n, sec = 0, ms = 0;
+  auto sep = [&]() {
+    return ReadSeparator(s, &p, FormatSettings.TimeSeparator) || ReadSeparator(s, &p, ":");
+  };
+  if (!ReadNumber(s, &p, 2, &h) || !sep() || !ReadNumber(s, &p, 2, &n)) return false;
+  if (sep() && !ReadNumber(s, &p, 2, &sec)) return false;
+  if (p < s.size() && s[p] == '.') {
+    ++p;
+    if (!ReadNumber(s, &p, 3, &ms)) return false;
+  }
+  if (h > 23 || n > 59 || sec > 59) return false;
+  t->Hour = h;
+  t->Minute = n;
+  t->Second = sec;
+  t->Millisecond = ms;
+  *pos = p;
+  return true;
+}
+
+}  // namespace
+
+TDateTime DateTimeOf(const TLocalTime& t) {
+  std::int64_t days = DaysFromCivil(t.Year, t.Month, t.Day) - kZeroDateDays;
+  std::int64_t ms = ((static_cast<std::int64_t>(t.Hour) * 60 + t.Minute) * 60 + t.Second) * 1000 +
+                    t.Millisecond;
+  return TDateTime{days * kMsPerDay + ms};
+}
+
+TLocalTime LocalTimeOf(TDateTime dt) {
+  std::int64_t days = dt.Ms / kMsPerDay;
+  std::int64_t rest = dt.Ms % kMsPerDay;
+  if (rest < 0) {
+    rest += kMsPerDay;
+    --days;
+  }
+  TLocalTime t;
+  CivilFromDays(days + kZeroDateDays, &t.Year, &t.Month, &t.Day);
+  t.Millisecond = static_cast<int>(rest % 1000);
+  rest /= 1000;
+  t.Second = static_cast<int>(rest % 60);
+  rest /= 60;
+  t.Minute = static_cast<int>(rest % 60);
+  t.Hour = static_cast<int>(rest / 60);
+  return t;
+}
+
+TDateTime Now() { return DateTimeOf(PlatNow()); }
+
+std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
+  TLocalTime t = LocalTimeOf(dt);
+  std::string out;
+  std::size_t i = 0;
+  while (i < pattern.size()) {
+    char c = pattern[i];
+    if (c == '"') {
+      std::size_t close = pattern.find('"', i + 1);
+      if (close == std::string_view::npos) close = pattern.size();
+      out.append(pattern.substr(i + 1, close - i - 1));
+      i = close + 1;
+    } else if (StartsWith(pattern, i, "[hh]")) {
+      out += Digits(dt.Ms / 3600000, 2);
+      i += 4;
+    } else if (StartsWith(pattern, i, "yyyy")) {
+      out += Digits(t.Year, 4);
+      i += 4;
+    } else if (StartsWith(pattern, i, "mmm")) {
+      out += FormatSettings.ShortMonthNames[t.Month - 1];
+      i += 3;
+    } else if (StartsWith(pattern, i, "mm")) {
+      out += Digits(t.Month, 2);
+      i += 2;
+    } else if (StartsWith(pattern, i, "dd")) {
+      out += Digits(t.Day, 2);
+      i += 2;
+    } else if (StartsWith(pattern, i, "hh")) {
+      out += Digits(t.Hour, 2);
+      i += 2;
+    } else if (StartsWith(pattern, i, "nn")) {
+      out += Digits(t.Minute, 2);
+      i += 2;
+    } else if (StartsWith(pattern, i, "ss")) {
+      out += Digits(t.Second, 2);
+      i += 2;
+    } else if (StartsWith(pattern, i, "zzz")) {
+      out += Digits(t.Millisecond, 3);
+      i += 3;
+    } else if (c == '/') {
+      out += FormatSettings.DateSeparator;
+      ++i;
+    } else if (c == ':') {
+      out += FormatSettings.TimeSeparator;
+      ++i;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool ParseDateTime(std::string_view text, TDateTime* dt) {
+  std::string_view s = Trim(text);
+  TLocalTime t;
+  std::size_t pos = 0;
+  bool hasDate = ParseDatePart(s, &pos, FormatSettings.ShortDatePattern, &t);
+  if (!hasDate) {
+    t = TLocalTime();
+    pos = 0;
+  }
+  if (pos < s.size()) {
+    if (hasDate) {
+      if (s[pos] != ' ') return false;
+      while (pos < s.size() && s[pos] == ' ') ++pos;
+    }
+    if (!ParseTimePart(s, &pos, &t)) return false;
+  } else if (!hasDate) {
+    return false;
+  }
+  if (pos != s.size()) return false;
+  *dt = DateTimeOf(t);
+  return true;
+}
+
+TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern) {
+  std::string s(text);
+  std::size_t dot = s.find('.');
+  if (dot != std::string::npos && dot + 1 < s.size()) {
+    std::size_t second = s.find('.', dot + 1);
+    std::string ms = s.substr(dot + 1, second == std::string::npos ? std::string::npos : second - dot - 1);
+    ms = (ms + "000").substr(0, 3);
+    s = s.substr(0, dot) + "." + ms;
+  }
+  TDateTime dt;
+  if (!ParseDateTime(s, &dt)) return TDateTime{};
+  const std::string zeroDate = "12/30/1899";
+  std::string asText = FormatDateTime("mm\"/\"dd\"/\"yyyy", dt);
+  if (asText == zeroDate && s.find(zeroDate) == std::string::npos) {
+    // A time alone: put it on today's date and read it again.
+    std::string today = FormatDateTime(fallbackDatePattern, Now());
+    std::string saved = FormatSettings.ShortDatePattern;
+    FormatSettings.ShortDatePattern = std::string(fallbackDatePattern);
+    TDateTime placed;
+    if (ParseDateTime(today + " " + s, &placed)) dt = placed;
+    FormatSettings.ShortDatePattern = saved;
+  }
+  return dt;
+}

@@ -1,0 +1,37 @@
+// Date-time values and the few patterns the programs print.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+// A local date-time as milliseconds since 12/30/1899 00:00:00.000, the zero
+// date of the system's date values (a time alone has that date).
+struct TDateTime {
+  std::int64_t Ms = 0;
+};
+
+constexpr std::int64_t kMsPerDay = 86400000;
+
+TDateTime DateTimeOf(const TLocalTime& t);
+TLocalTime LocalTimeOf(TDateTime dt);
+TDateTime Now();
+
+// The process's formatting settings, loaded from the system's default locale
+// at start-up.
+extern TLocaleFormats FormatSettings;
+
+// Supports the pattern pieces yyyy, mmm, mm, dd, hh, [hh] (total hours of a
+// span), nn, ss, zzz, "/" and ":" (the locale separators) and double-quoted
+// literal text; any other character is copied.
+std::string FormatDateTime(std::string_view pattern, TDateTime dt);
+
+// Reads a date-time with FormatSettings.ShortDatePattern for the date part
+// ("hh:nn[:ss[.zzz]]" for the time). False when the text is not one.
+bool ParseDateTime(std::string_view text, TDateTime* dt);
+
+// Normalises milliseconds to three digits, reads the text, and places a
+// time-only value on today's date. Text that does not read gives the zero date.
+TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern);

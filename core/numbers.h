@@ -1,0 +1,25 @@
+// Number reading and the "#,##0" grouping.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Result of the last NumberFromText: the number equals the default (also when
+// the text held that very number).
+extern bool LastNumberDefaulted;
+
+// The text up to the first ".", with every "," removed, as a signed 64-bit
+// decimal (leading blanks and one sign allowed, nothing after the digits);
+// anything else, or a value out of range, gives the default.
+std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue);
+
+// Strict signed decimal into *value; false for empty text, stray characters
+// or a value outside [minValue, maxValue]. Leading blanks/tabs allowed.
+bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue,
+                  std::int64_t* value);
+
+// Digits grouped in threes with the locale's thousands separator.
+std::string FormatGrouped(std::int64_t value);
+// Grouped when asked, plain digits otherwise.
+std::string FormatCount(std::int64_t value, bool grouped);

@@ -1,0 +1,90 @@
+// The only door to the operating system. Plain structs and free functions;
+// each OS folder (posix/, win32/) defines every one of them, so a missing
+// function is a link error on that OS rather than a silent fallback.
+//
+// Functions that can fail return false and put a readable description of
+// the failure in *err (never errno or a DWORD); callers pick the message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A calendar moment in local time.
+struct TLocalTime {
+  int Year = 1899, Month = 12, Day = 30;
+  int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+
+// Date, time and number conventions of the system's default locale.
+struct TLocaleFormats {
+  std::string DateSeparator = "/";
+  std::string TimeSeparator = ":";
+  std::string ThousandSeparator = ",";
+  std::string ShortDatePattern = "mm/dd/yyyy";
+  std::string ShortMonthNames[12];
+};
+
+enum TStdStream { StdOutput = 1, StdError = 2 };
+
+// Opaque file handle; -1 means none.
+typedef std::intptr_t TPlatHandle;
+constexpr TPlatHandle NoPlatHandle = -1;
+
+// What a path names. OtherError: the query failed for a reason that does not
+// prove the path missing (a lock, a permission), so the caller looks again.
+enum class TPathKind { File, Directory, Missing, OtherError };
+
+// Process set-up before anything else runs: keeps argv, makes the standard
+// streams binary, and makes a closed output pipe an error result, not a signal.
+void PlatInitProcess(int argc, char** argv);
+
+// The command-line arguments after the program name.
+std::vector<std::string> PlatArguments();
+
+// The command line as typed (POSIX rebuilds it, quoting arguments with blanks).
+std::string PlatRawCommandLine();
+
+// Full path of the running program file.
+std::string PlatProgramPath();
+
+// Unbuffered write of the whole range to a standard stream, bytes as given.
+bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err);
+
+TLocalTime PlatNow();
+
+// Read-only open that lets other processes keep the file open for writing.
+bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err);
+// *got is 0 only at the end of the file.
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err);
+bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err);
+bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err);
+// Creates (replacing) or, with append, opens for writing at the end.
+bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err);
+bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err);
+// Always releases the handle; false reports a failure while closing.
+bool PlatClose(TPlatHandle handle, std::string* err);
+
+TPathKind PlatQueryPath(const std::string& path);
+// Lists the path's directory for an entry of exactly that name.
+TPathKind PlatSearchDirectory(const std::string& path);
+
+// Absolute form of a path against the current directory, in the OS's own
+// separators.
+std::string PlatFullPath(const std::string& path);
+
+TLocaleFormats PlatDefaultLocale();
+
+// Lower-case partner of every byte in the ANSI code page (identity where
+// there is none): the case-insensitive equality of names.
+void PlatCaseFoldTable(unsigned char table[256]);
+
+// Keyboard watch for the pause: start and stop discard typed-ahead input.
+void PlatKeyWatchStart();
+bool PlatKeyPending();
+void PlatKeyWatchStop();
+void PlatSleep(int milliseconds);
+// The system's default alert; never touches standard output or error.
+void PlatBeep();

@@ -1,0 +1,321 @@
+// POSIX side of the platform layer: what Linux needs to behave like the
+// Windows console the programs were made for.
+#include "platform/platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+std::vector<std::string> gArgs;
+std::string gArgv0;
+
+std::string ErrorText(int code) {
+  return std::strerror(code);
+}
+
+bool Fail(std::string* err, int code) {
+  if (err) *err = ErrorText(code);
+  return false;
+}
+
+TLocalTime FromTimespec(const timespec& ts) {
+  struct tm parts;
+  time_t secs = ts.tv_sec;
+  localtime_r(&secs, &parts);
+  TLocalTime t;
+  t.Year = parts.tm_year + 1900;
+  t.Month = parts.tm_mon + 1;
+  t.Day = parts.tm_mday;
+  t.Hour = parts.tm_hour;
+  t.Minute = parts.tm_min;
+  t.Second = parts.tm_sec;
+  t.Millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+  return t;
+}
+
+// Terminal state kept while the pause watches the keyboard, so every way out
+// (including a signal) can give the user a working terminal back.
+struct TKeyWatch {
+  bool Active = false;
+  bool IsTerminal = false;
+  termios Saved;
+  struct sigaction OldActions[4];
+};
+TKeyWatch gWatch;
+const int kWatchSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void RestoreTerminal() {
+  if (gWatch.Active && gWatch.IsTerminal) {
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    tcsetattr(STDIN_FILENO, TCSANOW, &gWatch.Saved);
+  }
+}
+
+void OnWatchSignal(int sig) {
+  RestoreTerminal();
+  gWatch.Active = false;
+  for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &gWatch.OldActions[i], nullptr);
+  raise(sig);
+}
+
+}  // namespace
+
+void PlatInitProcess(int argc, char** argv) {
+  gArgs.clear();
+  gArgv0 = argc > 0 && argv[0] ? argv[0] : "";
+  for (int i = 1; i < argc; ++i) gArgs.emplace_back(argv[i]);
+  // A closed pipe must come back as EPIPE so the program can say so.
+  signal(SIGPIPE, SIG_IGN);
+}
+
+std::vector<std::string> PlatArguments() { return gArgs; }
+
+std::string PlatRawCommandLine() {
+  std::string line = gArgv0;
+  for (const std::string& a : gArgs) {
+    line += ' ';
+    if (a.empty() || a.find(' ') != std::string::npos)
+      line += '"' + a + '"';
+    else
+      line += a;
+  }
+  return line;
+}
+
+std::string PlatProgramPath() {
+  char buf[PATH_MAX + 1];
+  ssize_t n = readlink("/proc/self/exe", buf, PATH_MAX);
+  if (n > 0) return std::string(buf, static_cast<std::size_t>(n));
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(gArgv0, ec);
+  return ec ? gArgv0 : p.lexically_normal().string();
+}
+
+bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
+  int fd = stream == StdError ? STDERR_FILENO : STDOUT_FILENO;
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(err, errno);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+TLocalTime PlatNow() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return FromTimespec(ts);
+}
+
+bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err) {
+  // Non-blocking open so a FIFO without a writer cannot hang the run; the
+  // flag is dropped at once so reads behave normally.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fail(err, errno);
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  *handle = fd;
+  return true;
+}
+
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err) {
+  for (;;) {
+    ssize_t n = read(static_cast<int>(handle), buffer, capacity);
+    if (n >= 0) {
+      *got = static_cast<std::size_t>(n);
+      return true;
+    }
+    if (errno == EINTR) continue;
+    // A FIFO that has no writer yet reads as empty rather than blocking.
+    if (errno == EAGAIN) {
+      *got = 0;
+      return true;
+    }
+    return Fail(err, errno);
+  }
+}
+
+bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
+  struct stat st;
+  if (fstat(static_cast<int>(handle), &st) != 0) return Fail(err, errno);
+  if (S_ISREG(st.st_mode)) {
+    *size = st.st_size;
+    return true;
+  }
+  off_t end = lseek(static_cast<int>(handle), 0, SEEK_END);
+  *size = end < 0 ? 0 : end;
+  return true;
+}
+
+bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
+  struct stat st;
+  if (fstat(static_cast<int>(handle), &st) != 0) return Fail(err, errno);
+  *when = FromTimespec(st.st_mtim);
+  return true;
+}
+
+bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+  int fd = open(path.c_str(), flags, 0666);
+  if (fd < 0) return Fail(err, errno);
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    return Fail(err, EISDIR);
+  }
+  *handle = fd;
+  return true;
+}
+
+bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err) {
+  while (size > 0) {
+    ssize_t n = write(static_cast<int>(handle), data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(err, errno);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool PlatClose(TPlatHandle handle, std::string* err) {
+  if (close(static_cast<int>(handle)) != 0 && errno != EINTR) return Fail(err, errno);
+  return true;
+}
+
+TPathKind PlatQueryPath(const std::string& path) {
+  if (path.empty()) return TPathKind::Missing;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::File;
+  switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EINVAL:
+      return TPathKind::Missing;
+    default:
+      return TPathKind::OtherError;
+  }
+}
+
+TPathKind PlatSearchDirectory(const std::string& path) {
+  std::filesystem::path p(path);
+  std::string dir = p.has_parent_path() ? p.parent_path().string() : ".";
+  std::string name = p.filename().string();
+  DIR* d = opendir(dir.c_str());
+  if (!d) return TPathKind::Missing;
+  TPathKind kind = TPathKind::Missing;
+  while (dirent* e = readdir(d)) {
+    if (name != e->d_name) continue;
+    kind = e->d_type == DT_DIR ? TPathKind::Directory : TPathKind::File;
+    break;
+  }
+  closedir(d);
+  return kind;
+}
+
+std::string PlatFullPath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  return p.lexically_normal().string();
+}
+
+TLocaleFormats PlatDefaultLocale() {
+  // Linux has no system default locale in the Windows sense; the programs
+  // promise English conventions there.
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  TLocaleFormats f;
+  for (int i = 0; i < 12; ++i) f.ShortMonthNames[i] = kMonths[i];
+  return f;
+}
+
+void PlatCaseFoldTable(unsigned char table[256]) {
+  // Windows-1252, the code page the log files are written in.
+  for (int c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) table[c] = static_cast<unsigned char>(c + 32);
+  for (int c = 0xC0; c <= 0xDE; ++c)
+    if (c != 0xD7) table[c] = static_cast<unsigned char>(c + 32);
+  table[0x8A] = 0x9A;
+  table[0x8C] = 0x9C;
+  table[0x8E] = 0x9E;
+  table[0x9F] = 0xFF;
+}
+
+void PlatKeyWatchStart() {
+  gWatch = TKeyWatch();
+  gWatch.IsTerminal = isatty(STDIN_FILENO) == 1;
+  if (gWatch.IsTerminal && tcgetattr(STDIN_FILENO, &gWatch.Saved) == 0) {
+    gWatch.Active = true;
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnWatchSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &sa, &gWatch.OldActions[i]);
+    termios raw = gWatch.Saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 0;
+    raw.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    tcflush(STDIN_FILENO, TCIFLUSH);
+  } else {
+    gWatch.IsTerminal = false;
+    gWatch.Active = true;
+  }
+}
+
+bool PlatKeyPending() {
+  pollfd p;
+  p.fd = STDIN_FILENO;
+  p.events = POLLIN;
+  p.revents = 0;
+  if (poll(&p, 1, 0) <= 0) return false;
+  // Not a terminal: data or the end of input both end the pause, so a batch
+  // run with stdin from a file or /dev/null never stalls.
+  return (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+void PlatKeyWatchStop() {
+  if (!gWatch.Active) return;
+  RestoreTerminal();
+  if (gWatch.IsTerminal)
+    for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &gWatch.OldActions[i], nullptr);
+  gWatch.Active = false;
+}
+
+void PlatSleep(int milliseconds) {
+  timespec ts;
+  ts.tv_sec = milliseconds / 1000;
+  ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+void PlatBeep() {
+  int fd = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  ssize_t ignored = write(fd, "\a", 1);
+  (void)ignored;
+  close(fd);
+}

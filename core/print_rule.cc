@@ -1,0 +1,10 @@
+#include "print_rule.h"
+
+#include "channels.h"
+#include "text.h"
+
+void PrintRule(int width, bool blankLineAfter) {
+  Write(Out(), RepeatChar('-', width));
+  if (blankLineAfter) WriteLineEnd(Out());
+  WriteLineEnd(Out());
+}

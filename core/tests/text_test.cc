@@ -1,0 +1,67 @@
+#include "text.h"
+
+#include <gtest/gtest.h>
+
+TEST(WordOf, CutsByRunsOfDelimiters) {
+  struct {
+    const char* text;
+    const char* delims;
+    long long n;
+    const char* want;
+  } cases[] = {
+      {"a;;b", ";", 1, "a"},       {"a;;b", ";", 2, "b"},
+      {";x", ";", 1, "x"},         {"a;b;", ";", 3, ""},
+      {"abc", ";", 0, ""},         {"abc", ";", -1, ""},
+      {"", ";", 1, ""},            {";;;", ";", 1, ""},
+      {"one two:three", " :", 3, "three"},
+      {"x\ty z", "\t ", 2, "y"},   {"abc", "", 1, "abc"},
+      {"abc", "", 2, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " / " + c.delims + " / " + std::to_string(c.n));
+    EXPECT_EQ(WordOf(c.text, CharSetOf(c.delims), c.n), c.want);
+  }
+}
+
+TEST(WordOf, HugeIndexIsEmpty) {
+  EXPECT_EQ(WordOf("a b", CharSetOf(" "), 2147483647LL), "");
+  EXPECT_EQ(WordOf("a b", CharSetOf(" "), -2147483648LL), "");
+}
+
+TEST(Trim, RemovesControlAndBlankAtBothEnds) {
+  EXPECT_EQ(Trim(" \t\x01 ab c\r\n"), "ab c");
+  EXPECT_EQ(Trim(" \t "), "");
+  EXPECT_EQ(Trim("\x80x\x80"), "\x80x\x80");
+}
+
+TEST(ReplaceText, Table) {
+  struct {
+    const char *text, *old, *repl;
+    bool first;
+    const char* want;
+  } cases[] = {
+      {"Kestrum.EXE", ".exe", "", false, "Kestrum"},
+      {"aXbxc", "x", "-", false, "a-b-c"},
+      {"aXbxc", "x", "-", true, "a-bxc"},
+      {"abc", "", "zz", false, "abc"},
+      {"ab", "abc", "z", false, "ab"},
+      {"aaa", "a", "aa", false, "aaaaaa"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ReplaceText(c.text, c.old, c.repl, c.first), c.want);
+  }
+}
+
+TEST(QuoteIfNeeded, QuotesEmptyAndBlank) {
+  EXPECT_EQ(QuoteIfNeeded(""), "\"\"");
+  EXPECT_EQ(QuoteIfNeeded("C:\\Program Files"), "\"C:\\Program Files\"");
+  EXPECT_EQ(QuoteIfNeeded("C:\\Tools"), "C:\\Tools");
+  EXPECT_EQ(QuoteIfNeeded("a\"b c"), "\"a\"b c\"");
+}
+
+TEST(RepeatChar, CountsBelowOneAreEmpty) {
+  EXPECT_EQ(RepeatChar('=', 3), "===");
+  EXPECT_EQ(RepeatChar('=', 0), "");
+  EXPECT_EQ(RepeatChar('=', -5), "");
+}

@@ -1,0 +1,49 @@
+// Text helpers over 8-bit byte strings (no decoding anywhere).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+typedef std::vector<std::string> TStringArray;
+typedef std::vector<std::int32_t> TIntegerArray;
+
+// A set of byte values, one flag per byte.
+struct TCharSet {
+  bool Has[256] = {};
+  bool Contains(unsigned char c) const { return Has[c]; }
+};
+
+// Every byte that occurs in the text; empty text gives the empty set.
+TCharSet CharSetOf(std::string_view text);
+
+// Word n (from 1) of the text, words being the maximal runs of bytes outside
+// the set. Runs of delimiters separate only, so no word is empty; n of 0,
+// negative or past the last word gives the empty view. Not trimmed.
+std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
+
+// Removes bytes with codes up to 32 from both ends.
+std::string_view Trim(std::string_view text);
+
+// WordOf, then Trim: how every field of a line is cut.
+inline std::string_view TrimmedWordOf(std::string_view text, const TCharSet& delims, long long n) {
+  return Trim(WordOf(text, delims, n));
+}
+
+std::string RepeatChar(char c, long long count);
+
+// Replaces occurrences of old (compared ignoring ASCII letter case) by
+// replacement; an empty old returns the text unchanged.
+std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement,
+                        bool firstOnly);
+
+// Wrapped in double quotes when empty or holding a blank; quotes inside are
+// not doubled.
+std::string QuoteIfNeeded(std::string_view text);
+
+std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The part after the last path separator ("/" or "\\").
+std::string_view FileNamePart(std::string_view path);

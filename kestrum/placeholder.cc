@@ -1,0 +1,1 @@
+int KestrumPlaceholder = 0;
