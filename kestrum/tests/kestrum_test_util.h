@@ -42,10 +42,14 @@ struct TOutputCapture {
   std::string Text;
   TOutputCapture() {
     ResetSharedOutput();
+    StdOutChannel().Buffer.clear();
+    ErrorChannel().Buffer.clear();
     StdOutChannel().Capture = &Text;
     ErrorChannel().Capture = &ErrorText;
   }
   ~TOutputCapture() {
+    StdOutChannel().Buffer.clear();
+    ErrorChannel().Buffer.clear();
     StdOutChannel().Capture = nullptr;
     ErrorChannel().Capture = nullptr;
   }
