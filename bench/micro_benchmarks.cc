@@ -1,0 +1,147 @@
+// Micro-benchmarks of the pieces every line of a syslog file goes through:
+// the marker search, line splitting, word cutting and the tally lookup.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "line_reader.h"
+#include "marker_search.h"
+#include "syslog_profiles.h"
+#include "tally.h"
+#include "text.h"
+
+namespace {
+
+std::string NameFor(std::uint32_t i) { return "Job" + std::to_string(i * 7919u % 1000003u) + "_Task"; }
+
+// A read-sized block of NxLog lines, one in ten without the marker.
+std::string NxLogBlock(std::size_t size) {
+  std::mt19937 random(7);
+  std::string block, line;
+  for (;;) {
+    std::uint32_t r = random();
+    line = (r % 10 == 0) ? "<134>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [INFO] Heartbeat: ok"
+                         : "<158>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [MAJOR] Script: " +
+                               NameFor(r % 300);
+    line += " Dec 07 2026 pid=4312 user=svc_batch\r\n";
+    if (block.size() + line.size() > size) break;
+    block += line;
+  }
+  return block;
+}
+
+const std::string& Block() {
+  static const std::string block = NxLogBlock(kReadBufferSize);
+  return block;
+}
+
+TSyslogConfigRec Profile(TSyslogChoices kind) {
+  TSyslogChoicesArray table{};
+  BuildPresetProfiles(table);
+  return table[kind];
+}
+
+void FindMarkerInBlock(benchmark::State& state) {
+  const std::string& block = Block();
+  std::size_t hits = 0;
+  for (auto _ : state) {
+    TMarkerSearch search;
+    InitMarkerSearch(search, "<158>");
+    for (std::size_t at = FindMarker(search, block, 0); at != std::string_view::npos;
+         at = FindMarker(search, block, at + 1))
+      ++hits;
+    benchmark::DoNotOptimize(hits);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * block.size()));
+}
+BENCHMARK(FindMarkerInBlock);
+
+void SplitBlockIntoLines(benchmark::State& state) {
+  const std::string& block = Block();
+  for (auto _ : state) {
+    std::string_view rest = block, line;
+    std::size_t total = 0;
+    while (!rest.empty()) {
+      rest = TakeLine(rest, &line);
+      total += line.size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * block.size()));
+}
+BENCHMARK(SplitBlockIntoLines);
+
+// Word cutting as the scan does it: one word per entry line.
+void CutNameNxLog(benchmark::State& state) {
+  const TSyslogConfigRec p = Profile(NxLog);
+  const std::string line =
+      "<158>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [MAJOR] Script: BackupJob Dec 07 2026";
+  for (auto _ : state) benchmark::DoNotOptimize(TrimmedWordOf(line, p.Delimiter_1, p.Index_1));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CutNameNxLog);
+
+void CutNameTftpd32(benchmark::State& state) {
+  const TSyslogConfigRec p = Profile(TFTPD32);
+  const std::string line =
+      "Mon Dec 07 08:15:25 2026;10.20.1.17;<158>1 2026-12-07T08:15:25 SRV-APP11 ORVELLA Script: BackupJob "
+      "started pid=4312";
+  for (auto _ : state) {
+    std::string_view section = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
+    benchmark::DoNotOptimize(TrimmedWordOf(section, p.Delimiter_2, p.Index_2));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CutNameTftpd32);
+
+// Lookups of names already in the table (the common case), spelled in mixed
+// letter case; the argument is the number of distinct names.
+void TallyLookup(benchmark::State& state) {
+  const auto distinct = static_cast<std::uint32_t>(state.range(0));
+  ResetTally();
+  for (std::uint32_t i = 0; i < distinct; ++i) AddToTally(NameFor(i));
+  std::mt19937 random(11);
+  std::vector<std::string> seq;
+  for (int i = 0; i < 1 << 16; ++i) {
+    std::string name = NameFor(random() % distinct);
+    if (i % 5 == 0) name = UpperAscii(name);
+    seq.push_back(std::move(name));
+  }
+  std::size_t k = 0;
+  for (auto _ : state) {
+    AddToTally(seq[k]);
+    k = (k + 1) & (seq.size() - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+  ResetTally();
+}
+BENCHMARK(TallyLookup)->Arg(300)->Arg(1000000);
+
+// Sorting by name and then by count, as -N does: must stay n log n.
+void TallySortByNameThenCount(benchmark::State& state) {
+  const auto distinct = static_cast<std::uint32_t>(state.range(0));
+  std::mt19937 random(13);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ResetTally();
+    for (std::uint32_t i = 0; i < distinct; ++i) {
+      std::string name = NameFor(random() % (distinct * 4));
+      for (std::uint32_t n = random() % 3; n > 0; --n) AddToTally(name);
+      AddToTally(name);
+    }
+    state.ResumeTiming();
+    SortTallyFor(false, true);
+  }
+  state.SetComplexityN(state.range(0));
+  ResetTally();
+}
+BENCHMARK(TallySortByNameThenCount)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
