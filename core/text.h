@@ -23,12 +23,28 @@ TCharSet CharSetOf(std::string_view text);
 // negative or past the last word gives the empty view. Not trimmed.
 std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
 
+// A delimiter set made ready for cutting many texts: a set of up to four
+// bytes is searched 16 bytes at a time where the processor allows it.
+struct TWordCutter {
+  TCharSet Set;
+  unsigned char Members[4] = {};
+  int MemberCount = -1;  // -1: more than four members (or none): byte by byte
+};
+
+TWordCutter WordCutterOf(const TCharSet& delims);
+
+// The same words as WordOf with the cutter's set.
+std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n);
+
 // Removes bytes with codes up to 32 from both ends.
 std::string_view Trim(std::string_view text);
 
 // WordOf, then Trim: how every field of a line is cut.
 inline std::string_view TrimmedWordOf(std::string_view text, const TCharSet& delims, long long n) {
   return Trim(WordOf(text, delims, n));
+}
+inline std::string_view TrimmedWordOf(std::string_view text, const TWordCutter& cutter, long long n) {
+  return Trim(WordOf(text, cutter, n));
 }
 
 std::string RepeatChar(char c, long long count);

@@ -18,15 +18,20 @@ struct TEntryParts {
   const TCharSet* DebugSet;
 };
 
-TEntryParts CutEntry(std::string_view line, const TSyslogConfigRec& p) {
+// The profile's two delimiter sets, made ready once per scan.
+struct TEntryCutters {
+  TWordCutter First, Second;
+};
+
+TEntryParts CutEntry(std::string_view line, const TSyslogConfigRec& p, const TEntryCutters& cut) {
   TEntryParts e;
   if (p.Index_2 == -1) {
     e.Section = line;
-    e.Process = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
+    e.Process = TrimmedWordOf(line, cut.First, p.Index_1);
     e.DebugSet = &p.Delimiter_1;
   } else {
-    e.Section = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
-    e.Process = TrimmedWordOf(e.Section, p.Delimiter_2, p.Index_2);
+    e.Section = TrimmedWordOf(line, cut.First, p.Index_1);
+    e.Process = TrimmedWordOf(e.Section, cut.Second, p.Index_2);
     e.DebugSet = &p.Delimiter_2;
   }
   if (!e.Process.empty() && e.Process.back() == ':') e.Process.remove_suffix(1);
@@ -118,6 +123,7 @@ bool ScanSyslogFile(std::string* err) {
   TMarkerSearch search;
   InitMarkerSearch(search, markerUsable ? marker : std::string_view());
   const std::string upperSearch = UpperAscii(opt.SearchText);
+  const TEntryCutters cutters{WordCutterOf(profile.Delimiter_1), WordCutterOf(profile.Delimiter_2)};
   bool firstEntry = true;
   bool sawMarkerLine = false;
   std::string lastMarkerLine;
@@ -138,7 +144,7 @@ bool ScanSyslogFile(std::string* err) {
       markerInBlock = true;
       lastInBlock = line;
 
-      TEntryParts e = CutEntry(line, profile);
+      TEntryParts e = CutEntry(line, profile, cutters);
       if (firstEntry && !opt.ListOnly) {
         firstEntry = false;
         result.FirstEntryDate = EntryDateText(line, profile);

@@ -65,3 +65,30 @@ TEST(RepeatChar, CountsBelowOneAreEmpty) {
   EXPECT_EQ(RepeatChar('=', 0), "");
   EXPECT_EQ(RepeatChar('=', -5), "");
 }
+
+// The prepared cutter must give exactly the words of the plain cut, for
+// texts long and short and sets of every size.
+TEST(WordCutter, AgreesWithPlainWordOf) {
+  const char* const sets[] = {"", ";", "\t ", " :", " ,;", " \t:;", " \t:;,", "\x80\xFF"};
+  const char alphabet[] = "ab ;:\t,x\x80\xFF";
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (const char* delims : sets) {
+    TCharSet set = CharSetOf(delims);
+    TWordCutter cutter = WordCutterOf(set);
+    for (int round = 0; round < 400; ++round) {
+      std::string text;
+      for (std::uint32_t len = next() % 90; text.size() < len;)
+        text += (next() % 3 == 0) ? alphabet[next() % (sizeof alphabet - 1)] : static_cast<char>('c' + next() % 20);
+      for (long long n = -1; n <= 40; ++n) {
+        SCOPED_TRACE(std::string(delims) + " | " + text + " | " + std::to_string(n));
+        std::string_view want = WordOf(text, set, n);
+        std::string_view got = WordOf(text, cutter, n);
+        ASSERT_EQ(got, want);
+        if (!want.empty()) {
+          ASSERT_EQ(got.data(), want.data());
+        }
+      }
+    }
+  }
+}
