@@ -1,6 +1,7 @@
 #include "scanner.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "channels.h"
 #include "line_reader.h"
@@ -128,6 +129,9 @@ bool ScanSyslogFile(std::string* err) {
   bool sawMarkerLine = false;
   std::string lastMarkerLine;
 
+  // Names are tallied a block at a time (they point into the block), which
+  // lets the tally fetch its memory ahead on big tables.
+  std::vector<std::string_view> names;
   std::string_view block;
   bool limitReached = result.EntryCount >= opt.MaxEntries;
   while (!limitReached && ReadLineBlock(reader, &block)) {
@@ -156,12 +160,16 @@ bool ScanSyslogFile(std::string* err) {
       if (opt.ListOnly)
         WriteLine(Out(), e.Process);
       else
-        AddToTally(e.Process);
+        names.push_back(e.Process);
       if (opt.Debug) PrintDebugBlock(result.EntryCount, line, e);
       if (result.EntryCount >= opt.MaxEntries) {
         limitReached = true;
         break;
       }
+    }
+    if (!names.empty()) {
+      AddNamesToTally(names.data(), names.size());
+      names.clear();
     }
     if (markerInBlock) {
       lastMarkerLine.assign(lastInBlock);

@@ -1,7 +1,9 @@
 #include "tally.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -10,36 +12,114 @@ std::vector<std::int64_t> TallyCounts;
 
 namespace {
 
-// Open addressing over indexes into TallyNames (+1; 0 is an empty slot).
-std::vector<std::uint32_t> gSlots;
+// Open addressing over the names: each slot holds the name's index + 1 (0 is
+// an empty slot) and the top half of its hash, so that a probe rarely has to
+// look at a name that does not match.
+struct TSlot {
+  std::uint32_t Index;
+  std::uint32_t Tag;
+};
+std::vector<TSlot> gSlots;
 std::vector<std::uint64_t> gHashes;  // per name, so growing never rehashes text
 unsigned char gFold[256];
+bool gPlainAsciiFold = false;  // the table folds A-Z to a-z and leaves all other ASCII
+std::vector<std::uint64_t> gBatchHashes;
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Eight bytes folded at once; ASCII words without the table.
+std::uint64_t FoldWord(std::uint64_t w) {
+  if ((w & kHighBits) == 0 && gPlainAsciiFold) {
+    // High bit of each byte: at least 'A', and above 'Z'; no carries, as
+    // every byte is below 0x80.
+    std::uint64_t atLeastA = w + 0x3F3F3F3F3F3F3F3FULL;
+    std::uint64_t aboveZ = w + 0x2525252525252525ULL;
+    return w | ((atLeastA & ~aboveZ & kHighBits) >> 2);
+  }
+  std::uint64_t folded = 0;
+  for (int i = 0; i < 64; i += 8) folded |= static_cast<std::uint64_t>(gFold[(w >> i) & 0xFF]) << i;
+  return folded;
+}
+
+// Word k of a text of n bytes, little-endian, zero past the end.
+std::uint64_t WordAt(const char* p, std::size_t n, std::size_t k) {
+  std::uint64_t w = 0;
+  if (k * 8 + 8 <= n) {
+    std::memcpy(&w, p + k * 8, 8);
+    return w;
+  }
+  if (n >= 8) {  // the last eight bytes, shifted down to the ones wanted
+    std::memcpy(&w, p + n - 8, 8);
+    return w >> ((k * 8 + 8 - n) * 8);
+  }
+  for (std::size_t i = k * 8; i < n; ++i)
+    w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << ((i - k * 8) * 8);
+  return w;
+}
+
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 32;
+  h *= 0xD6E8FEB86659FD93ULL;
+  h ^= h >> 32;
+  return h;
+}
 
 std::uint64_t FoldedHash(std::string_view name) {
-  std::uint64_t h = 1469598103934665603ULL;
-  for (unsigned char c : name) {
-    h ^= gFold[c];
-    h *= 1099511628211ULL;
-  }
-  return h ^ (h >> 29);
+  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
+  const std::size_t words = (name.size() + 7) / 8;
+  for (std::size_t k = 0; k < words; ++k) h = Mix(h ^ FoldWord(WordAt(name.data(), name.size(), k)));
+  return Mix(h);
 }
 
 bool FoldedEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (gFold[static_cast<unsigned char>(a[i])] != gFold[static_cast<unsigned char>(b[i])])
-      return false;
+  const std::size_t words = (a.size() + 7) / 8;
+  for (std::size_t k = 0; k < words; ++k) {
+    std::uint64_t x = WordAt(a.data(), a.size(), k), y = WordAt(b.data(), b.size(), k);
+    if (x != y && FoldWord(x) != FoldWord(y)) return false;
+  }
   return true;
 }
 
-void Grow() {
-  std::size_t size = gSlots.empty() ? 1024 : gSlots.size() * 2;
-  gSlots.assign(size, 0);
+void Grow(std::size_t names) {
+  std::size_t size = gSlots.empty() ? 1024 : gSlots.size();
+  while (names * 2 > size) size *= 2;
+  if (size == gSlots.size()) return;
+  gSlots.assign(size, TSlot{0, 0});
   for (std::size_t i = 0; i < TallyNames.size(); ++i) {
     std::size_t s = gHashes[i] & (size - 1);
-    while (gSlots[s] != 0) s = (s + 1) & (size - 1);
-    gSlots[s] = static_cast<std::uint32_t>(i + 1);
+    while (gSlots[s].Index != 0) s = (s + 1) & (size - 1);
+    gSlots[s] = TSlot{static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(gHashes[i] >> 32)};
   }
+}
+
+// The lookup proper; the table has room for one more name.
+void AddHashed(std::string_view name, std::uint64_t h) {
+  const std::uint32_t tag = static_cast<std::uint32_t>(h >> 32);
+  const std::size_t mask = gSlots.size() - 1;
+  for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+    const TSlot slot = gSlots[s];
+    if (slot.Index == 0) {
+      gSlots[s] = TSlot{static_cast<std::uint32_t>(TallyNames.size() + 1), tag};
+      TallyNames.emplace_back(name);
+      TallyCounts.push_back(1);
+      gHashes.push_back(h);
+      return;
+    }
+    if (slot.Tag == tag && FoldedEqual(TallyNames[slot.Index - 1], name)) {
+      ++TallyCounts[slot.Index - 1];
+      return;
+    }
+  }
+}
+
+template <typename T>
+void Prefetch(const T* p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
 }
 
 int CompareNames(const std::string& a, const std::string& b) {
@@ -81,26 +161,38 @@ void ResetTally() {
   gSlots.clear();
   gHashes.clear();
   PlatCaseFoldTable(gFold);
+  gPlainAsciiFold = true;
+  for (int c = 0; c < 128; ++c)
+    if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
 }
 
 void AddToTally(std::string_view name) {
-  if ((TallyNames.size() + 1) * 2 > gSlots.size()) Grow();
-  std::uint64_t h = FoldedHash(name);
-  std::size_t mask = gSlots.size() - 1;
-  for (std::size_t s = h & mask;; s = (s + 1) & mask) {
-    std::uint32_t slot = gSlots[s];
-    if (slot == 0) {
-      gSlots[s] = static_cast<std::uint32_t>(TallyNames.size() + 1);
-      TallyNames.emplace_back(name);
-      TallyCounts.push_back(1);
-      gHashes.push_back(h);
-      return;
-    }
-    if (gHashes[slot - 1] == h && FoldedEqual(TallyNames[slot - 1], name)) {
-      ++TallyCounts[slot - 1];
-      return;
+  Grow(TallyNames.size() + 1);
+  AddHashed(name, FoldedHash(name));
+}
+
+void AddNamesToTally(const std::string_view* names, std::size_t count) {
+  Grow(TallyNames.size() + count);
+  gBatchHashes.resize(count);
+  for (std::size_t i = 0; i < count; ++i) gBatchHashes[i] = FoldedHash(names[i]);
+  // A big table does not fit the caches: fetch the slot of a name some names
+  // ahead, and the name and count it points to a few names later, so that
+  // the lookups do not wait on memory one by one.
+  constexpr std::size_t kSlotAhead = 16, kNameAhead = 8, kCachedSlots = 1 << 16;
+  const std::size_t mask = gSlots.size() - 1;
+  std::size_t i = 0;
+  if (gSlots.size() > kCachedSlots) {
+    for (; i + kSlotAhead < count; ++i) {
+      Prefetch(&gSlots[gBatchHashes[i + kSlotAhead] & mask]);
+      const TSlot slot = gSlots[gBatchHashes[i + kNameAhead] & mask];
+      if (slot.Index != 0) {
+        Prefetch(&TallyNames[slot.Index - 1]);
+        Prefetch(&TallyCounts[slot.Index - 1]);
+      }
+      AddHashed(names[i], gBatchHashes[i]);
     }
   }
+  for (; i < count; ++i) AddHashed(names[i], gBatchHashes[i]);
 }
 
 void SortTally(bool byName) {

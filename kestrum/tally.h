@@ -15,6 +15,8 @@ extern std::vector<std::int64_t> TallyCounts;
 // Empties the table and loads the case mapping.
 void ResetTally();
 void AddToTally(std::string_view name);
+// The same as AddToTally for each name in turn, faster on big tables.
+void AddNamesToTally(const std::string_view* names, std::size_t count);
 
 // Stable sorts, moving names and counts together. By name: ASCII-lower-cased
 // bytes, unsigned, a prefix first. By count: ascending.
