@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-#include <emmintrin.h>
-#define ORVELLA_SSE2 1
-#endif
+#include "sse2.h"
 
 TCharSet CharSetOf(std::string_view text) {
   TCharSet set;

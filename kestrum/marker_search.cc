@@ -37,7 +37,10 @@ std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
     std::size_t start = at - s.RareOffset;
-    if (std::memcmp(base + start, s.Marker.data(), m) == 0) return start;
+    // Markers are a few bytes: a call to memcmp would cost more than this.
+    std::size_t k = 0;
+    while (k < m && base[start + k] == s.Marker[k]) ++k;
+    if (k == m) return start;
     p = at + 1;
   }
   return std::string_view::npos;
