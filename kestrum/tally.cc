@@ -41,20 +41,25 @@ std::uint64_t FoldWord(std::uint64_t w) {
   return folded;
 }
 
-// Word k of a text of n bytes, little-endian, zero past the end.
-std::uint64_t WordAt(const char* p, std::size_t n, std::size_t k) {
-  std::uint64_t w = 0;
-  if (k * 8 + 8 <= n) {
-    std::memcpy(&w, p + k * 8, 8);
-    return w;
-  }
-  if (n >= 8) {  // the last eight bytes, shifted down to the ones wanted
-    std::memcpy(&w, p + n - 8, 8);
-    return w >> ((k * 8 + 8 - n) * 8);
-  }
-  for (std::size_t i = k * 8; i < n; ++i)
-    w |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << ((i - k * 8) * 8);
+// Names are read as eight-byte words: whole words from the front, then the
+// last eight bytes (overlapping the word before unless the length is a
+// multiple of eight). A name under eight bytes is one word, zero-padded.
+std::uint64_t Load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
   return w;
+}
+
+std::uint64_t ShortWord(const char* p, std::size_t n) {
+  if (n >= 4) {  // two overlapping halves
+    std::uint32_t lo, hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + n - 4, 4);
+    return lo | (static_cast<std::uint64_t>(hi) << ((n - 4) * 8));
+  }
+  if (n == 0) return 0;
+  auto byte = [p](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (i * 8); };
+  return byte(0) | byte(n / 2) | byte(n - 1);
 }
 
 std::uint64_t Mix(std::uint64_t h) {
@@ -65,20 +70,23 @@ std::uint64_t Mix(std::uint64_t h) {
 }
 
 std::uint64_t FoldedHash(std::string_view name) {
-  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ name.size();
-  const std::size_t words = (name.size() + 7) / 8;
-  for (std::size_t k = 0; k < words; ++k) h = Mix(h ^ FoldWord(WordAt(name.data(), name.size(), k)));
-  return Mix(h);
+  const char* p = name.data();
+  const std::size_t n = name.size();
+  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+  if (n < 8) return Mix(Mix(h ^ FoldWord(ShortWord(p, n))));
+  for (std::size_t at = 0; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
+  return Mix(Mix(h ^ FoldWord(Load8(p + n - 8))));
 }
 
+bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
+
 bool FoldedEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  const std::size_t words = (a.size() + 7) / 8;
-  for (std::size_t k = 0; k < words; ++k) {
-    std::uint64_t x = WordAt(a.data(), a.size(), k), y = WordAt(b.data(), b.size(), k);
-    if (x != y && FoldWord(x) != FoldWord(y)) return false;
-  }
-  return true;
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n < 8) return SameFolded(ShortWord(a.data(), n), ShortWord(b.data(), n));
+  for (std::size_t at = 0; at + 8 < n; at += 8)
+    if (!SameFolded(Load8(a.data() + at), Load8(b.data() + at))) return false;
+  return SameFolded(Load8(a.data() + n - 8), Load8(b.data() + n - 8));
 }
 
 void Grow(std::size_t names) {
