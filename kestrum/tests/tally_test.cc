@@ -109,3 +109,23 @@ TEST(Tally, BatchesCountLikeSingleAdds) {
   EXPECT_EQ(Rows(), want);
   EXPECT_GT(want.size(), 40000u);
 }
+
+// Every byte of a name counts, whatever its length and position, and letter
+// case at any position does not.
+TEST(Tally, EveryBytePositionMatters) {
+  for (std::size_t len = 1; len <= 40; ++len) {
+    ResetTally();
+    const std::string base(len, 'a');
+    AddToTally(base);
+    for (std::size_t pos = 0; pos < len; ++pos) {
+      std::string other = base, upper = base;
+      other[pos] = 'b';
+      upper[pos] = 'A';
+      AddToTally(other);
+      AddToTally(upper);
+    }
+    SCOPED_TRACE(len);
+    ASSERT_EQ(TallyNames.size(), len + 1);
+    EXPECT_EQ(TallyCounts[0], static_cast<std::int64_t>(len + 1));
+  }
+}
