@@ -28,18 +28,22 @@ std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from
   if (m == 0 || from > text.size() || text.size() - from < m) return std::string_view::npos;
   if (!s.Tuned) Tune(s, text);
   const char* base = text.data();
-  const char rare = s.Marker[s.RareOffset];
+  const char* marker = s.Marker.data();
+  const std::size_t rareOffset = s.RareOffset;
+  const char rare = marker[rareOffset];
   // The rare byte can only stand where a whole marker still fits.
-  std::size_t p = from + s.RareOffset;
-  const std::size_t lastRare = text.size() - m + s.RareOffset;
+  std::size_t p = from + rareOffset;
+  const std::size_t lastRare = text.size() - m + rareOffset;
   while (p <= lastRare) {
-    const void* hit = std::memchr(base + p, rare, lastRare + 1 - p);
+    // Where the marker opens the line, the search starts on it: no call.
+    const char* hit = base[p] == rare ? base + p
+                                      : static_cast<const char*>(std::memchr(base + p, rare, lastRare + 1 - p));
     if (!hit) break;
-    std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-    std::size_t start = at - s.RareOffset;
+    const std::size_t at = static_cast<std::size_t>(hit - base);
+    const std::size_t start = at - rareOffset;
     // Markers are a few bytes: a call to memcmp would cost more than this.
     std::size_t k = 0;
-    while (k < m && base[start + k] == s.Marker[k]) ++k;
+    while (k < m && base[start + k] == marker[k]) ++k;
     if (k == m) return start;
     p = at + 1;
   }

@@ -19,11 +19,21 @@ struct TSlot {
   std::uint32_t Index;
   std::uint32_t Tag;
 };
+
+// A name's case-folded first, second and last eight bytes, its size and
+// hash: for names of up to 24 bytes the key alone decides equality.
+struct TNameKey {
+  std::uint64_t Head = 0, Second = 0, Tail = 0;
+  std::uint64_t Size = 0;
+  std::uint64_t Hash = 0;
+};
+constexpr std::size_t kKeyedSize = 24;
+
 std::vector<TSlot> gSlots;
-std::vector<std::uint64_t> gHashes;  // per name, so growing never rehashes text
+std::vector<TNameKey> gKeys;  // per name, parallel to TallyNames
 unsigned char gFold[256];
 bool gPlainAsciiFold = false;  // the table folds A-Z to a-z and leaves all other ASCII
-std::vector<std::uint64_t> gBatchHashes;
+std::vector<TNameKey> gBatchKeys;
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
@@ -69,53 +79,69 @@ std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
-std::uint64_t FoldedHash(std::string_view name) {
+TNameKey KeyOf(std::string_view name) {
   const char* p = name.data();
   const std::size_t n = name.size();
-  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
-  if (n < 8) return Mix(Mix(h ^ FoldWord(ShortWord(p, n))));
-  for (std::size_t at = 0; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
-  return Mix(Mix(h ^ FoldWord(Load8(p + n - 8))));
+  TNameKey k;
+  k.Size = n;
+  if (n < 8) {
+    k.Head = k.Tail = FoldWord(ShortWord(p, n));
+  } else {
+    k.Head = FoldWord(Load8(p));
+    k.Tail = FoldWord(Load8(p + n - 8));
+    if (n > 16) k.Second = FoldWord(Load8(p + 8));
+  }
+  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ n ^ k.Head);
+  for (std::size_t at = 8; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
+  k.Hash = Mix(Mix(h ^ k.Tail));
+  return k;
 }
 
 bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
 
-bool FoldedEqual(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size();
-  if (n != b.size()) return false;
-  if (n < 8) return SameFolded(ShortWord(a.data(), n), ShortWord(b.data(), n));
-  for (std::size_t at = 0; at + 8 < n; at += 8)
+// Names of the same key: only the bytes between its words are left.
+bool MiddlesMatch(std::string_view a, std::string_view b) {
+  for (std::size_t at = 16; at + 8 < a.size(); at += 8)
     if (!SameFolded(Load8(a.data() + at), Load8(b.data() + at))) return false;
-  return SameFolded(Load8(a.data() + n - 8), Load8(b.data() + n - 8));
+  return true;
 }
 
+bool KeysMatch(const TNameKey& a, const TNameKey& b) {
+  return a.Hash == b.Hash && a.Head == b.Head && a.Second == b.Second && a.Tail == b.Tail && a.Size == b.Size;
+}
+
+void PlaceInSlots(std::size_t i) {
+  const std::size_t mask = gSlots.size() - 1;
+  std::size_t s = gKeys[i].Hash & mask;
+  while (gSlots[s].Index != 0) s = (s + 1) & mask;
+  gSlots[s] = TSlot{static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(gKeys[i].Hash >> 32)};
+}
+
+// Room for the given number of names at most half full.
 void Grow(std::size_t names) {
   std::size_t size = gSlots.empty() ? 1024 : gSlots.size();
   while (names * 2 > size) size *= 2;
   if (size == gSlots.size()) return;
   gSlots.assign(size, TSlot{0, 0});
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) {
-    std::size_t s = gHashes[i] & (size - 1);
-    while (gSlots[s].Index != 0) s = (s + 1) & (size - 1);
-    gSlots[s] = TSlot{static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(gHashes[i] >> 32)};
-  }
+  for (std::size_t i = 0; i < TallyNames.size(); ++i) PlaceInSlots(i);
 }
 
 // The lookup proper; the table has room for one more name.
-void AddHashed(std::string_view name, std::uint64_t h) {
-  const std::uint32_t tag = static_cast<std::uint32_t>(h >> 32);
+void AddKeyed(std::string_view name, const TNameKey& key) {
+  const std::uint32_t tag = static_cast<std::uint32_t>(key.Hash >> 32);
   const std::size_t mask = gSlots.size() - 1;
-  for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+  for (std::size_t s = key.Hash & mask;; s = (s + 1) & mask) {
     const TSlot slot = gSlots[s];
     if (slot.Index == 0) {
       gSlots[s] = TSlot{static_cast<std::uint32_t>(TallyNames.size() + 1), tag};
       TallyNames.emplace_back(name);
       TallyCounts.push_back(1);
-      gHashes.push_back(h);
+      gKeys.push_back(key);
       return;
     }
-    if (slot.Tag == tag && FoldedEqual(TallyNames[slot.Index - 1], name)) {
-      ++TallyCounts[slot.Index - 1];
+    const std::size_t i = slot.Index - 1;
+    if (slot.Tag == tag && KeysMatch(gKeys[i], key) && (key.Size <= kKeyedSize || MiddlesMatch(TallyNames[i], name))) {
+      ++TallyCounts[i];
       return;
     }
   }
@@ -148,17 +174,20 @@ void StableReorder(Less less) {
   std::stable_sort(order.begin(), order.end(), less);
   TStringArray names;
   std::vector<std::int64_t> counts;
+  std::vector<TNameKey> keys;
   names.reserve(order.size());
   counts.reserve(order.size());
+  keys.reserve(order.size());
   for (std::size_t i : order) {
     names.push_back(std::move(TallyNames[i]));
     counts.push_back(TallyCounts[i]);
+    keys.push_back(gKeys[i]);
   }
   TallyNames.swap(names);
   TallyCounts.swap(counts);
-  // The hash index no longer matches; the table is only printed after a sort.
+  gKeys.swap(keys);
+  // The slots point to the old places: built anew when a name comes next.
   gSlots.clear();
-  gHashes.clear();
 }
 
 }  // namespace
@@ -167,7 +196,7 @@ void ResetTally() {
   TallyNames.clear();
   TallyCounts.clear();
   gSlots.clear();
-  gHashes.clear();
+  gKeys.clear();
   PlatCaseFoldTable(gFold);
   gPlainAsciiFold = true;
   for (int c = 0; c < 128; ++c)
@@ -176,31 +205,32 @@ void ResetTally() {
 
 void AddToTally(std::string_view name) {
   Grow(TallyNames.size() + 1);
-  AddHashed(name, FoldedHash(name));
+  AddKeyed(name, KeyOf(name));
 }
 
 void AddNamesToTally(const std::string_view* names, std::size_t count) {
   Grow(TallyNames.size() + count);
-  gBatchHashes.resize(count);
-  for (std::size_t i = 0; i < count; ++i) gBatchHashes[i] = FoldedHash(names[i]);
+  gBatchKeys.resize(count);
+  for (std::size_t i = 0; i < count; ++i) gBatchKeys[i] = KeyOf(names[i]);
   // A big table does not fit the caches: fetch the slot of a name some names
-  // ahead, and the name and count it points to a few names later, so that
+  // ahead, and the key and count it points to a few names later, so that
   // the lookups do not wait on memory one by one.
-  constexpr std::size_t kSlotAhead = 16, kNameAhead = 8, kCachedSlots = 1 << 16;
+  constexpr std::size_t kSlotAhead = 16, kKeyAhead = 8, kCachedSlots = 1 << 16;
   const std::size_t mask = gSlots.size() - 1;
   std::size_t i = 0;
   if (gSlots.size() > kCachedSlots) {
+    for (std::size_t j = 0; j < kSlotAhead && j < count; ++j) Prefetch(&gSlots[gBatchKeys[j].Hash & mask]);
     for (; i + kSlotAhead < count; ++i) {
-      Prefetch(&gSlots[gBatchHashes[i + kSlotAhead] & mask]);
-      const TSlot slot = gSlots[gBatchHashes[i + kNameAhead] & mask];
+      Prefetch(&gSlots[gBatchKeys[i + kSlotAhead].Hash & mask]);
+      const TSlot slot = gSlots[gBatchKeys[i + kKeyAhead].Hash & mask];
       if (slot.Index != 0) {
-        Prefetch(&TallyNames[slot.Index - 1]);
+        Prefetch(&gKeys[slot.Index - 1]);
         Prefetch(&TallyCounts[slot.Index - 1]);
       }
-      AddHashed(names[i], gBatchHashes[i]);
+      AddKeyed(names[i], gBatchKeys[i]);
     }
   }
-  for (; i < count; ++i) AddHashed(names[i], gBatchHashes[i]);
+  for (; i < count; ++i) AddKeyed(names[i], gBatchKeys[i]);
 }
 
 void SortTally(bool byName) {

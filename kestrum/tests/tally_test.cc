@@ -129,3 +129,11 @@ TEST(Tally, EveryBytePositionMatters) {
     EXPECT_EQ(TallyCounts[0], static_cast<std::int64_t>(len + 1));
   }
 }
+
+TEST(Tally, NamesAddedAfterASortStillMatch) {
+  Tally({"cherry", "Banana", "apple"});
+  SortTally(true);
+  AddToTally("CHERRY");
+  AddToTally("date");
+  EXPECT_EQ(Rows(), (TRows{{"apple", 1}, {"Banana", 1}, {"cherry", 2}, {"date", 1}}));
+}
