@@ -11,6 +11,7 @@
 #include "tally.h"
 
 TRunOptions RunOptions;
+TFileVersionInfoRec VersionInfo;
 TScanResult ScanResult;
 
 namespace {
