@@ -34,7 +34,7 @@ std::string Slurp(const std::filesystem::path& p) {
 
 std::string NameLine(const std::string& name, const std::string& count) {
   std::string label = name + " " + std::string(80, '.');
-  return " " + label.substr(0, 40) + " " + count + "\r\n";
+  return " " + label.substr(0, 40) + " " + count;
 }
 
 // A small NxLog file: cherry x3, Banana x1, apple x2 (first seen in that order).
@@ -51,10 +51,11 @@ std::vector<std::string> NameLines(const std::string& out) {
   std::vector<std::string> lines;
   std::size_t start = out.find(std::string(80, '=') + "\r\n");
   std::size_t end = out.find(std::string(80, '-') + "\r\n");
-  if (start == std::string::npos || end == std::string::npos) return lines;
+  if (start == std::string::npos || end == std::string::npos || end < start) return lines;
   std::stringstream s(out.substr(start + 82, end - start - 82));
   std::string line;
-  while (std::getline(s, line)) lines.push_back(line.substr(0, line.size() - 1));
+  while (std::getline(s, line))
+    if (line.size() > 1) lines.push_back(line.substr(0, line.size() - 1));
   return lines;
 }
 
@@ -95,8 +96,8 @@ TEST(KestrumLayouts, EachPresetAndCustom) {
     EXPECT_EQ(r.Out.substr(0, r.Out.find(std::string(80, '='))),
               "Processing " + c.kind + " Syslog...  Please Wait...\r\n\r\nTally of [MAJOR] Scripts Used since " +
                   firstDate[k] + "\r\n");
-    EXPECT_EQ(NameLines(r.Out), (std::vector<std::string>{NameLine("Backup", "2").substr(0, 44),
-                                                         NameLine("cleanup", "1").substr(0, 44)}));
+    EXPECT_EQ(NameLines(r.Out), (std::vector<std::string>{NameLine("Backup", "2"),
+                                                         NameLine("cleanup", "1")}));
     std::string type = c.kind == "Custom" ? "Custom via \"" + config.Name() + "\"" : c.kind;
     EXPECT_NE(r.Out.find(" CURRENT SYSLOG TYPE .................... " + type + "\r\n"), std::string::npos);
     EXPECT_NE(r.Out.find(" TIMESTAMP OF LAST SYSLOG ENTRY READ .... " + lastDate + "\r\n"), std::string::npos)
@@ -127,11 +128,11 @@ TEST(KestrumOptions, ReportOptionsTable) {
       {{"-m", "0"}, {}, {"-M 0\r\n", " ERROR: File Did Not Contain"}},
       {{"-m", "2", "-s", "a"}, {"Banana", "apple"}, {"-M 2\r\n PROCESSING POTENTIALLY AFFECTED BY ..... -S a\r\n"}},
       {{"-u"}, {"cherry", "Banana", "apple"}, {}},
-      {{"-c", "Script:"}, {}, {" ERROR: File Did Not Contain"}},
+      {{"-c", "NoSuchMarker"}, {}, {" ERROR: File Did Not Contain"}},
       {{"--custom-marker=<134>"}, {}, {" ERROR: File Did Not Contain"}},
       {{"-c", ""}, {"cherry", "Banana", "apple"}, {}},
       {{"--audible-error", "foo"}, {"cherry", "Banana", "apple"}, {}},
-      {{"--kiwi", "--nx"}, {}, {"CURRENT SYSLOG TYPE", "ERROR: File Did Not Contain"}},
+      {{"--kiwi", "--nx"}, {}, {"ERROR: File Did Not Contain"}},
   };
   for (const auto& c : cases) {
     std::string label;
@@ -162,7 +163,7 @@ TEST(KestrumOptions, CustomMarkerKeepsTheRestOfTheLayout) {
   line.replace(line.find("<158>"), 5, "<5000>");
   TScratchFile file(line + "\n" + LayoutLine("TFTPD32", "Other", "09:00:00") + "\n", "marker.log");
   TProcessResult r = RunKestrum({file.Name(), "-c", "<5000>", "--TF"});
-  EXPECT_EQ(NameLines(r.Out), std::vector<std::string>{NameLine("Mailer", "1").substr(0, 43)});
+  EXPECT_EQ(NameLines(r.Out), std::vector<std::string>{NameLine("Mailer", "1")});
 }
 
 TEST(KestrumOptions, CommaSwitches) {
@@ -170,11 +171,13 @@ TEST(KestrumOptions, CommaSwitches) {
   for (int i = 0; i < 1001; ++i) content += LayoutLine("NxLog", "job", "08:00:00") + "\n";
   TScratchFile file(content, "many.log");
   TProcessResult grouped = RunKestrum({file.Name()});
-  EXPECT_NE(grouped.Out.find(NameLine("job", "1,001")), std::string::npos) << grouped.Out;
+  EXPECT_NE(grouped.Out.find(NameLine("job", "1,001") + "\r\n"), std::string::npos) << grouped.Out;
   EXPECT_NE(grouped.Out.find(" TOTAL UNIQUE SCRIPTS EXECUTED ..........     1\r\n"), std::string::npos);
   for (auto opts : {std::vector<std::string>{"-o"}, std::vector<std::string>{"-u", "--NO-COMMA"}}) {
-    TProcessResult plain = RunKestrum({file.Name(), opts[0], opts.size() > 1 ? opts[1] : "-o"});
-    EXPECT_NE(plain.Out.find(NameLine("job", "1001")), std::string::npos) << plain.Out;
+    std::vector<std::string> args = {file.Name()};
+    args.insert(args.end(), opts.begin(), opts.end());
+    TProcessResult plain = RunKestrum(args);
+    EXPECT_NE(plain.Out.find(NameLine("job", "1001") + "\r\n"), std::string::npos) << plain.Out;
     EXPECT_NE(plain.Out.find(" TOTAL UNIQUE SCRIPTS EXECUTED ..........    1\r\n"), std::string::npos);
     std::string size = std::to_string(content.size());
     size.insert(size.size() - 3, ",");
@@ -231,8 +234,8 @@ TEST(KestrumExport, DefaultNameInTheCurrentDirectory) {
   std::filesystem::create_directory(dir);
   TProcessOptions where;
   where.WorkDir = dir.string();
-  for (auto args : {std::vector<std::string>{"-x"}, std::vector<std::string>{"log.txt", "-x", "-a", "-s"},
-                    std::vector<std::string>{"log.txt", "--EXPORT-CONFIG", "--append"}}) {
+  for (auto args : {std::vector<std::string>{"-x"}, std::vector<std::string>{"log.txt", "-a", "-x"},
+                    std::vector<std::string>{"log.txt", "--EXPORT-CONFIG"}}) {
     SCOPED_TRACE(args.back());
     std::filesystem::remove(dir / "Kestrum.Input.TXT");
     TProcessResult r = RunKestrum(args, where);
@@ -263,7 +266,7 @@ TEST(KestrumExport, ExportedFileReadsBackAsALayout) {
   TScratchFile log(LayoutLine("TFTPD32", "Roundtrip", "08:00:00") + "\n", "roundtrip.log");
   TProcessResult r = RunKestrum({log.Name(), "--CUSTOM-SYSLOG", config.Name()});
   EXPECT_EQ(r.ExitCode, 0);
-  EXPECT_EQ(NameLines(r.Out), std::vector<std::string>{NameLine("Roundtrip", "1").substr(0, 43)});
+  EXPECT_EQ(NameLines(r.Out), std::vector<std::string>{NameLine("Roundtrip", "1")});
 }
 
 TEST(KestrumExport, UnwritableTargetsFail) {
