@@ -11,8 +11,8 @@ const char DefaultSyntaxStatsName[] = "Default Syntax Validation Record";
 
 namespace {
 
-const char* const kHelpWords[] = {"H",     "HELP", "?",          "H2",        "HELP2",
-                                  "??",    "VERSION-ONLY", "BUILD-ONLY", "INFO"};
+const char* const kHelpWords[] = {"H",  "HELP",         "?",          "H2",  "HELP2",
+                                  "??", "VERSION-ONLY", "BUILD-ONLY", "INFO"};
 
 void Count(std::uint16_t& counter) { counter = static_cast<std::uint16_t>(counter + 1); }
 
@@ -191,7 +191,8 @@ void ResetParamEngine(const TStringArray& args) {
 bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list,
                          std::string_view aliases, bool strict, int firstIndex, int lastIndex) {
   ValidateSyntax(stats, list, aliases, strict, firstIndex, lastIndex);
-  if (!DefaultSyntaxStats.Validated) ValidateSyntax(DefaultSyntaxStats, list, aliases, strict, 0, -1);
+  if (!DefaultSyntaxStats.Validated)
+    ValidateSyntax(DefaultSyntaxStats, list, aliases, strict, 0, -1);
   return stats.SyntaxValid;
 }
 

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <random>
 
+#include "startup.h"
+
 namespace {
 
 // The tally program's lookups, in its table order, with its settings.
@@ -30,9 +32,9 @@ void TallyLookups() {
     FindSwitch(l, d, 1, SearchFrom);
   FindSwitchText(l, "C CUSTOM-MARKER", text, 1, SearchFrom);
   FindSwitchText(l, "X EXPORT-CONFIG", text, -1, SearchFrom);
-  for (const char* d : {"  APPEND", "NX NXLOG", "TF TFTPD TFTPD32 LEGACY",
-                        "KS KIWI KIWISYSLOG SOLARWINDS", "WU WHATSUP IPSWITCH",
-                        "WS WINSYSLOG ADISCON", "VS VISUALSYSLOG", "FV FASTVUE"})
+  for (const char* d :
+       {"  APPEND", "NX NXLOG", "TF TFTPD TFTPD32 LEGACY", "KS KIWI KIWISYSLOG SOLARWINDS",
+        "WU WHATSUP IPSWITCH", "WS WINSYSLOG ADISCON", "VS VISUALSYSLOG", "FV FASTVUE"})
     FindSwitch(l, d, 1, SearchFrom);
   FindSwitchText(l, "CS CUSTOM-SYSLOG", text, 1, SearchFrom);
 }
@@ -41,8 +43,7 @@ bool TallyValidate() {
   return ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
 }
 
-const char kTallySummary[] =
-    "-H --HELP -? --H2 --HELP2 --?? --VERSION-ONLY --BUILD-ONLY --INFO";
+const char kTallySummary[] = "-H --HELP -? --H2 --HELP2 --?? --VERSION-ONLY --BUILD-ONLY --INFO";
 
 }  // namespace
 
@@ -183,12 +184,13 @@ TEST(ValidateCommandLine, RangesAndVerdicts) {
       {{"p", "q"}, 0, -1, false, "A", true, 2, 0, 0, 1, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.args.size()) + " args, range " + std::to_string(c.first) +
-                 ".." + std::to_string(c.last) + (c.strict ? " strict" : ""));
+    SCOPED_TRACE(std::to_string(c.args.size()) + " args, range " + std::to_string(c.first) + ".." +
+                 std::to_string(c.last) + (c.strict ? " strict" : ""));
     ResetParamEngine(c.args);
     std::string text;
     for (int i = 1; i <= static_cast<int>(c.args.size()); ++i)
-      if (c.args[static_cast<std::size_t>(i - 1)] != "-a") TakePositionalParam(ParamStatusList, text, i);
+      if (c.args[static_cast<std::size_t>(i - 1)] != "-a")
+        TakePositionalParam(ParamStatusList, text, i);
     FindSwitchEx(ParamStatusList, "A", ScanAll, -1, SearchFrom);
     TParamStatisticsRec s;
     EXPECT_EQ(ValidateCommandLine(s, ParamStatusList, c.aliases, c.strict, c.first, c.last),
@@ -277,8 +279,8 @@ TEST(HelpSwitchSummary, FollowsTheDefinitionsLookedUp) {
 TEST(ValidateCommandLine, HostileArgumentsGetAVerdict) {
   std::mt19937 random(20240611);
   TStringArray args;
-  const char* specials[] = {"", "-", "--", "/", ":", "=", "-:", "--=", "/:", "-m:", "-s",
-                            "?", "??", "-?", "$", "\"", "\" \"", " "};
+  const char* specials[] = {"",    "-",  "--", "/",  ":",  "=", "-:", "--=",   "/:",
+                            "-m:", "-s", "?",  "??", "-?", "$", "\"", "\" \"", " "};
   for (const char* s : specials) args.push_back(s);
   std::size_t total = 0;
   while (args.size() < 10000) {
@@ -344,4 +346,26 @@ TEST(ValidateCommandLine, CountersWrapAtSixteenBits) {
   ResetParamEngine(TStringArray(n, "x"));
   EXPECT_FALSE(ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1));
   EXPECT_EQ(CustomSyntaxStats.UnrecognisedCount, n - 65536);
+}
+
+TEST(ParamEngine, StartupBuildsTheTableAndNamesTheRecords) {
+  ResetParamEngine({"stale"});
+  LogParamMatches = true;
+  FindSwitch(ParamStatusList, "S", -1, SearchFrom);
+  ParamRecLog.resize(2);
+  CustomSyntaxStats.Name = "x";
+  ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1);
+
+  char prog[] = "prog", a[] = "-a", b[] = "b c", empty[] = "";
+  char* argv[] = {prog, a, b, empty};
+  OrvellaStartup(4, argv);
+  ASSERT_EQ(ParamStatusList.size(), 3u);
+  EXPECT_EQ(ParamStatusList[1].Text, "b c");
+  EXPECT_EQ(ParamStatusList[2].Text, "");
+  EXPECT_EQ(ParamStatusList[0].Kind, TParamKind::Unclaimed);
+  EXPECT_TRUE(ParamRecLog.empty());
+  EXPECT_EQ(CustomSyntaxStats.Name, "Custom Syntax Validation Record");
+  EXPECT_FALSE(CustomSyntaxStats.Validated);
+  EXPECT_FALSE(DefaultSyntaxStats.Validated);
+  EXPECT_EQ(DefaultSyntaxStats.Name, "Default Syntax Validation Record");
 }
