@@ -124,8 +124,13 @@ void RunKestrum() {
     ReportFileError(RunOptions.SyslogFileName, error, 71);
     return;
   }
-  if (RunOptions.ListOnly) return;
+  if (RunOptions.ListOnly) {
+    if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
+    return;
+  }
   SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
   PrintReport();
   PrintTimingBlock(start, Now());
+  // A report nobody received is a failure, not a success.
+  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
 }
