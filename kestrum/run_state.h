@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "banner.h"
 #include "dates.h"
 
 constexpr std::int64_t kDefaultMaxEntries = 2147483647;
@@ -13,6 +14,7 @@ struct TRunOptions {
   std::string CustomConfigFile;   // --CS value
   std::string Marker;             // the marker the scan looks for
   bool Debug = false;             // -D
+  bool Verbose = false;           // -V: build line, extended help
   bool ListOnly = false;          // -L
   bool SortByName = false;        // -A
   bool SortByCount = false;       // -N
@@ -33,4 +35,5 @@ struct TScanResult {
 };
 
 extern TRunOptions RunOptions;
+extern TFileVersionInfoRec VersionInfo;
 extern TScanResult ScanResult;

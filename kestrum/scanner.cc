@@ -175,6 +175,13 @@ bool ScanSyslogFile(std::string* err) {
       lastMarkerLine.assign(lastInBlock);
       sawMarkerLine = true;
     }
+    // Nobody reads the list any more (closed pipe, full disk): stop here.
+    if (Out().Failed) break;
+  }
+  if (Out().Failed) {
+    *err = Out().ErrorText;
+    CloseLineReader(reader);
+    return false;
   }
   if (reader.Failed) {
     *err = reader.ErrorText;

@@ -45,5 +45,9 @@ extern TSyslogConfigRec CurrentSyslogConfig;
 // Fills the seven built-in layouts (the Custom entry is left as it is).
 void BuildPresetProfiles(TSyslogChoicesArray& table);
 
+// The presets, then the Custom entry from the file when a name is given
+// (a missing or unreadable file sets the exit code).
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile);
+
 // The display date of an entry line under the profile's kind; never parsed.
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile);

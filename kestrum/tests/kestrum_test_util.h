@@ -5,18 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "channels.h"
+#include "output_capture.h"
 #include "process_runner.h"
-
-// Test texts are written with "\n"; the programs write CR LF.
-inline std::string Crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
 
 // The timing block's clock readings differ per run: check their form and
 // replace them with fixed words.
@@ -37,25 +27,3 @@ inline TProcessResult RunKestrum(const std::vector<std::string>& args,
   return RunProgram(KESTRUM_EXE, args, options);
 }
 
-// Captures what the shared output channel writes while it lives.
-struct TOutputCapture {
-  std::string Text;
-  TOutputCapture() {
-    ResetSharedOutput();
-    StdOutChannel().Buffer.clear();
-    ErrorChannel().Buffer.clear();
-    StdOutChannel().Capture = &Text;
-    ErrorChannel().Capture = &ErrorText;
-  }
-  ~TOutputCapture() {
-    StdOutChannel().Buffer.clear();
-    ErrorChannel().Buffer.clear();
-    StdOutChannel().Capture = nullptr;
-    ErrorChannel().Capture = nullptr;
-  }
-  const std::string& Get() {
-    FlushAll();
-    return Text;
-  }
-  std::string ErrorText;
-};
