@@ -8,6 +8,9 @@ namespace {
 
 const TCharSet kFieldSeparators = CharSetOf(";");
 const TCharSet kWordSeparators = CharSetOf(" :");
+// The same sets made ready for cutting every line of the file.
+const TWordCutter kFieldCutter = WordCutterOf(kFieldSeparators);
+const TWordCutter kWordCutter = WordCutterOf(kWordSeparators);
 constexpr int kFieldNumber = 3;
 constexpr int kWordNumber = 8;
 constexpr int kBreakdownWords = 9;
@@ -44,8 +47,8 @@ bool PrintFlatFile(const std::string& fileName, bool debug, std::string* err) {
     while (!block.empty()) {
       std::string_view line;
       block = TakeLine(block, &line);
-      std::string_view field = TrimmedWordOf(line, kFieldSeparators, kFieldNumber);
-      std::string_view word = TrimmedWordOf(field, kWordSeparators, kWordNumber);
+      std::string_view field = TrimmedWordOf(line, kFieldCutter, kFieldNumber);
+      std::string_view word = TrimmedWordOf(field, kWordCutter, kWordNumber);
       if (debug)
         PrintBreakdown(out, line, field, word);
       else
