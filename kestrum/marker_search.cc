@@ -5,6 +5,9 @@
 void InitMarkerSearch(TMarkerSearch& s, std::string_view marker) {
   s = TMarkerSearch();
   s.Marker.assign(marker);
+  const std::size_t n = marker.size() < 8 ? marker.size() : 8;
+  std::memcpy(&s.Head, marker.data(), n);
+  s.HeadMask = n == 8 ? ~0ULL : (1ULL << (n * 8)) - 1;
 }
 
 namespace {
@@ -41,8 +44,18 @@ std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from
     if (!hit) break;
     const std::size_t at = static_cast<std::size_t>(hit - base);
     const std::size_t start = at - rareOffset;
-    // Markers are a few bytes: a call to memcmp would cost more than this.
+    // Markers are a few bytes: compare eight at once where the text allows,
+    // which settles markers of up to eight bytes.
     std::size_t k = 0;
+    if (start + 8 <= text.size()) {
+      std::uint64_t w;
+      std::memcpy(&w, base + start, 8);
+      if (((w ^ s.Head) & s.HeadMask) != 0) {
+        p = at + 1;
+        continue;
+      }
+      k = m < 8 ? m : 8;
+    }
     while (k < m && base[start + k] == marker[k]) ++k;
     if (k == m) return start;
     p = at + 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@ struct TMarkerSearch {
   std::string Marker;
   std::size_t RareOffset = 0;
   bool Tuned = false;
+  std::uint64_t Head = 0, HeadMask = 0;  // the first (up to) eight bytes
 };
 
 void InitMarkerSearch(TMarkerSearch& s, std::string_view marker);
