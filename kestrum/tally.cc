@@ -12,16 +12,8 @@ std::vector<std::int64_t> TallyCounts;
 
 namespace {
 
-// Open addressing over the names: each slot holds the name's index + 1 (0 is
-// an empty slot) and the top half of its hash, so that a probe rarely has to
-// look at a name that does not match.
-struct TSlot {
-  std::uint32_t Index;
-  std::uint32_t Tag;
-};
-
-// A name's case-folded first, second and last eight bytes, its size and
-// hash: for names of up to 24 bytes the key alone decides equality.
+// A name's case-folded first, second and last eight bytes with its size:
+// for names of up to 24 bytes the key alone decides equality.
 struct TNameKey {
   std::uint64_t Head = 0, Second = 0, Tail = 0;
   std::uint64_t Size = 0;
@@ -29,8 +21,15 @@ struct TNameKey {
 };
 constexpr std::size_t kKeyedSize = 24;
 
+// Open addressing with the keys in the slots, so that a lookup on a big
+// table reads one slot and the count: a slot is half a cache line.
+struct alignas(32) TSlot {
+  std::uint64_t Head = 0, Second = 0, Tail = 0;
+  std::uint32_t Size = 0;   // capped; longer names are compared in full
+  std::uint32_t Index = 0;  // the name's index + 1; 0 is an empty slot
+};
+
 std::vector<TSlot> gSlots;
-std::vector<TNameKey> gKeys;  // per name, parallel to TallyNames
 unsigned char gFold[256];
 bool gPlainAsciiFold = false;  // the table folds A-Z to a-z and leaves all other ASCII
 std::vector<TNameKey> gBatchKeys;
@@ -79,6 +78,13 @@ std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
+std::uint64_t HashOf(std::uint64_t size, std::uint64_t head, std::uint64_t second) {
+  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ size ^ head);
+  return size > 16 ? Mix(h ^ second) : h;
+}
+
+std::uint64_t FinalHash(std::uint64_t h, std::uint64_t tail) { return Mix(Mix(h ^ tail)); }
+
 TNameKey KeyOf(std::string_view name) {
   const char* p = name.data();
   const std::size_t n = name.size();
@@ -91,57 +97,86 @@ TNameKey KeyOf(std::string_view name) {
     k.Tail = FoldWord(Load8(p + n - 8));
     if (n > 16) k.Second = FoldWord(Load8(p + 8));
   }
-  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ n ^ k.Head);
-  for (std::size_t at = 8; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
-  k.Hash = Mix(Mix(h ^ k.Tail));
+  std::uint64_t h = HashOf(n, k.Head, k.Second);
+  for (std::size_t at = 16; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
+  k.Hash = FinalHash(h, k.Tail);
   return k;
 }
 
 bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
 
-// Names of the same key: only the bytes between its words are left.
-bool MiddlesMatch(std::string_view a, std::string_view b) {
+// Names longer than a key: the sizes and the bytes between the key's words.
+bool RestMatches(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
   for (std::size_t at = 16; at + 8 < a.size(); at += 8)
     if (!SameFolded(Load8(a.data() + at), Load8(b.data() + at))) return false;
   return true;
 }
 
-bool KeysMatch(const TNameKey& a, const TNameKey& b) {
-  return a.Hash == b.Hash && a.Head == b.Head && a.Second == b.Second && a.Tail == b.Tail && a.Size == b.Size;
+std::uint32_t CappedSize(std::uint64_t size) {
+  return size < 0xFFFFFFFFULL ? static_cast<std::uint32_t>(size) : 0xFFFFFFFFu;
 }
 
-void PlaceInSlots(std::size_t i) {
+bool SlotMatches(const TSlot& slot, const TNameKey& key) {
+  return slot.Head == key.Head && slot.Tail == key.Tail && slot.Second == key.Second &&
+         slot.Size == CappedSize(key.Size);
+}
+
+void Place(const TSlot& slot, std::uint64_t hash) {
   const std::size_t mask = gSlots.size() - 1;
-  std::size_t s = gKeys[i].Hash & mask;
+  std::size_t s = hash & mask;
   while (gSlots[s].Index != 0) s = (s + 1) & mask;
-  gSlots[s] = TSlot{static_cast<std::uint32_t>(i + 1), static_cast<std::uint32_t>(gKeys[i].Hash >> 32)};
+  gSlots[s] = slot;
 }
 
-// Room for the given number of names at most half full.
+TSlot SlotOf(const TNameKey& key, std::size_t index) {
+  TSlot slot;
+  slot.Head = key.Head;
+  slot.Second = key.Second;
+  slot.Tail = key.Tail;
+  slot.Size = CappedSize(key.Size);
+  slot.Index = static_cast<std::uint32_t>(index + 1);
+  return slot;
+}
+
+// Room for the given number of names at most half full. The slots are moved
+// over by their keys; only names longer than a key are read again.
 void Grow(std::size_t names) {
   std::size_t size = gSlots.empty() ? 1024 : gSlots.size();
   while (names * 2 > size) size *= 2;
   if (size == gSlots.size()) return;
-  gSlots.assign(size, TSlot{0, 0});
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) PlaceInSlots(i);
+  std::vector<TSlot> old(size);
+  old.swap(gSlots);
+  if (old.empty()) {
+    // After a sort: the names moved, so the slots are made from the names.
+    for (std::size_t i = 0; i < TallyNames.size(); ++i) {
+      TNameKey key = KeyOf(TallyNames[i]);
+      Place(SlotOf(key, i), key.Hash);
+    }
+    return;
+  }
+  for (const TSlot& slot : old) {
+    if (slot.Index == 0) continue;
+    const std::uint64_t hash = slot.Size <= kKeyedSize
+                                   ? FinalHash(HashOf(slot.Size, slot.Head, slot.Second), slot.Tail)
+                                   : KeyOf(TallyNames[slot.Index - 1]).Hash;
+    Place(slot, hash);
+  }
 }
 
 // The lookup proper; the table has room for one more name.
 void AddKeyed(std::string_view name, const TNameKey& key) {
-  const std::uint32_t tag = static_cast<std::uint32_t>(key.Hash >> 32);
   const std::size_t mask = gSlots.size() - 1;
   for (std::size_t s = key.Hash & mask;; s = (s + 1) & mask) {
-    const TSlot slot = gSlots[s];
+    TSlot& slot = gSlots[s];
     if (slot.Index == 0) {
-      gSlots[s] = TSlot{static_cast<std::uint32_t>(TallyNames.size() + 1), tag};
+      slot = SlotOf(key, TallyNames.size());
       TallyNames.emplace_back(name);
       TallyCounts.push_back(1);
-      gKeys.push_back(key);
       return;
     }
-    const std::size_t i = slot.Index - 1;
-    if (slot.Tag == tag && KeysMatch(gKeys[i], key) && (key.Size <= kKeyedSize || MiddlesMatch(TallyNames[i], name))) {
-      ++TallyCounts[i];
+    if (SlotMatches(slot, key) && (key.Size <= kKeyedSize || RestMatches(TallyNames[slot.Index - 1], name))) {
+      ++TallyCounts[slot.Index - 1];
       return;
     }
   }
@@ -174,19 +209,15 @@ void StableReorder(Less less) {
   std::stable_sort(order.begin(), order.end(), less);
   TStringArray names;
   std::vector<std::int64_t> counts;
-  std::vector<TNameKey> keys;
   names.reserve(order.size());
   counts.reserve(order.size());
-  keys.reserve(order.size());
   for (std::size_t i : order) {
     names.push_back(std::move(TallyNames[i]));
     counts.push_back(TallyCounts[i]);
-    keys.push_back(gKeys[i]);
   }
   TallyNames.swap(names);
   TallyCounts.swap(counts);
-  gKeys.swap(keys);
-  // The slots point to the old places: built anew when a name comes next.
+  // The slots point to the old places: made anew when a name comes next.
   gSlots.clear();
 }
 
@@ -196,7 +227,6 @@ void ResetTally() {
   TallyNames.clear();
   TallyCounts.clear();
   gSlots.clear();
-  gKeys.clear();
   PlatCaseFoldTable(gFold);
   gPlainAsciiFold = true;
   for (int c = 0; c < 128; ++c)
@@ -213,20 +243,17 @@ void AddNamesToTally(const std::string_view* names, std::size_t count) {
   gBatchKeys.resize(count);
   for (std::size_t i = 0; i < count; ++i) gBatchKeys[i] = KeyOf(names[i]);
   // A big table does not fit the caches: fetch the slot of a name some names
-  // ahead, and the key and count it points to a few names later, so that
-  // the lookups do not wait on memory one by one.
-  constexpr std::size_t kSlotAhead = 16, kKeyAhead = 8, kCachedSlots = 1 << 16;
+  // ahead, and the count it points to a few names later, so that the
+  // lookups do not wait on memory one by one.
+  constexpr std::size_t kSlotAhead = 16, kCountAhead = 8, kCachedSlots = 1 << 14;
   const std::size_t mask = gSlots.size() - 1;
   std::size_t i = 0;
   if (gSlots.size() > kCachedSlots) {
     for (std::size_t j = 0; j < kSlotAhead && j < count; ++j) Prefetch(&gSlots[gBatchKeys[j].Hash & mask]);
     for (; i + kSlotAhead < count; ++i) {
       Prefetch(&gSlots[gBatchKeys[i + kSlotAhead].Hash & mask]);
-      const TSlot slot = gSlots[gBatchKeys[i + kKeyAhead].Hash & mask];
-      if (slot.Index != 0) {
-        Prefetch(&gKeys[slot.Index - 1]);
-        Prefetch(&TallyCounts[slot.Index - 1]);
-      }
+      const std::uint32_t index = gSlots[gBatchKeys[i + kCountAhead].Hash & mask].Index;
+      if (index != 0) Prefetch(&TallyCounts[index - 1]);
       AddKeyed(names[i], gBatchKeys[i]);
     }
   }
