@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "sse2.h"
+#include "simd.h"
 
 namespace {
 
@@ -75,30 +75,67 @@ unsigned LineEndBits(const char* p) {
   return static_cast<unsigned>(_mm_movemask_epi8(hit));
 }
 
+// At least 16 bytes from from to n.
+std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
+  std::size_t i = from;
+  for (; i + 32 <= n; i += 32) {
+    unsigned bits = LineEndBits(base + i) | (LineEndBits(base + i + 16) << 16);
+    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+  for (; i + 16 <= n; i += 16) {
+    unsigned bits = LineEndBits(base + i);
+    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+  if (i == n) return n;
+  // The last bytes: the final 16, without those already looked at.
+  unsigned bits = LineEndBits(base + n - 16) >> (16 - (n - i));
+  return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
+}
+
 }  // namespace
 #endif
 
-std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+#ifdef ORVELLA_AVX2
+namespace {
+
+ORVELLA_AVX2_TARGET unsigned LineEndBits32(const char* p) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i hit =
+      _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')));
+  return static_cast<unsigned>(_mm256_movemask_epi8(hit));
+}
+
+// At least 32 bytes from from to n.
+ORVELLA_AVX2_TARGET std::size_t Avx2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
+  std::size_t i = from;
+  for (; i + 32 <= n; i += 32) {
+    unsigned bits = LineEndBits32(base + i);
+    if (bits) return i + static_cast<std::size_t>(__builtin_ctz(bits));
+  }
+  if (i == n) return n;
+  unsigned bits = LineEndBits32(base + n - 32) >> (32 - (n - i));
+  return bits ? i + static_cast<std::size_t>(__builtin_ctz(bits)) : n;
+}
+
+}  // namespace
+#endif
+
+namespace {
+const TScanWidth gLineEndWidth = BestScanWidth();
+}  // namespace
+
+std::size_t FindLineEnd(std::string_view text, std::size_t from) { return FindLineEnd(text, from, gLineEndWidth); }
+
+std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();
   std::size_t n = text.size();
   if (from >= n) return n;
-#ifdef ORVELLA_SSE2
   // Lines are short: one pass for both bytes beats two memchr calls.
-  if (n - from >= 16) {
-    std::size_t i = from;
-    for (; i + 32 <= n; i += 32) {
-      unsigned bits = LineEndBits(base + i) | (LineEndBits(base + i + 16) << 16);
-      if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
-    }
-    for (; i + 16 <= n; i += 16) {
-      unsigned bits = LineEndBits(base + i);
-      if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
-    }
-    if (i == n) return n;
-    // The last bytes: the final 16, without those already looked at.
-    unsigned bits = LineEndBits(base + n - 16) >> (16 - (n - i));
-    return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
-  }
+#ifdef ORVELLA_AVX2
+  if (width == kScanAvx2 && n - from >= 32) return Avx2FindLineEnd(base, from, n);
+#endif
+#ifdef ORVELLA_SSE2
+  if (width >= kScanSse2 && n - from >= 16) return Sse2FindLineEnd(base, from, n);
 #endif
   const char* lf = static_cast<const char*>(std::memchr(base + from, '\n', n - from));
   std::size_t limit = lf ? static_cast<std::size_t>(lf - base) : n;

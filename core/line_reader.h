@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "scan_width.h"
 
 constexpr std::size_t kReadBufferSize = 65536;
 
@@ -41,6 +42,8 @@ std::string_view TakeLine(std::string_view block, std::string_view* line);
 
 // Offset of the first CR or LF at or after from, or the size when none.
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
+// The same with a given scan width at most (for tests of every path).
+std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width);
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size);
 bool FileModifiedOf(TLineReader& r, TLocalTime* when);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "sse2.h"
+#include "simd.h"
 
 TCharSet CharSetOf(std::string_view text) {
   TCharSet set;
@@ -27,6 +27,21 @@ std::string_view WordOf(std::string_view text, const TCharSet& delims, long long
   }
 }
 
+TScanWidth BestScanWidth() {
+  static const TScanWidth best = [] {
+#ifdef ORVELLA_AVX2
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")) return kScanAvx2;
+#endif
+#ifdef ORVELLA_SSE2
+    return kScanSse2;
+#else
+    return kScanPlain;
+#endif
+  }();
+  return best;
+}
+
 TWordCutter WordCutterOf(const TCharSet& delims) {
   TWordCutter c;
   c.Set = delims;
@@ -37,6 +52,7 @@ TWordCutter WordCutterOf(const TCharSet& delims) {
     c.Members[count++] = static_cast<unsigned char>(b);
   }
   if (count > 0) c.MemberCount = count;
+  c.Width = BestScanWidth();
   return c;
 }
 
@@ -125,9 +141,76 @@ std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c,
 }  // namespace
 #endif
 
+#ifdef ORVELLA_AVX2
+namespace {
+
+template <int K>
+ORVELLA_AVX2_TARGET std::uint32_t DelimiterBits32(const char* p, const __m256i* members) {
+  __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  __m256i hit = _mm256_cmpeq_epi8(v, members[0]);
+  for (int k = 1; k < K; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, members[k]));
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
+}
+
+// The same walk as FewDelimiterWordOf<K, 32>, with one 32-byte compare per
+// block and the processor's bit count. The text is at least 32 bytes long.
+template <int K>
+ORVELLA_AVX2_TARGET std::string_view Avx2WordOf(std::string_view text, const TWordCutter& c, long long n) {
+  const char* p = text.data();
+  const std::size_t len = text.size();
+  __m256i members[K];
+  for (int k = 0; k < K; ++k) members[k] = _mm256_set1_epi8(static_cast<char>(c.Members[k]));
+  long long count = 0;
+  std::uint32_t before = 1;
+  for (std::size_t i = 0; i < len; i += 32) {
+    std::uint32_t bits;
+    std::uint32_t valid = 0xFFFFFFFFu;
+    if (i + 32 <= len) {
+      bits = DelimiterBits32<K>(p + i, members);
+    } else {
+      const std::size_t rest = len - i;
+      bits = DelimiterBits32<K>(p + len - 32, members) >> (32 - rest);
+      valid = (1u << rest) - 1;
+    }
+    std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
+    const int found = __builtin_popcount(starts);
+    if (count + found >= n) {
+      for (long long skip = n - count - 1; skip > 0; --skip) starts &= starts - 1;
+      const int s = __builtin_ctz(starts);
+      const std::size_t start = i + static_cast<std::size_t>(s);
+      const std::uint32_t after = (bits & valid) >> s;
+      if (after) return std::string_view(p + start, static_cast<std::size_t>(__builtin_ctz(after)));
+      std::size_t j = i + 32;
+      for (; j + 32 <= len; j += 32) {
+        std::uint32_t b = DelimiterBits32<K>(p + j, members);
+        if (b) return std::string_view(p + start, j + static_cast<std::size_t>(__builtin_ctz(b)) - start);
+      }
+      while (j < len && !c.Set.Has[static_cast<unsigned char>(p[j])]) ++j;
+      return std::string_view(p + start, (j < len ? j : len) - start);
+    }
+    count += found;
+    before = bits >> 31;
+  }
+  return {};
+}
+
+}  // namespace
+#endif
+
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
+#ifdef ORVELLA_AVX2
+  if (cutter.Width == kScanAvx2 && n >= 1 && text.size() >= 32) {
+    switch (cutter.MemberCount) {
+      case 1: return Avx2WordOf<1>(text, cutter, n);
+      case 2: return Avx2WordOf<2>(text, cutter, n);
+      case 3: return Avx2WordOf<3>(text, cutter, n);
+      case 4: return Avx2WordOf<4>(text, cutter, n);
+      default: break;
+    }
+  }
+#endif
 #ifdef ORVELLA_SSE2
-  if (n >= 1 && text.size() >= 16) {
+  if (cutter.Width >= kScanSse2 && n >= 1 && text.size() >= 16) {
     switch (cutter.MemberCount) {
       case 1: return FewDelimiterWordOf<1>(text, cutter, n);
       case 2: return FewDelimiterWordOf<2>(text, cutter, n);

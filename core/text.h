@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan_width.h"
+
 typedef std::vector<std::string> TStringArray;
 typedef std::vector<std::int32_t> TIntegerArray;
 
@@ -29,6 +31,7 @@ struct TWordCutter {
   TCharSet Set;
   unsigned char Members[4] = {};
   int MemberCount = -1;  // -1: more than four members (or none): byte by byte
+  TScanWidth Width = kScanPlain;  // the widest scan to use (tests set it lower)
 };
 
 TWordCutter WordCutterOf(const TCharSet& delims);

@@ -109,22 +109,25 @@ TEST(LineReader, MissingFileFailsToOpen) {
   EXPECT_FALSE(r.ErrorText.empty());
 }
 
-// The first CR or LF at or after the start, for every start and length around
-// the block sizes the search works in.
+// The first CR or LF at or after the start, for every start, lengths around
+// the block sizes the search works in, and every scan width.
 TEST(FindLineEnd, FirstCrOrLfFromEveryOffset) {
   std::uint32_t seed = 7;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
   for (int round = 0; round < 300; ++round) {
     std::string text;
-    for (std::uint32_t len = next() % 100; text.size() < len;) {
-      std::uint32_t r = next() % 40;
+    for (std::uint32_t len = next() % 130; text.size() < len;) {
+      std::uint32_t r = next() % 60;
       text += r == 0 ? '\r' : r == 1 ? '\n' : static_cast<char>(r == 2 ? '\x8D' : 'a' + r % 26);
     }
     for (std::size_t from = 0; from <= text.size() + 1; ++from) {
       std::size_t want = from;
       while (want < text.size() && text[want] != '\r' && text[want] != '\n') ++want;
       if (want > text.size()) want = text.size();
-      ASSERT_EQ(FindLineEnd(text, from), want) << text.size() << " from " << from;
+      for (int width = kScanPlain; width <= BestScanWidth(); ++width)
+        ASSERT_EQ(FindLineEnd(text, from, static_cast<TScanWidth>(width)), want)
+            << text.size() << " from " << from << " width " << width;
+      ASSERT_EQ(FindLineEnd(text, from), want);
     }
   }
 }

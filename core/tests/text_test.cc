@@ -67,26 +67,30 @@ TEST(RepeatChar, CountsBelowOneAreEmpty) {
 }
 
 // The prepared cutter must give exactly the words of the plain cut, for
-// texts long and short and sets of every size.
+// texts long and short, sets of every size and every scan width the
+// processor runs.
 TEST(WordCutter, AgreesWithPlainWordOf) {
   const char* const sets[] = {"", ";", "\t ", " :", " ,;", " \t:;", " \t:;,", "\x80\xFF"};
   const char alphabet[] = "ab ;:\t,x\x80\xFF";
   std::uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-  for (const char* delims : sets) {
-    TCharSet set = CharSetOf(delims);
-    TWordCutter cutter = WordCutterOf(set);
-    for (int round = 0; round < 400; ++round) {
-      std::string text;
-      for (std::uint32_t len = next() % 90; text.size() < len;)
-        text += (next() % 3 == 0) ? alphabet[next() % (sizeof alphabet - 1)] : static_cast<char>('c' + next() % 20);
-      for (long long n = -1; n <= 40; ++n) {
-        SCOPED_TRACE(std::string(delims) + " | " + text + " | " + std::to_string(n));
-        std::string_view want = WordOf(text, set, n);
-        std::string_view got = WordOf(text, cutter, n);
-        ASSERT_EQ(got, want);
-        if (!want.empty()) {
-          ASSERT_EQ(got.data(), want.data());
+  for (int width = kScanPlain; width <= BestScanWidth(); ++width) {
+    for (const char* delims : sets) {
+      TCharSet set = CharSetOf(delims);
+      TWordCutter cutter = WordCutterOf(set);
+      cutter.Width = static_cast<TScanWidth>(width);
+      for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (std::uint32_t len = next() % 110; text.size() < len;)
+          text += (next() % 3 == 0) ? alphabet[next() % (sizeof alphabet - 1)] : static_cast<char>('c' + next() % 20);
+        for (long long n = -1; n <= 40; ++n) {
+          SCOPED_TRACE(std::to_string(width) + " | " + delims + " | " + text + " | " + std::to_string(n));
+          std::string_view want = WordOf(text, set, n);
+          std::string_view got = WordOf(text, cutter, n);
+          ASSERT_EQ(got, want);
+          if (!want.empty()) {
+            ASSERT_EQ(got.data(), want.data());
+          }
         }
       }
     }
