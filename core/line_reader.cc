@@ -124,7 +124,14 @@ namespace {
 const TScanWidth gLineEndWidth = BestScanWidth();
 }  // namespace
 
-std::size_t FindLineEnd(std::string_view text, std::size_t from) { return FindLineEnd(text, from, gLineEndWidth); }
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+#ifdef ORVELLA_AVX2
+  // The common case without a second call.
+  if (gLineEndWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
+    return Avx2FindLineEnd(text.data(), from, text.size());
+#endif
+  return FindLineEnd(text, from, gLineEndWidth);
+}
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();

@@ -223,13 +223,6 @@ std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long l
   return WordOf(text, cutter.Set, n);
 }
 
-std::string_view Trim(std::string_view text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-  return text.substr(b, e - b);
-}
-
 std::string RepeatChar(char c, long long count) {
   return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();
 }

@@ -39,8 +39,14 @@ TWordCutter WordCutterOf(const TCharSet& delims);
 // The same words as WordOf with the cutter's set.
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n);
 
-// Removes bytes with codes up to 32 from both ends.
-std::string_view Trim(std::string_view text);
+// Removes bytes with codes up to 32 from both ends. Inline: it runs on
+// every field the programs cut.
+inline std::string_view Trim(std::string_view text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
+  return text.substr(b, e - b);
+}
 
 // WordOf, then Trim: how every field of a line is cut.
 inline std::string_view TrimmedWordOf(std::string_view text, const TCharSet& delims, long long n) {

@@ -26,7 +26,7 @@ void Tune(TMarkerSearch& s, std::string_view sample) {
 
 }  // namespace
 
-std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from) {
+std::size_t FindMarkerFrom(TMarkerSearch& s, std::string_view text, std::size_t from) {
   const std::size_t m = s.Marker.size();
   if (m == 0 || from > text.size() || text.size() - from < m) return std::string_view::npos;
   if (!s.Tuned) Tune(s, text);
