@@ -141,8 +141,14 @@ bool ScanSyslogFile(std::string* err) {
     while (pos < block.size()) {
       std::size_t hit = FindMarker(search, block, pos);
       if (hit == std::string_view::npos) break;
-      std::size_t start = LineStart(block, pos, hit);
-      std::size_t end = FindLineEnd(block, hit);
+      // Mostly the marker stands in the line that starts at pos: its end,
+      // found forward, also settles the start without a walk back.
+      std::size_t start = pos;
+      std::size_t end = FindLineEnd(block, pos);
+      if (end < hit) {
+        start = LineStart(block, pos, hit);
+        end = FindLineEnd(block, hit);
+      }
       std::string_view line = block.substr(start, end - start);
       pos = PastLineEnd(block, end);
       markerInBlock = true;
