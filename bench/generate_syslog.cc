@@ -51,14 +51,13 @@ std::uint32_t RandomBelow(TRandom& r, std::uint32_t n) {
 
 // --- names --------------------------------------------------------------
 
-const char* const kVerbs[] = {"Backup",  "Cleanup", "Report",   "Nightly", "Patch",  "Index",
-                              "Sync",    "Archive", "Purge",    "Rotate",  "Export", "Import",
-                              "Audit",   "Deploy",  "Restart",  "Monitor", "Scan",   "Mail",
-                              "Billing", "Invoice", "Ledger",   "Payroll", "Stock",  "Cache",
-                              "Session", "Token",   "Quota",    "Replica", "Snap",   "Vacuum"};
-const char* const kNouns[] = {"Job",    "Task",    "Check",  "Run",    "Mailer",  "Worker", "Agent",
-                              "Sweep",  "Daily",   "Weekly", "Hourly", "Loader",  "Builder",
-                              "Refresh", "Temp",   "Notify", "Rebuild", "Verify", "Collect", "Compact"};
+const char* const kVerbs[] = {"Backup",  "Cleanup", "Report",  "Nightly", "Patch",  "Index",   "Sync",    "Archive",
+                              "Purge",   "Rotate",  "Export",  "Import",  "Audit",  "Deploy",  "Restart", "Monitor",
+                              "Scan",    "Mail",    "Billing", "Invoice", "Ledger", "Payroll", "Stock",   "Cache",
+                              "Session", "Token",   "Quota",   "Replica", "Snap",   "Vacuum"};
+const char* const kNouns[] = {"Job",   "Task",   "Check",   "Run",    "Mailer",  "Worker",  "Agent",
+                              "Sweep", "Daily",  "Weekly",  "Hourly", "Loader",  "Builder", "Refresh",
+                              "Temp",  "Notify", "Rebuild", "Verify", "Collect", "Compact"};
 constexpr std::uint32_t kVerbCount = sizeof kVerbs / sizeof kVerbs[0];
 constexpr std::uint32_t kNounCount = sizeof kNouns / sizeof kNouns[0];
 constexpr std::uint32_t kPairCount = kVerbCount * kNounCount;
@@ -80,9 +79,12 @@ std::string NameAt(std::uint32_t i) {
   std::string number;
   if (round) number.append("_").append(std::to_string(round));
   switch (i % 3) {
-    case 0: return verb + noun + number;
-    case 1: return SnakeCase(verb, noun) + number;
-    default: return verb + noun + number + ".ps1";
+    case 0:
+      return verb + noun + number;
+    case 1:
+      return SnakeCase(verb, noun) + number;
+    default:
+      return verb + noun + number + ".ps1";
   }
 }
 
@@ -128,8 +130,7 @@ void Refresh(TClock& c) {
   c.Weekday = static_cast<int>((day + 4) % 7);  // 1970-01-01 was a Thursday
 }
 
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 void Append2(std::string& out, int v) {

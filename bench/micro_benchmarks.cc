@@ -24,9 +24,9 @@ std::string NxLogBlock(std::size_t size) {
   std::string block, line;
   for (;;) {
     std::uint32_t r = random();
-    line = (r % 10 == 0) ? "<134>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [INFO] Heartbeat: ok"
-                         : "<158>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [MAJOR] Script: " +
-                               NameFor(r % 300);
+    line = (r % 10 == 0)
+               ? "<134>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [INFO] Heartbeat: ok"
+               : "<158>1 2026-12-07T08:15:25 08:15:25 SRV-APP11 ORVELLA - - [MAJOR] Script: " + NameFor(r % 300);
     line += " Dec 07 2026 pid=4312 user=svc_batch\r\n";
     if (block.size() + line.size() > size) break;
     block += line;
@@ -156,7 +156,10 @@ void TallySortByNameThenCount(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
   ResetTally();
 }
-BENCHMARK(TallySortByNameThenCount)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()
+BENCHMARK(TallySortByNameThenCount)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Complexity()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -26,7 +26,7 @@ TCharSet CharSetOf(std::string_view text);
 std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
 
 // A delimiter set made ready for cutting many texts: a set of up to four
-// bytes is searched 16 bytes at a time where the processor allows it.
+// bytes is searched 16 or 32 bytes at a time where the processor allows it.
 struct TWordCutter {
   TCharSet Set;
   unsigned char Members[4] = {};

@@ -22,8 +22,8 @@ std::size_t FindMarkerFrom(TMarkerSearch& s, std::string_view text, std::size_t 
 
 // Offset of the first occurrence at or after from, or npos. An empty marker
 // is never found. The first search past from tunes itself on the text it is
-// given. The scan calls it at the start of the next line, where many layouts put
-// their marker: that case costs a compare, not a call.
+// given. The scan calls it at the start of the next line, where many layouts
+// put their marker: that case costs a compare, not a call.
 inline std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from) {
   const std::size_t m = s.Marker.size();
   if (m != 0 && m <= 8 && from <= text.size() && text.size() - from >= 8) {

@@ -157,9 +157,8 @@ void Grow(std::size_t names) {
   }
   for (const TSlot& slot : old) {
     if (slot.Index == 0) continue;
-    const std::uint64_t hash = slot.Size <= kKeyedSize
-                                   ? FinalHash(HashOf(slot.Size, slot.Head, slot.Second), slot.Tail)
-                                   : KeyOf(TallyNames[slot.Index - 1]).Hash;
+    const std::uint64_t hash = slot.Size <= kKeyedSize ? FinalHash(HashOf(slot.Size, slot.Head, slot.Second), slot.Tail)
+                                                       : KeyOf(TallyNames[slot.Index - 1]).Hash;
     Place(slot, hash);
   }
 }

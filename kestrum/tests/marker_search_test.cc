@@ -19,9 +19,12 @@ TEST(MarkerSearch, AgreesWithPlainFind) {
       std::string text;
       for (std::uint32_t len = next() % 80; text.size() < len;) {
         std::uint32_t r = next() % 10;
-        if (r == 0) text += marker;
-        else if (r == 1) text += marker.substr(0, next() % marker.size());
-        else text += "abcd <->158"[next() % 11];
+        if (r == 0)
+          text += marker;
+        else if (r == 1)
+          text += marker.substr(0, next() % marker.size());
+        else
+          text += "abcd <->158"[next() % 11];
       }
       for (std::size_t from = 0; from <= text.size() + 1; ++from) {
         SCOPED_TRACE(marker + " | " + text + " | " + std::to_string(from));
