@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <string>
 
 #include "platform/platform.h"
@@ -201,24 +200,45 @@ int CompareNames(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-template <typename Less>
-void StableReorder(Less less) {
-  std::vector<std::size_t> order(TallyNames.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), less);
+// Puts the names and counts in the given order of old places.
+template <typename TOrder>
+void Reorder(const std::vector<TOrder>& order) {
   TStringArray names;
   std::vector<std::int64_t> counts;
   names.reserve(order.size());
   counts.reserve(order.size());
-  for (std::size_t i : order) {
-    names.push_back(std::move(TallyNames[i]));
-    counts.push_back(TallyCounts[i]);
+  for (const TOrder& o : order) {
+    names.push_back(std::move(TallyNames[o.Index]));
+    counts.push_back(TallyCounts[o.Index]);
   }
   TallyNames.swap(names);
   TallyCounts.swap(counts);
   // The slots point to the old places: made anew when a name comes next.
   gSlots.clear();
 }
+
+// The first 24 bytes of a name, ASCII-lower-cased, big-endian and padded
+// with zero bytes: where two names' prefixes differ they are in name order,
+// so most comparisons of a sort need not touch the names.
+struct TNameOrder {
+  std::uint64_t First, Second, Third;
+  std::uint32_t Index;
+};
+
+std::uint64_t LowerPrefix(const std::string& name, std::size_t from) {
+  std::uint64_t key = 0;
+  for (std::size_t i = from; i < from + 8; ++i) {
+    unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    key = (key << 8) | c;
+  }
+  return key;
+}
+
+struct TCountOrder {
+  std::int64_t Count;
+  std::uint32_t Index;
+};
 
 }  // namespace
 
@@ -260,10 +280,25 @@ void AddNamesToTally(const std::string_view* names, std::size_t count) {
 }
 
 void SortTally(bool byName) {
+  const std::size_t n = TallyNames.size();
   if (byName) {
-    StableReorder([](std::size_t a, std::size_t b) { return CompareNames(TallyNames[a], TallyNames[b]) < 0; });
+    std::vector<TNameOrder> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+      order[i] = TNameOrder{LowerPrefix(TallyNames[i], 0), LowerPrefix(TallyNames[i], 8),
+                            LowerPrefix(TallyNames[i], 16), static_cast<std::uint32_t>(i)};
+    std::stable_sort(order.begin(), order.end(), [](const TNameOrder& a, const TNameOrder& b) {
+      if (a.First != b.First) return a.First < b.First;
+      if (a.Second != b.Second) return a.Second < b.Second;
+      if (a.Third != b.Third) return a.Third < b.Third;
+      return CompareNames(TallyNames[a.Index], TallyNames[b.Index]) < 0;
+    });
+    Reorder(order);
   } else {
-    StableReorder([](std::size_t a, std::size_t b) { return TallyCounts[a] < TallyCounts[b]; });
+    std::vector<TCountOrder> order(n);
+    for (std::size_t i = 0; i < n; ++i) order[i] = TCountOrder{TallyCounts[i], static_cast<std::uint32_t>(i)};
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
+    Reorder(order);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 void Tally(std::initializer_list<const char*> names) {
@@ -136,4 +138,34 @@ TEST(Tally, NamesAddedAfterASortStillMatch) {
   AddToTally("CHERRY");
   AddToTally("date");
   EXPECT_EQ(Rows(), (TRows{{"apple", 1}, {"Banana", 1}, {"cherry", 2}, {"date", 1}}));
+}
+
+// Sorting by name follows the byte rule (ASCII letters lowered, unsigned
+// bytes, a prefix first) also past the first 16 bytes, with NUL and high
+// bytes, for names that share long beginnings.
+TEST(Tally, NameSortMatchesTheByteRule) {
+  auto lowered = [](const std::string& s) {
+    std::string l = s;
+    for (char& c : l)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return l;
+  };
+  std::uint32_t seed = 3;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  const char bytes[] = {'a', 'B', 'b', '_', '\0', '\x80', '\xFF', 'Z', '1'};
+  ResetTally();
+  for (int i = 0; i < 3000; ++i) {
+    std::string name = next() % 2 ? "SharedPrefixLongerThanTwentyFourBytes" : "x";
+    name.resize(next() % name.size() + 1);
+    for (std::uint32_t k = next() % 6; k > 0; --k) name += bytes[next() % sizeof bytes];
+    AddToTally(name);
+  }
+  SortTally(true);
+  ASSERT_GT(TallyNames.size(), 1000u);
+  for (std::size_t i = 1; i < TallyNames.size(); ++i) {
+    std::string a = lowered(TallyNames[i - 1]), b = lowered(TallyNames[i]);
+    ASSERT_TRUE(std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    })) << i;
+  }
 }
