@@ -141,7 +141,7 @@ TEST(Tally, NamesAddedAfterASortStillMatch) {
 }
 
 // Sorting by name follows the byte rule (ASCII letters lowered, unsigned
-// bytes, a prefix first) also past the first 16 bytes, with NUL and high
+// bytes, a prefix first) also past the first 24 bytes, with NUL and high
 // bytes, for names that share long beginnings.
 TEST(Tally, NameSortMatchesTheByteRule) {
   auto lowered = [](const std::string& s) {
