@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+TReadFunction LineReaderRead = PlatRead;
+
 namespace {
 
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
-  if (!PlatRead(r.Handle, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText)) {
+  if (!LineReaderRead(r.Handle, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText)) {
     r.Failed = true;
     return false;
   }
