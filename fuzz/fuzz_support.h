@@ -23,9 +23,7 @@
 
 inline const std::filesystem::path& FuzzScratchFolder() {
   static const std::filesystem::path folder = [] {
-    std::filesystem::path base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                                     : std::filesystem::temp_directory_path();
-    std::string tmpl = (base / "orvella_fuzz_XXXXXX").string();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "orvella_fuzz_XXXXXX").string();
     if (!mkdtemp(tmpl.data())) std::abort();
     std::filesystem::path made(tmpl);
     std::atexit([] {
