@@ -198,3 +198,37 @@ TEST(KestrumPosix, SyslogFileSwappedWithADirectoryWhileTheProgramRuns) {
   std::filesystem::remove_all(other);
   RecordProperty("outcomes", std::to_string(seen[0]) + "/" + std::to_string(seen[1]) + "/" + std::to_string(seen[2]));
 }
+
+TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
+  // tmpfs keeps any 64-bit time; the date values hold the years 1 to 9999.
+  const std::filesystem::path path = "/dev/shm/orvella_far_time_" + std::to_string(getpid()) + ".log";
+  {
+    std::ofstream f(path, std::ios::binary);
+    f << NxEntry("Job");
+  }
+  struct {
+    std::int64_t seconds;
+    const char* shown;
+  } cases[] = {
+      {std::int64_t{1} << 62, "12/30/1899 at 00:00:00"},     // no local time at all
+      {std::int64_t{1} << 55, "12/30/1899 at 00:00:00"},     // a year of ten digits
+      {-(std::int64_t{1} << 44), "12/30/1899 at 00:00:00"},  // long before year 1
+      {253402300799 - 86400 * 3, "12/28/9999 at 23:59:59"},  // days before the last one
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    const timespec when[2] = {{c.seconds, 0}, {c.seconds, 0}};
+    if (utimensat(AT_FDCWD, path.c_str(), when, 0) != 0) {
+      std::filesystem::remove(path);
+      GTEST_SKIP() << "no file system here keeps such a time";
+    }
+    setenv("TZ", "UTC", 1);
+    TProcessResult r = RunKestrum({path.string()});
+    unsetenv("TZ");
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"), std::string::npos)
+        << r.Out;
+  }
+  std::filesystem::remove(path);
+}
