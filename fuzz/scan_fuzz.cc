@@ -1,12 +1,14 @@
 // The scan, tally and report on arbitrary syslog text, with the layout, the
 // marker and the switches taken from the input as well.
-// Input: switch bits, -M value, layout kind; then three lines (a layout line
-// used when the kind is Custom, the -S text, the -C marker); then the file.
+// Input: switch bits, -M value, layout kind, read size limit (0: none); then
+// three lines (a layout line used when the kind is Custom, the -S text, the
+// -C marker); then the file. Short reads put block ends anywhere in a line.
 #include <cstddef>
 #include <cstdint>
 
 #include "custom_config.h"
 #include "fuzz_support.h"
+#include "line_reader.h"
 #include "line_split.h"
 #include "report.h"
 #include "run_state.h"
@@ -15,6 +17,12 @@
 #include "tally.h"
 
 namespace {
+
+std::size_t gReadLimit = 0;
+
+bool ShortRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+  return PlatRead(handle, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
+}
 
 std::string_view TakeInputLine(std::string_view& rest) {
   std::size_t nl = rest.find('\n');
@@ -52,7 +60,7 @@ std::vector<std::string> ExpectedNames(std::string_view content, const TRunOptio
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 3) return 0;
+  if (size < 4) return 0;
   TFuzzSink sink;
   const std::uint8_t bits = data[0];
   TRunOptions& o = RunOptions;
@@ -67,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.MaxGiven = bits & 128;
   if (o.MaxGiven) o.MaxEntries = static_cast<std::int8_t>(data[1]);
 
-  std::string_view rest(reinterpret_cast<const char*>(data + 3), size - 3);
+  gReadLimit = data[3];
+  std::string_view rest(reinterpret_cast<const char*>(data + 4), size - 4);
   std::string_view layoutLine = TakeInputLine(rest);
   o.SearchText.assign(TakeInputLine(rest));
   std::string_view marker = TakeInputLine(rest);
@@ -82,7 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ResetTally();
   std::string error;
-  FUZZ_CHECK(ScanSyslogFile(&error));
+  if (gReadLimit > 0) LineReaderRead = ShortRead;
+  const bool scanned = ScanSyslogFile(&error);
+  LineReaderRead = PlatRead;
+  FUZZ_CHECK(scanned);
   FUZZ_CHECK(ScanResult.FileSize == static_cast<std::int64_t>(rest.size()));
 
   const std::vector<std::string> names = ExpectedNames(rest, o, CurrentSyslogConfig);
