@@ -169,21 +169,27 @@ TEST(KestrumBadInput, RandomBytes) {
 }
 
 TEST(KestrumBadInput, TenThousandArguments) {
+  // Three characters each on the command line, so they also fit the 32,767
+  // characters Windows allows.
   TScratchFile file(NxEntry("Job"), "args.log");
-  std::vector<std::string> args = {file.Name(), "-a"};
-  for (int i = 1; i < 10000; ++i) args.push_back("-a");
-  TProcessResult r = RunKestrum(args);
-  EXPECT_EQ(r.ExitCode, 65);
-  std::string repeated;
-  for (int i = 1; i < 10000; ++i) repeated += "-a ";
-  EXPECT_NE(r.Err.find("Invalid Parameters Provided: " + repeated), std::string::npos);
-  EXPECT_EQ(r.Out, "");
-
-  // Each argument different, and all but the file name unknown.
-  args = {file.Name()};
-  for (int i = 0; i < 10000; ++i) args.push_back("--x" + std::to_string(i));
-  r = RunKestrum(args);
-  EXPECT_EQ(r.ExitCode, 65);
-  EXPECT_NE(r.Err.find("--x0 --x1 --x2 "), std::string::npos);
-  EXPECT_NE(r.Err.find("--x9999 "), std::string::npos);
+  struct {
+    const char* what;
+    std::string argument, listed;
+  } cases[] = {
+      {"a switch given again and again", "-a", "-a "},
+      {"empty arguments", "", "\"\" "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args = {file.Name(), "-a"};
+    std::string listed;
+    for (int i = 1; i < 10000; ++i) {
+      args.push_back(c.argument);
+      listed += c.listed;
+    }
+    TProcessResult r = RunKestrum(args);
+    EXPECT_EQ(r.ExitCode, 65);
+    EXPECT_NE(r.Err.find("Invalid Parameters Provided: " + listed + "\r\n"), std::string::npos);
+    EXPECT_EQ(r.Out, "");
+  }
 }

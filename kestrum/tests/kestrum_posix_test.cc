@@ -20,7 +20,7 @@
 #include "tally.h"
 #include "test_files.h"
 
-TEST(KestrumPosix, ReadErrorMidFileGivesTheFileErrorLine) {
+TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
   // Reading this file at offset 0 fails with an I/O error.
   const std::string path = "/proc/self/mem";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
