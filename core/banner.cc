@@ -69,9 +69,9 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
 }
 
 void ShowBanner(const TFileVersionInfoRec& info, bool showBuildLine, bool showBanner) {
+  if (!ReaderBannerStyle) FormatSettings.DateSeparator = "/";
   if (BannerShown) return;
   BannerShown = true;
-  if (!ReaderBannerStyle) FormatSettings.DateSeparator = "/";
   TChannel& err = ErrorChannel();
   if (showBanner) {
     WriteLine(err, info.ShortTitle + " x64 (" + FormatDateTime("dd mmm yyyy", StampValue(BuildDate)) + ") - " +

@@ -164,12 +164,6 @@ void ExitCodes() {
 
 }  // namespace
 
-void PrintHelpHeading(std::string_view heading) {
-  PrintRule(static_cast<int>(heading.size()), false);
-  WriteLine(Out(), heading);
-  PrintRule(static_cast<int>(heading.size()), false);
-}
-
 void ShowHelp(bool usageOnly) {
   const std::string& p = VersionInfo.ProgramName;
   CommandSyntax(p);

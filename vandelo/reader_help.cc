@@ -12,17 +12,11 @@ namespace {
 void Line(std::string_view text) { WriteLine(Out(), text); }
 void Empty() { WriteLineEnd(Out()); }
 
-void Heading(std::string_view heading) {
-  PrintRule(static_cast<int>(heading.size()), false);
-  Line(heading);
-  PrintRule(static_cast<int>(heading.size()), false);
-}
-
 }  // namespace
 
 void ShowReaderHelp(bool extended) {
   const std::string& p = ReaderVersionInfo.ProgramName;
-  Heading("CMD SYNTAX:");
+  PrintHelpHeading("CMD SYNTAX:");
   Line(" " + p + " <name_of_config_file> [options]");
   Empty();
   Line(" " + p + " <name_of_config_file> [-b] [-d] [-n|-m|-f [scriptname] [-g]] [-s <variable> [-p]] ");
@@ -30,7 +24,7 @@ void ShowReaderHelp(bool extended) {
   Line(" " + p + " [-h|-?|--??] [-v]");
   Line(" " + p + " [-i|--Info|--Version-Only]");
   Empty();
-  Heading("OPTION DEFINITIONS:");
+  PrintHelpHeading("OPTION DEFINITIONS:");
   Line(" -b, --banner ............ Display banner information on each program execution");
   Line(" -d, --debug ............. Provide additional debug info and parsing of each line");
   Line(" -g, --get-all ........... Processs ALL variables, not just the ones which match the current scriptname");
@@ -46,14 +40,14 @@ void ShowReaderHelp(bool extended) {
   Line(" -i, --info .............. Display banner and build information, then exit");
   Line("     --version-only ...... Display build information without banner, then exit");
   Empty();
-  Heading("SYNTAX EXAMPLES:");
+  PrintHelpHeading("SYNTAX EXAMPLES:");
   Line(" " + p + " C:\\MyConfigs\\Main.Config");
   Line(" " + p + " D:\\Configs\\Primary.TXT -m");
   Line(" " + p + " E:\\MyApp\\MainApp.TXT -g -s \"BIGVAR\"");
   Line(" " + p + " -h");
   Empty();
   if (!extended) return;
-  Heading("GENERAL USAGE NOTES:");
+  PrintHelpHeading("GENERAL USAGE NOTES:");
   Line(" * Entering " + p + " with no parameters will display this help message.");
   Line(" * Parameters surrounded by <> are mandatory; Those surrounded by [] are optional.");
   Line(" * Parameters are case-insensitive, but may be shown in uppercase for clarity.");
@@ -67,7 +61,7 @@ void ShowReaderHelp(bool extended) {
   Line(" * The --I parameter will ONLY show the banner, with build info, and quit.  It will process no other data.");
   Line(" * The application banner is only displayed when Help Syntax is display, or when -B is used.");
   Empty();
-  Heading("APP SPECIFIC NOTES:");
+  PrintHelpHeading("APP SPECIFIC NOTES:");
   Line(" * Main Orvella config file (CustomVariables.TXT) contains three columns: ScriptName, VariableName, Value.");
   Line(" * Entering " + p +
        " with only the configuration file name is equivalent to using -F with \"&\" as the supplied scriptname.");
@@ -80,7 +74,7 @@ void ShowReaderHelp(bool extended) {
   Line(" * The -S parameter must be accompanied by a search string.  If matching content is not found, nothing will "
        "be returned.");
   Empty();
-  Heading("ERROR CODES:");
+  PrintHelpHeading("ERROR CODES:");
   Line(" * Error Exit Codes will be generated on the following failures:");
   Line("    0 - Command Completed Successfully");
   Line("    1 - Syntax error -- missing necessary/essential parameters");

@@ -1,4 +1,5 @@
 #include "banner.h"
+#include "build_stamp_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,6 @@
 #include "text.h"
 
 namespace {
-
-// "yyyy/mm/dd..." -> "dd Mmm yyyy", independently of the code under test.
-std::string BannerDate(const std::string& stamp) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return stamp.substr(8, 2) + " " + kMonths[std::stoi(stamp.substr(5, 2)) - 1] + " " + stamp.substr(0, 4);
-}
 
 struct BannerTest : ::testing::Test {
   TOutputCapture capture;
@@ -46,7 +40,7 @@ TEST_F(BannerTest, BannerAndBuildLineOnceOnStandardError) {
   ShowBanner(info, true, true);
   ShowBanner(info, true, true);
   std::string date = BannerDate(BuildDate);
-  std::string stamp = BannerDate(BuildDateTime) + " @ " + std::string(BuildDateTime).substr(11, 2) + ":00:00";
+  std::string stamp = CompileStamp(BuildDateTime);
   EXPECT_EQ(capture.GetErrors(), info.ShortTitle + " x64 (" + date + ") - Tabulate\r\n" + info.CopyrightLine +
                                      "\r\n" + info.AuthorLine + "\r\n\r\n" + info.FileTitle +
                                      " x64 was compiled on " + stamp + " using " + ToolchainName() + "\r\n\r\n");

@@ -5,16 +5,11 @@
 #include <filesystem>
 
 #include "banner.h"
+#include "build_stamp_text.h"
 #include "kestrum_test_util.h"
 #include "test_files.h"
 
 namespace {
-
-std::string BannerDate(const std::string& stamp) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return stamp.substr(8, 2) + " " + kMonths[std::stoi(stamp.substr(5, 2)) - 1] + " " + stamp.substr(0, 4);
-}
 
 std::string Banner(const std::string& program, bool buildLine, bool banner) {
   TFileVersionInfoRec any = FillVersionInfo("", "", "", "", false);
@@ -25,8 +20,7 @@ std::string Banner(const std::string& program, bool buildLine, bool banner) {
             any.AuthorLine + "\n\n";
   if (buildLine) {
     std::string ext = std::filesystem::path(KESTRUM_EXE).extension().string();
-    text += program + ext + " v2.2.0.250 x64 was compiled on " + BannerDate(BuildDateTime) + " @ " +
-            std::string(BuildDateTime).substr(11, 2) + ":00:00 using " + ToolchainName() + "\n";
+    text += program + ext + " v2.2.0.250 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() + "\n";
     if (banner) text += "\n";
   }
   return text;

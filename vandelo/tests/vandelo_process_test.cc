@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "banner.h"
+#include "build_stamp_text.h"
 #include "output_capture.h"
 #include "process_runner.h"
 #include "reader_help.h"
@@ -12,12 +13,6 @@
 #include "text.h"
 
 namespace {
-
-std::string BannerDate(const std::string& stamp) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return stamp.substr(8, 2) + " " + kMonths[std::stoi(stamp.substr(5, 2)) - 1] + " " + stamp.substr(0, 4);
-}
 
 std::string Banner(bool buildLine, bool banner) {
   TFileVersionInfoRec any = FillVersionInfo("", "", "", "", false);
@@ -28,8 +23,7 @@ std::string Banner(bool buildLine, bool banner) {
             any.AuthorLine + "\r\n\r\n";
   if (buildLine) {
     std::string file = UpperAscii(std::filesystem::path(VANDELO_EXE).filename().string());
-    text += file + " v1.0.0.030 x64 was compiled on " + BannerDate(BuildDateTime) + " @ " +
-            std::string(BuildDateTime).substr(11, 2) + ":00:00 using " + ToolchainName() + "\r\n\r\n";
+    text += file + " v1.0.0.030 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() + "\r\n\r\n";
   }
   return text;
 }
