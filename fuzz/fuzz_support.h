@@ -13,12 +13,12 @@
 #include "channels.h"
 
 // A broken expectation is a finding: stop so libFuzzer keeps the input.
-#define FUZZ_CHECK(cond)                                                        \
-  do {                                                                          \
-    if (!(cond)) {                                                              \
+#define FUZZ_CHECK(cond)                                                            \
+  do {                                                                              \
+    if (!(cond)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                             \
-    }                                                                           \
+      std::abort();                                                                 \
+    }                                                                               \
   } while (0)
 
 inline const std::filesystem::path& FuzzScratchFolder() {

@@ -59,8 +59,8 @@ void KestrumCommandLine(const TStringArray& args) {
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   CheckTable(args);
   const TKestrumParams& p = KestrumParams;
-  for (const TFindParamRec* r : {&p.Debug, &p.Help, &p.Verbose, &p.MaxLines, &p.Search, &p.CustomMarker,
-                                 &p.ExportConfig, &p.Selections[Custom]})
+  for (const TFindParamRec* r :
+       {&p.Debug, &p.Help, &p.Verbose, &p.MaxLines, &p.Search, &p.CustomMarker, &p.ExportConfig, &p.Selections[Custom]})
     CheckFound(*r, args.size());
   CheckVerdict(CustomSyntaxStats, args.size(), 1);
   if (!args.empty()) CheckVerdict(DefaultSyntaxStats, args.size(), 0);

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(word == ReferenceWord(text, set, n));
   FUZZ_CHECK(Inside(word, text));
   FUZZ_CHECK(TrimmedWordOf(text, delims, n) == ReferenceTrim(word));
-  for (long long k : {0LL, 1LL, 2LL, 19LL, 2147483647LL, -2147483648LL}) FUZZ_CHECK(WordOf(text, delims, k) == ReferenceWord(text, set, k));
+  for (long long k : {0LL, 1LL, 2LL, 19LL, 2147483647LL, -2147483648LL})
+    FUZZ_CHECK(WordOf(text, delims, k) == ReferenceWord(text, set, k));
   std::string_view trimmed = Trim(text);
   FUZZ_CHECK(trimmed == ReferenceTrim(text));
   FUZZ_CHECK(Inside(trimmed, text));

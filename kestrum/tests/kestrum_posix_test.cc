@@ -227,7 +227,8 @@ TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
     unsetenv("TZ");
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(r.Err, "");
-    EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"), std::string::npos)
+    EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"),
+              std::string::npos)
         << r.Out;
   }
   std::filesystem::remove(path);

@@ -1,7 +1,6 @@
 // Output failures and odd files provoked with POSIX means.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
