@@ -24,7 +24,8 @@ bool SameProfile(const TSyslogConfigRec& a, const TSyslogConfigRec& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TFuzzSink sink;
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::string path = WriteFuzzFile(text, "layout.txt");
+  const TFuzzFile file(text, "layout.txt");
+  const std::string& path = file.Path;
 
   ExitCode = 0;
   TSyslogConfigRec profile;

@@ -1,6 +1,8 @@
-// Shared by the fuzz targets: a private scratch folder, the input written to
-// a file there, console output swallowed, and a hard stop on a broken rule.
+// Shared by the fuzz targets: the input written to a file, console output
+// swallowed, and a hard stop on a broken rule.
 #pragma once
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -21,29 +23,20 @@
     }                                                                               \
   } while (0)
 
-inline const std::filesystem::path& FuzzScratchFolder() {
-  static const std::filesystem::path folder = [] {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "orvella_fuzz_XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    std::filesystem::path made(tmpl);
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(FuzzScratchFolder(), ec);
-    });
-    return made;
-  }();
-  return folder;
-}
-
-// The bytes as a file; the same name every call.
-inline std::string WriteFuzzFile(std::string_view bytes, const char* name = "input.txt") {
-  std::string path = (FuzzScratchFolder() / name).string();
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  f.close();
-  if (!f) std::abort();
-  return path;
-}
+// The bytes as a file in the temporary folder, removed again when the
+// object goes (libFuzzer may end the process without running exit handlers).
+struct TFuzzFile {
+  std::string Path;
+  TFuzzFile(std::string_view bytes, const char* name) {
+    Path =
+        (std::filesystem::temp_directory_path() / ("orvella_fuzz_" + std::to_string(getpid()) + "_" + name)).string();
+    std::ofstream f(Path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    f.close();
+    if (!f) std::abort();
+  }
+  ~TFuzzFile() { std::remove(Path.c_str()); }
+};
 
 // Everything the channels flush lands in Text, which each run empties.
 struct TFuzzSink {

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   gReads = 0;
   const bool byBlocks = data[3] & 1;
   std::string_view content(reinterpret_cast<const char*>(data + 4), size - 4);
-  std::string path = WriteFuzzFile(content, "lines.txt");
+  const TFuzzFile file(content, "lines.txt");
+  const std::string& path = file.Path;
   if (data[3] & 2) {
     // The flat-file reader keeps its own buffer; only the reads are cut short.
     LineReaderRead = ShortRead;

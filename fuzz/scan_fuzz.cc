@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (kind == Custom) ApplyCustomConfigLine(layoutLine, table[Custom]);
   CurrentSyslogConfig = table[kind];
   o.Marker = marker.empty() ? CurrentSyslogConfig.Marker : std::string(marker);
-  o.SyslogFileName = WriteFuzzFile(rest, "syslog.txt");
+  const TFuzzFile file(rest, "syslog.txt");
+  o.SyslogFileName = file.Path;
 
   ResetTally();
   std::string error;
