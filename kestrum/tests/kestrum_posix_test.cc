@@ -90,6 +90,13 @@ TEST(KestrumPosix, OutputThatCannotBeWrittenEndsWithExit71) {
   }
 }
 
+TEST(KestrumPosix, LostExportConfirmationIsNotASuccess) {
+  TScratchFile target("", "export-full.txt");
+  TProcessResult r = RunWithStdoutOn(KESTRUM_EXE, {"-x", target.Name()}, "/dev/full");
+  EXPECT_EQ(r.ExitCode, 72);
+  EXPECT_EQ(r.Err, FileErrorLine(target.Name(), "No space left on device"));
+}
+
 TEST(KestrumPosix, SyslogFileReplacedByADirectoryAfterTheExistenceTest) {
   // The scan opens whatever stands at the path by then.
   TOutputCapture capture;
