@@ -6,7 +6,7 @@ void InitMarkerSearch(TMarkerSearch& s, std::string_view marker) {
   s = TMarkerSearch();
   s.Marker.assign(marker);
   const std::size_t n = marker.size() < 8 ? marker.size() : 8;
-  std::memcpy(&s.Head, marker.data(), n);
+  if (n > 0) std::memcpy(&s.Head, marker.data(), n);
   s.HeadMask = n == 8 ? ~0ULL : (1ULL << (n * 8)) - 1;
 }
 
