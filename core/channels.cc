@@ -29,6 +29,11 @@ bool Flush(TChannel& ch) {
     return false;
   }
   if (ch.Buffer.empty()) return true;
+  if (ch.Capture) {
+    ch.Capture->append(ch.Buffer);
+    ch.Buffer.clear();
+    return true;
+  }
   if (!PlatWriteStd(ch.Stream, ch.Buffer.data(), ch.Buffer.size(), &ch.ErrorText)) ch.Failed = true;
   ch.Buffer.clear();
   return !ch.Failed;

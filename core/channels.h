@@ -17,6 +17,7 @@ struct TChannel {
   std::string Buffer;
   bool Failed = false;
   std::string ErrorText;
+  std::string* Capture = nullptr;  // tests: flushed bytes land here instead
 };
 
 // The copy of standard output and the copy of standard error made at start-up.

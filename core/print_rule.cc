@@ -8,3 +8,9 @@ void PrintRule(int width, bool blankLineAfter) {
   if (blankLineAfter) WriteLineEnd(Out());
   WriteLineEnd(Out());
 }
+
+void PrintHelpHeading(std::string_view heading) {
+  PrintRule(static_cast<int>(heading.size()), false);
+  WriteLine(Out(), heading);
+  PrintRule(static_cast<int>(heading.size()), false);
+}

@@ -4,6 +4,7 @@
 #include "dates.h"
 #include "platform/platform.h"
 #include "text.h"
+#include "validation.h"
 
 int ExitCode = 0;
 std::string ExecutionPath;
@@ -26,6 +27,7 @@ void OrvellaStartup(int argc, char** argv) {
   ResetSharedOutput();
   ExecutionPath = QuoteIfNeeded(DirectoryOf(PlatProgramPath()));
   FormatSettings = PlatDefaultLocale();
+  ResetParamEngine(PlatArguments());
 }
 
 int OrvellaFinish() {

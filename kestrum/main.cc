@@ -1,6 +1,8 @@
+#include "driver.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
   OrvellaStartup(argc, argv);
+  RunKestrum();
   return OrvellaFinish();
 }

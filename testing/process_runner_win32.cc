@@ -93,6 +93,7 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
   bool timedOut = false;
+  std::string startError;
   bool ready = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
                err != INVALID_HANDLE_VALUE;
   if (ready && CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
@@ -111,12 +112,16 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+  } else {
+    startError = "[test runner: cannot start " + program + ", error " +
+                 std::to_string(GetLastError()) + "]\n";
   }
   CloseIfOpen(in);
   CloseIfOpen(out);
   CloseIfOpen(err);
   result.Out = Slurp(outPath);
   result.Err = Slurp(errPath);
+  result.Err += startError;
   if (timedOut) result.Err += "\n[test runner: stopped after 120 seconds]\n";
   DeleteFileA(outPath.c_str());
   DeleteFileA(errPath.c_str());

@@ -1,6 +1,8 @@
+#include "reader_driver.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
   OrvellaStartup(argc, argv);
+  RunVandelo();
   return OrvellaFinish();
 }

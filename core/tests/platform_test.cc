@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "dates.h"
 #include "files.h"
@@ -17,7 +18,9 @@ namespace {
 struct TScratchDir {
   fs::path Path;
   explicit TScratchDir(const std::string& name) {
-    Path = fs::temp_directory_path() / ("orvella_" + ScratchTag() + "_" + name);
+    // Test processes run side by side: a random tag keeps their folders apart.
+    static const unsigned tag = std::random_device{}();
+    Path = fs::temp_directory_path() / ("orvella_" + std::to_string(tag) + "_" + name);
     fs::remove_all(Path);
     fs::create_directories(Path);
   }

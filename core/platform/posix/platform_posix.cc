@@ -30,6 +30,19 @@ bool Fail(std::string* err, int code) {
   return false;
 }
 
+bool WriteAll(int fd, const char* data, std::size_t size, std::string* err) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(err, errno);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 TLocalTime FromTimespec(const timespec& ts) {
   struct tm parts;
   time_t secs = ts.tv_sec;
@@ -104,17 +117,7 @@ std::string PlatProgramPath() {
 }
 
 bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
-  int fd = stream == StdError ? STDERR_FILENO : STDOUT_FILENO;
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail(err, errno);
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return WriteAll(stream == StdError ? STDERR_FILENO : STDOUT_FILENO, data, size, err);
 }
 
 TLocalTime PlatNow() {
@@ -185,16 +188,7 @@ bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, st
 }
 
 bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err) {
-  while (size > 0) {
-    ssize_t n = write(static_cast<int>(handle), data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail(err, errno);
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+  return WriteAll(static_cast<int>(handle), data, size, err);
 }
 
 bool PlatClose(TPlatHandle handle, std::string* err) {

@@ -6,19 +6,14 @@
 #include <random>
 #include <string>
 
-// Tests run as parallel processes sharing one temp folder: every process
-// names its files with its own random tag.
-inline const std::string& ScratchTag() {
-  static const std::string tag = std::to_string(std::random_device()());
-  return tag;
-}
-
 struct TScratchFile {
   std::filesystem::path Path;
   explicit TScratchFile(const std::string& content, const std::string& name = "scratch.txt") {
+    // Test processes run side by side: a random tag keeps their files apart.
+    static const unsigned tag = std::random_device{}();
     static int serial = 0;
     Path = std::filesystem::temp_directory_path() /
-           ("orvella_" + ScratchTag() + "_" + std::to_string(++serial) + "_" + name);
+           ("orvella_" + std::to_string(tag) + "_" + std::to_string(++serial) + "_" + name);
     std::ofstream f(Path, std::ios::binary);
     f.write(content.data(), static_cast<std::streamsize>(content.size()));
   }

@@ -1,0 +1,299 @@
+#include "params.h"
+
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/platform.h"
+
+const char SwitchSymbols[] = "!#$%*+-.@_~";
+
+TParamStatusArray ParamStatusList;
+TParamRecArray ParamRecLog;
+std::int32_t SwitchValueMode = 0;
+bool LongNamesNeedDoubleDash = true;
+bool LogParamMatches = false;
+std::string KnownAliases;
+std::string HelpSwitchSummary;
+
+TFindParamRec DebugParam;
+TFindParamRec ErrorDelayParam;
+TFindParamRec AudibleErrorParam;
+TFindParamRec HelpParam;
+TFindParamRec BuildParam;
+TFindParamRec VersionOnlyParam;
+TFindParamRec BannerParam;
+TFindParamRec InfoParam;
+
+namespace {
+
+// Attached values are cut to this many characters.
+constexpr std::size_t kMaxAttachedValue = 999;
+
+// KnownAliases stays the plain text the programs see; this set answers the
+// whole-word test. gAliasText is the text the set was built from, so a
+// caller who edits KnownAliases directly does not leave the set stale.
+std::unordered_set<std::string> gAliasWords;
+std::string gAliasText;
+
+bool IsAliasSeparator(char c) { return c == ' ' || c == ',' || c == ';'; }
+
+bool IsSymbol(char c) { return c != '\0' && std::strchr(SwitchSymbols, c) != nullptr; }
+
+void RememberAliases(std::string_view definition) {
+  if (gAliasText != KnownAliases) {
+    gAliasWords.clear();
+    for (std::string_view word : DefinitionAliases(KnownAliases)) gAliasWords.emplace(word);
+  }
+  for (std::string_view word : DefinitionAliases(definition)) {
+    std::string upper = UpperAscii(word);
+    if (!gAliasWords.insert(upper).second) continue;
+    if (!KnownAliases.empty()) KnownAliases += ' ';
+    KnownAliases += upper;
+  }
+  gAliasText = KnownAliases;
+}
+
+enum class TMatch { None, Plain, Attached };
+
+// Tries the spellings of one alias in order; the first that fits wins.
+TMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool attachAllowed,
+                  std::string_view& switchText, std::string_view& value) {
+  for (const std::string& s : spellings) {
+    if (EqualsIgnoreCase(arg, s)) {
+      switchText = arg;
+      return TMatch::Plain;
+    }
+    if (attachAllowed && arg.size() > s.size() && (arg[s.size()] == ':' || arg[s.size()] == '=') &&
+        EqualsIgnoreCase(arg.substr(0, s.size()), s)) {
+      switchText = arg.substr(0, s.size());
+      value = arg.substr(s.size() + 1, kMaxAttachedValue);
+      return TMatch::Attached;
+    }
+  }
+  return TMatch::None;
+}
+
+// Takes argument switchIndex + offset as a value of the switch at switchIndex.
+void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool required,
+               std::string& value, TFindParamRec& result) {
+  TParamStatusRec& sw = list[static_cast<std::size_t>(switchIndex)];
+  std::size_t at = static_cast<std::size_t>(switchIndex) + static_cast<std::size_t>(offset);
+  if (at >= list.size()) {
+    value.clear();
+    if (required) {
+      result.Found = false;
+      sw.Kind = TParamKind::Incomplete;
+    }
+    return;
+  }
+  TParamStatusRec& next = list[at];
+  value = next.Text;
+  if (value.empty() && required) {
+    result.Found = false;
+    sw.Kind = TParamKind::Incomplete;
+  } else if (next.Kind == TParamKind::Unclaimed || next.Kind == TParamKind::SwitchValue) {
+    next.Kind = TParamKind::SwitchValue;
+  } else {
+    // An earlier lookup owns the argument: the value is reported, but the
+    // switch is left without one of its own.
+    sw.Kind = TParamKind::Incomplete;
+  }
+}
+
+void SearchRange(int index, int direction, int& first, int& last) {
+  if (direction == SearchUpTo) {
+    first = 0;
+    last = index;
+  } else {
+    first = index;
+    last = -1;
+  }
+}
+
+}  // namespace
+
+void ResetParamState(const TStringArray& args) {
+  InitParamStatusList(ParamStatusList, args);
+  ParamRecLog.clear();
+  SwitchValueMode = 0;
+  LongNamesNeedDoubleDash = true;
+  LogParamMatches = false;
+  KnownAliases.clear();
+  HelpSwitchSummary.clear();
+  gAliasWords.clear();
+  gAliasText.clear();
+  LastNumberDefaulted = false;
+  for (TFindParamRec* r : {&DebugParam, &ErrorDelayParam, &AudibleErrorParam, &HelpParam,
+                           &BuildParam, &VersionOnlyParam, &BannerParam, &InfoParam})
+    *r = TFindParamRec();
+}
+
+void InitParamStatusList(TParamStatusArray& list, const TStringArray& args) {
+  list.clear();
+  list.resize(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) list[i].Text = args[i];
+}
+
+void InitParamStatusList(TParamStatusArray& list) { InitParamStatusList(list, PlatArguments()); }
+
+std::vector<std::string_view> DefinitionAliases(std::string_view definition) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < definition.size()) {
+    while (i < definition.size() && IsAliasSeparator(definition[i])) ++i;
+    std::size_t start = i;
+    while (i < definition.size() && !IsAliasSeparator(definition[i])) ++i;
+    if (i > start) words.push_back(definition.substr(start, i - start));
+  }
+  return words;
+}
+
+TStringArray AliasSpellings(std::string_view alias, bool bareSymbol) {
+  std::string a(alias);
+  if (alias.size() == 1) {
+    if (bareSymbol && IsSymbol(alias[0])) return {a, "/" + a, "-" + a};
+    return {"/" + a, "-" + a};
+  }
+  if (LongNamesNeedDoubleDash) return {"/" + a, "--" + a};
+  return {"/" + a, "-" + a, "--" + a};
+}
+
+void TakePositionalParam(TParamStatusArray& list, std::string& text, int position) {
+  text.clear();
+  if (position < 1 || static_cast<std::size_t>(position) > list.size()) return;
+  TParamStatusRec& arg = list[static_cast<std::size_t>(position) - 1];
+  text = arg.Text;
+  if (text.empty()) return;
+  arg.Kind = TParamKind::Positional;
+  arg.IsPositional = true;
+}
+
+TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex,
+                        int firstIndex, int valueCount, int flags, std::string_view defaultValue,
+                        std::string_view defaultSecond) {
+  RememberAliases(definition);
+
+  TFindParamRec result;
+  result.Value = defaultValue;
+  result.SecondValue = defaultSecond;
+
+  const long long count = static_cast<long long>(list.size());
+  long long first = firstIndex < 0 ? 0 : firstIndex;
+  long long last = (lastIndex < 0 || lastIndex >= count) ? count - 1 : lastIndex;
+
+  const bool bare = SwitchValueMode == 1 || SwitchValueMode == 3;
+  const bool attach = SwitchValueMode == 2 || SwitchValueMode == 3;
+  const bool needFirst = (flags & (RequireValue | RequireAllValues)) != 0;
+  const bool needSecond = (flags & RequireAllValues) != 0;
+
+  std::vector<TStringArray> spellings;
+  for (std::string_view alias : DefinitionAliases(definition))
+    spellings.push_back(AliasSpellings(alias, bare));
+
+  for (long long i = first; i <= last; ++i) {
+    const int index = static_cast<int>(i);
+    for (const TStringArray& aliasSpellings : spellings) {
+      TParamStatusRec& arg = list[static_cast<std::size_t>(i)];
+      std::string_view switchText, value;
+      TMatch match = MatchAlias(arg.Text, aliasSpellings, attach, switchText, value);
+      if (match == TMatch::None) continue;
+
+      arg.Kind = TParamKind::Switch;
+      arg.IsSwitch = true;
+      // With ScanAll the result describes the last match only, so nothing of
+      // an earlier match may linger in it.
+      result.Found = true;
+      result.ArgIndex = index;
+      result.NextIndex = index + 1;
+      result.ValueAttached = false;
+      result.Value = defaultValue;
+      result.SecondValue = defaultSecond;
+      result.Switch = arg.Text;
+
+      if (match == TMatch::Attached) {
+        result.Switch = std::string(switchText);
+        result.Value = std::string(value);
+        result.ValueAttached = true;
+        arg.ValueAttached = true;
+        if (!(value.empty() && needFirst)) {
+          arg.Kind = TParamKind::AttachedValue;
+          arg.HasValue = !value.empty();
+          if (LogParamMatches) ParamRecLog.push_back(result);
+          break;
+        }
+        // "-m:" with a required value: the switch stays Incomplete even if
+        // the next argument supplies the value.
+        arg.Kind = TParamKind::Incomplete;
+      }
+
+      if (valueCount >= 1) TakeValue(list, index, 1, needFirst, result.Value, result);
+      if (valueCount >= 2) TakeValue(list, index, 2, needSecond, result.SecondValue, result);
+      if (LogParamMatches) ParamRecLog.push_back(result);
+    }
+    if (!(flags & ScanAll) && result.ArgIndex != -1) break;
+  }
+  return result;
+}
+
+TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index,
+                         int direction) {
+  return FindSwitchEx(list, definition, 0, index, direction);
+}
+
+TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags,
+                           int index, int direction) {
+  int first, last;
+  SearchRange(index, direction, first, last);
+  return FindParam(list, definition, last, first, 0, flags, "", "");
+}
+
+TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag,
+                             int index, int direction) {
+  int first, last;
+  SearchRange(index, direction, first, last);
+  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  flag = result.Found;
+  return result;
+}
+
+TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition,
+                             std::string& text, int index, int direction) {
+  text.clear();
+  int first, last;
+  SearchRange(index, direction, first, last);
+  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  text = result.Value;
+  return result;
+}
+
+TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition,
+                               std::int64_t& number, std::int64_t defaultNumber, int index,
+                               int direction) {
+  int first, last;
+  SearchRange(index, direction, first, last);
+  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  number = NumberFromText(result.Value, defaultNumber);
+  result.Value = std::to_string(number);
+  result.NumberDefaulted = LastNumberDefaulted;
+  return result;
+}
+
+void ResetParamRecArray(TParamRecArray& array, int n) {
+  array.clear();
+  if (n > 0) array.resize(static_cast<std::size_t>(n));
+}
+
+void ResetStringArray(TStringArray& array, int n) {
+  array.clear();
+  if (n > 0) array.resize(static_cast<std::size_t>(n));
+}
+
+void ResetIntegerArray(TIntegerArray& array, int n) {
+  array.clear();
+  if (n > 0) array.resize(static_cast<std::size_t>(n));
+}
+
+void ResetParamStatusArray(TParamStatusArray& array, int n) {
+  array.clear();
+  if (n > 0) array.resize(static_cast<std::size_t>(n));
+}

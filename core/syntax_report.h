@@ -1,0 +1,41 @@
+// The report shown when a command line is unusable: what was typed, the
+// program's message, an optional alert and an optional pause so a window
+// opened just for this run does not vanish at once. It writes to standard
+// error and leaves the shared output channel there for the rest of the run;
+// it never ends the process.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TParamStatisticsRec;
+
+// Library-wide switches the programs set from their options.
+extern bool ErrorDelay;
+extern bool AudibleError;
+
+// The message followed by " (See Syntax Definition Below)".
+void ReportSyntaxError(std::string_view message, bool pause, bool beep);
+// The message as given; the statistics record is not consulted.
+void ReportSyntaxErrorPlain(const TParamStatisticsRec& stats, std::string_view message, bool pause, bool beep);
+// The short form: "You entered: " with the program's full path and the
+// arguments, no execution path line.
+void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause,
+                              bool beep);
+
+// lead + text + an empty line's worth of line ends on the error channel.
+void PrintMessageBlock(std::string_view text, std::string_view lead);
+
+// What the pause needs from the outside world; tests put fakes here.
+struct TPauseHooks {
+  void (*StartWatch)();
+  bool (*KeyPending)();
+  void (*StopWatch)();
+  void (*Sleep)(int milliseconds);
+};
+extern TPauseHooks PauseHooks;  // the platform's by default
+
+// The prompt, then a dot every 250 ms until a key is pressed or steps dots
+// are written; then the line ends and an empty line follows.
+void WaitWithDots(int steps, std::string_view prompt);

@@ -1,0 +1,88 @@
+#include "syntax_report.h"
+
+#include <gtest/gtest.h>
+
+#include "output_capture.h"
+#include "platform/platform.h"
+#include "startup.h"
+
+namespace {
+
+// A keyboard that is pressed after a given number of polls.
+struct TFakeKeyboard {
+  static int PollsUntilKey;
+  static int Polls, Sleeps, SleptMs, Starts, Stops;
+  static void Start() { ++Starts; }
+  static bool Pending() { return PollsUntilKey >= 0 && Polls++ >= PollsUntilKey; }
+  static void Stop() { ++Stops; }
+  static void Sleep(int ms) {
+    ++Sleeps;
+    SleptMs += ms;
+  }
+};
+int TFakeKeyboard::PollsUntilKey, TFakeKeyboard::Polls, TFakeKeyboard::Sleeps, TFakeKeyboard::SleptMs,
+    TFakeKeyboard::Starts, TFakeKeyboard::Stops;
+
+struct SyntaxReportTest : ::testing::Test {
+  TOutputCapture capture;
+  TPauseHooks saved = PauseHooks;
+  void SetUp() override {
+    TFakeKeyboard::PollsUntilKey = -1;
+    TFakeKeyboard::Polls = TFakeKeyboard::Sleeps = TFakeKeyboard::SleptMs = 0;
+    TFakeKeyboard::Starts = TFakeKeyboard::Stops = 0;
+    PauseHooks = {TFakeKeyboard::Start, TFakeKeyboard::Pending, TFakeKeyboard::Stop, TFakeKeyboard::Sleep};
+  }
+  void TearDown() override { PauseHooks = saved; }
+};
+
+}  // namespace
+
+TEST_F(SyntaxReportTest, PauseWithoutAKeyWritesThirtyDots) {
+  WaitWithDots(30, "Press Any Key to Continue...");
+  EXPECT_EQ(capture.Get(), "Press Any Key to Continue..." + std::string(30, '.') + "\r\n\r\n");
+  EXPECT_EQ(TFakeKeyboard::SleptMs, 7500);
+  EXPECT_EQ(TFakeKeyboard::Starts, 1);
+  EXPECT_EQ(TFakeKeyboard::Stops, 1);
+}
+
+TEST_F(SyntaxReportTest, KeyPressEndsThePauseAtTheNextCheck) {
+  for (int key : {0, 1, 7, 29}) {
+    SCOPED_TRACE(key);
+    SetUp();
+    capture.Text.clear();
+    TFakeKeyboard::PollsUntilKey = key;
+    WaitWithDots(30, "P");
+    EXPECT_EQ(capture.Get(), "P" + std::string(static_cast<std::size_t>(key), '.') + "\r\n\r\n");
+    EXPECT_EQ(TFakeKeyboard::Sleeps, key);
+  }
+}
+
+TEST_F(SyntaxReportTest, ReportTextPointerRules) {
+  struct {
+    const char* message;
+    const char* shown;
+  } cases[] = {
+      {"Bad thing", "Bad thing (See Syntax Definition Below)"},
+      {"Bad thing ", "Bad thing (See Syntax Definition Below)"},
+      {"", " (See Syntax Definition Below)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    capture.ErrorText.clear();
+    ReportSyntaxError(c.message, false, false);
+    std::string want = "Invalid or Incomplete Syntax!\r\n\r\nExecution Path ... " + ExecutionPath +
+                       "\r\nYou entered ...... " + PlatRawCommandLine() + "\r\n\r\n" + c.shown + "\r\n\r\n";
+    EXPECT_EQ(capture.GetErrors(), want);
+    EXPECT_EQ(capture.Get(), "");
+  }
+}
+
+TEST_F(SyntaxReportTest, AfterTheReportSharedOutputGoesToStandardError) {
+  Write(Out(), "before\r\n");
+  ReportSyntaxErrorCompact({"a b", "-s"}, "Message", true, false);
+  Write(Out(), "help\r\n");
+  EXPECT_EQ(capture.Get(), "before\r\n");
+  EXPECT_EQ(capture.GetErrors(), "Invalid or Incomplete Syntax!\r\n\r\nYou entered: " + PlatProgramPath() +
+                                     " \"a b\" -s \r\n\r\nMessage\r\n\r\nPress Any Key to Continue..." +
+                                     std::string(30, '.') + "\r\n\r\nhelp\r\n");
+}

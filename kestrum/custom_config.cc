@@ -1,0 +1,96 @@
+#include "custom_config.h"
+
+#include <limits>
+
+#include "channels.h"
+#include "files.h"
+#include "line_reader.h"
+#include "numbers.h"
+#include "platform/platform.h"
+#include "startup.h"
+#include "text.h"
+
+const char kSampleConfigFileName[] = "Kestrum.Input.TXT";
+const char kSampleConfigHeader[] = "#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2";
+const char kSampleConfigLine[] = "<158>|;|1|;|3| :|8";
+
+namespace {
+
+// Signed 32-bit decimal; anything else (a base prefix, trailing text, out of
+// range) gives the field's default.
+std::int32_t FieldNumber(std::string_view word, std::int32_t defaultValue) {
+  std::int64_t value;
+  if (!ParseDecimal(word, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
+                    &value))
+    return defaultValue;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void ReportFileError(const std::string& name, const std::string& error, int exitCode) {
+  WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + name + "\" -- " + error);
+  ExitCode = exitCode;
+}
+
+bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
+  if (!line.empty() && line[0] == '#') return false;
+  // A blank line left at the end of a hand-edited file must not wipe the layout.
+  if (Trim(line).empty()) return false;
+  static const TCharSet pipe = CharSetOf("|");
+  auto field = [&](int n) { return WordOf(line, pipe, n); };
+  profile.Kind = Custom;
+  profile.Marker.assign(field(1));
+  profile.Date_Delimiter = CharSetOf(field(2));
+  profile.Date_Index = FieldNumber(field(3), 1);
+  profile.Delimiter_1 = CharSetOf(field(4));
+  profile.Index_1 = FieldNumber(field(5), 1);
+  profile.Delimiter_2 = CharSetOf(field(6));
+  profile.Index_2 = FieldNumber(field(7), -1);
+  return true;
+}
+
+void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profile) {
+  if (!FileExists(fileName)) {
+    WriteLine(ErrorChannel(), "ERROR: File Not Found...");
+    ExitCode = 70;
+    return;
+  }
+  TLineReader reader;
+  if (!OpenLineReader(reader, fileName)) {
+    ReportFileError(fileName, reader.ErrorText, 71);
+    return;
+  }
+  // Read into a copy so a failure halfway leaves the profile untouched.
+  TSyslogConfigRec read = profile;
+  std::string_view line;
+  while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
+  bool readOk = !reader.Failed;
+  bool closeOk = CloseLineReader(reader);
+  if (!readOk || !closeOk) {
+    ReportFileError(fileName, reader.ErrorText, 71);
+    return;
+  }
+  profile = read;
+}
+
+void ExportSampleConfig(const std::string& fileName, bool append) {
+  const std::string name = fileName.empty() ? std::string(kSampleConfigFileName) : fileName;
+  const bool appending = append && FileExists(name);
+  TPlatHandle handle = NoPlatHandle;
+  std::string error;
+  const std::string text = std::string(kSampleConfigHeader) + kLineEnd + kSampleConfigLine + kLineEnd;
+  if (!PlatOpenWrite(name, appending, &handle, &error)) {
+    ReportFileError(name, error, 72);
+    return;
+  }
+  bool written = PlatWrite(handle, text.data(), text.size(), &error);
+  std::string closeError;
+  bool closed = PlatClose(handle, &closeError);
+  if (!written || !closed) {
+    ReportFileError(name, written ? closeError : error, 72);
+    return;
+  }
+  // Confirmed only once the file is safely closed.
+  WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
+}

@@ -1,0 +1,136 @@
+#include "driver.h"
+
+#include "banner.h"
+#include "channels.h"
+#include "custom_config.h"
+#include "files.h"
+#include "help.h"
+#include "options.h"
+#include "params.h"
+#include "profile_selection.h"
+#include "report.h"
+#include "run_state.h"
+#include "scanner.h"
+#include "startup.h"
+#include "syntax_report.h"
+#include "tally.h"
+#include "validation.h"
+
+TRunOptions RunOptions;
+TScanResult ScanResult;
+TFileVersionInfoRec VersionInfo;
+
+namespace {
+
+const char kDescription[] = "Tabulate and Summarize Entries in Text-based Syslog Files";
+
+// Banner, report, short help on standard error; the run ends with code.
+void SyntaxError(const std::string& message, int code) {
+  ShowBanner(VersionInfo, KestrumParams.Verbose.Found, true);
+  ReportSyntaxErrorPlain(CustomSyntaxStats, message, ErrorDelay, AudibleError);
+  ShowHelp(true);
+  ExitCode = code;
+}
+
+// Steps that end the run before any file is read; true when one did.
+bool SettleCommandLine() {
+  const TKestrumParams& p = KestrumParams;
+  if (p.Debug.Found) {
+    ErrorDelay = true;
+    AudibleError = true;
+  }
+  const bool helpType = p.Help.Found || p.VersionOnly.Found || p.Info.Found;
+  ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
+  if (!CustomSyntaxStats.SyntaxValid && !helpType) {
+    if (ParamStatusList.empty()) {
+      SyntaxError("Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")", 64);
+      return true;
+    }
+    if (CustomSyntaxStats.UnrecognisedCount > 0) {
+      SyntaxError("Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList, 65);
+      return true;
+    }
+  }
+  if (p.Selections[Custom].Found && p.CustomConfigFile.empty()) {
+    SyntaxError("Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG", 70);
+    return true;
+  }
+  if (p.Search.Found && p.SearchText.empty()) {
+    SyntaxError("Incomplete Parameters Provided: -S must be followed by a job/process to search for...", 69);
+    return true;
+  }
+  if (p.Help.Found) {
+    ShowBanner(VersionInfo, p.Verbose.Found, true);
+    ShowHelp(false);
+    ExitCode = 255;
+    return true;
+  }
+  if (p.VersionOnly.Found) {
+    ShowBanner(VersionInfo, true, false);
+    return true;
+  }
+  if (p.Info.Found) {
+    ShowBanner(VersionInfo, true, true);
+    return true;
+  }
+  if (p.Banner.Found || p.Verbose.Found) ShowBanner(VersionInfo, p.Verbose.Found, true);
+  if (p.ExportConfig.Found) {
+    ExportSampleConfig(p.ExportName, p.Append.Found);
+    return true;
+  }
+  return false;
+}
+
+void TakeRunOptions() {
+  const TKestrumParams& p = KestrumParams;
+  TRunOptions& o = RunOptions;
+  o.CustomConfigFile = p.CustomConfigFile;
+  o.Debug = p.Debug.Found;
+  o.Verbose = p.Verbose.Found;
+  o.ListOnly = p.ListOnly.Found;
+  o.SortByName = p.Alpha.Found;
+  o.SortByCount = p.Number.Found;
+  o.UseCommas = !p.NoComma.Found;
+  o.SearchGiven = p.Search.Found;
+  o.SearchText = p.SearchText;
+  o.ExactMatch = p.ExactMatch.Found;
+  o.MaxGiven = p.MaxLines.Found;
+  o.MaxEntries = p.MaxEntries;
+}
+
+}  // namespace
+
+void RunKestrum() {
+  ExitCode = 0;
+  const TDateTime start = Now();
+  ResetTally();
+  RunOptions = TRunOptions();
+  SwitchValueMode = 2;
+  VersionInfo = FillVersionInfo("2.2.0", "2.2.0.250", kDescription, "Kestrum", false);
+  TakePositionalParam(ParamStatusList, RunOptions.SyslogFileName, 1);
+  DefineKestrumOptions();
+  TakeRunOptions();
+  if (SettleCommandLine()) return;
+
+  SelectSyslogProfile();
+  if (ExitCode != 0) return;
+  if (!FileExists(RunOptions.SyslogFileName)) {
+    WriteLine(ErrorChannel(), "ERROR: File Not Found...");
+    ExitCode = 70;
+    return;
+  }
+  std::string error;
+  if (!ScanSyslogFile(&error)) {
+    ReportFileError(RunOptions.SyslogFileName, error, 71);
+    return;
+  }
+  if (RunOptions.ListOnly) {
+    if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
+    return;
+  }
+  SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
+  PrintReport();
+  PrintTimingBlock(start, Now());
+  // A report nobody received is a failure, not a success.
+  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
+}

@@ -1,1 +1,0 @@
-int KestrumPlaceholder = 0;

@@ -1,0 +1,19 @@
+#include "profile_selection.h"
+
+#include "custom_config.h"
+#include "options.h"
+#include "run_state.h"
+
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile) {
+  BuildPresetProfiles(table);
+  if (!customConfigFile.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
+}
+
+void SelectSyslogProfile() {
+  TSyslogChoicesArray table{};
+  BuildSyslogProfiles(table, KestrumParams.CustomConfigFile);
+  CurrentSyslogConfig = table[kDefaultSyslogChoice];
+  for (int kind = 0; kind < kSyslogChoiceCount; ++kind)
+    if (KestrumParams.Selections[kind].Found) CurrentSyslogConfig = table[kind];
+  RunOptions.Marker = KestrumParams.MarkerText.empty() ? CurrentSyslogConfig.Marker : KestrumParams.MarkerText;
+}

@@ -1,0 +1,86 @@
+#include "report.h"
+
+#include "channels.h"
+#include "numbers.h"
+#include "run_state.h"
+#include "syslog_profiles.h"
+#include "tally.h"
+#include "text.h"
+
+int NumberWidth = 0;
+
+namespace {
+
+void WriteLabel(std::string_view label) {
+  static const std::string kDots(80, '.');
+  std::string lead;
+  lead.reserve(42);
+  lead += ' ';
+  lead.append(label.substr(0, 40));
+  if (lead.size() < 41) lead += ' ';
+  if (lead.size() < 41) lead.append(kDots, 0, 41 - lead.size());
+  lead += ' ';
+  Write(Out(), lead);
+}
+
+void WriteRightAligned(std::string_view text, int width) {
+  if (static_cast<int>(text.size()) < width)
+    Write(Out(), std::string(static_cast<std::size_t>(width) - text.size(), ' '));
+  WriteLine(Out(), text);
+}
+
+}  // namespace
+
+void PrintRule80(char c) { WriteLine(Out(), std::string(80, c)); }
+
+void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped) {
+  WriteLabel(label);
+  WriteRightAligned(FormatCount(value, grouped), NumberWidth);
+}
+
+void PrintTextLine(std::string_view label, std::string_view text, int textWidth) {
+  WriteLabel(label);
+  WriteRightAligned(text, textWidth);
+}
+
+void PrintReport() {
+  const TRunOptions& opt = RunOptions;
+  const TScanResult& scan = ScanResult;
+  const bool commas = opt.UseCommas;
+  NumberWidth = static_cast<int>(FormatCount(scan.EntryCount, commas).size());
+
+  for (std::size_t i = 0; i < TallyNames.size(); ++i) PrintNumberLine(TallyNames[i], TallyCounts[i], commas);
+  PrintRule80('-');
+  PrintNumberLine("TOTAL UNIQUE SCRIPTS EXECUTED", static_cast<std::int64_t>(TallyNames.size()), commas);
+  PrintNumberLine("TOTAL SYSLOG ENTRIES FOUND/READ", scan.EntryCount, commas);
+  if (opt.SearchGiven || opt.MaxGiven) PrintRule80('-');
+  if (opt.MaxGiven) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-M " + std::to_string(opt.MaxEntries), 0);
+  if (opt.SearchGiven) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-S " + opt.SearchText, 0);
+  PrintRule80('=');
+  WriteLineEnd(Out());
+  PrintRule80('~');
+  if (scan.EntryCount < 1) {
+    WriteLine(Out(), " ERROR: File Did Not Contain Valid Syslog Entries");
+  } else {
+    std::string kind = SyslogChoiceName(CurrentSyslogConfig.Kind);
+    if (!opt.CustomConfigFile.empty()) kind += " via \"" + opt.CustomConfigFile + "\"";
+    PrintTextLine("CURRENT SYSLOG TYPE", kind, 0);
+    PrintTextLine("CURRENT SYSLOG FILENAME", opt.SyslogFileName, 0);
+    PrintNumberLine("CURRENT SYSLOG FILESIZE (in bytes)", scan.FileSize, true);
+    PrintTextLine("CURRENT SYSLOG TIMESTAMP", FormatDateTime("mm/dd/yyyy \"at\" hh:nn:ss", scan.FileTimestamp), 0);
+    PrintRule80('-');
+    PrintTextLine("TIMESTAMP OF FIRST SYSLOG ENTRY", scan.FirstEntryDate, 0);
+    PrintTextLine("TIMESTAMP OF LAST SYSLOG ENTRY READ", scan.LastEntryDate, 0);
+  }
+  PrintRule80('~');
+}
+
+void PrintTimingBlock(TDateTime start, TDateTime end) {
+  WriteLineEnd(Out());
+  PrintRule80('-');
+  PrintTextLine("Start Time", FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", start), 0);
+  PrintTextLine("End Time", FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", end), 0);
+  PrintTextLine("Elapsed Time", FormatDateTime("[hh]:nn:ss.zzz", TDateTime{end.Ms - start.Ms}), 23);
+  PrintRule80('=');
+  PrintRule80('#');
+}

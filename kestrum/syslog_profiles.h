@@ -1,0 +1,53 @@
+// Syslog layouts: how to recognise an entry line and cut the job/process
+// name and the entry date out of it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "text.h"
+
+// Stored as a 32-bit value; the enumerator names are also the printed names.
+enum TSyslogChoices : std::int32_t {
+  NxLog,
+  TFTPD32,
+  KiwiSyslog,
+  WhatsUp,
+  WinSyslog,
+  VisualSyslog,
+  FastVue,
+  Custom,
+};
+constexpr int kSyslogChoiceCount = 8;
+
+const char* SyslogChoiceName(TSyslogChoices kind);
+
+struct TSyslogConfigRec {
+  TSyslogChoices Kind = NxLog;
+  std::int32_t Date_Index = 0;
+  std::int32_t Index_1 = 0;
+  std::int32_t Index_2 = 0;  // -1: no second split
+  TCharSet Date_Delimiter;
+  TCharSet Delimiter_1;
+  TCharSet Delimiter_2;
+  std::string Marker;  // case-sensitive substring; blanks count
+};
+
+typedef std::array<TSyslogConfigRec, kSyslogChoiceCount> TSyslogChoicesArray;
+
+constexpr TSyslogChoices kDefaultSyslogChoice = NxLog;
+
+// The profile chosen for the run.
+extern TSyslogConfigRec CurrentSyslogConfig;
+
+// Fills the seven built-in layouts (the Custom entry is left as it is).
+void BuildPresetProfiles(TSyslogChoicesArray& table);
+
+// The presets, then the Custom entry from the file when a name is given
+// (a missing or unreadable file sets the exit code).
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile);
+
+// The display date of an entry line under the profile's kind; never parsed.
+std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile);

@@ -1,0 +1,29 @@
+// Helpers shared by the Kestrum tests.
+#pragma once
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "output_capture.h"
+#include "process_runner.h"
+
+// The timing block's clock readings differ per run: check their form and
+// replace them with fixed words.
+inline std::string MaskClock(const std::string& out) {
+  static const std::regex stamp(R"((Start Time|End Time) (\.+) \d\d/\d\d/\d{4} \d\d:\d\d:\d\d\.\d{3})");
+  static const std::regex elapsed(R"(Elapsed Time (\.+) +\d\d+:\d\d:\d\d\.\d{3})");
+  std::string s = std::regex_replace(out, stamp, "$1 $2 <clock>");
+  return std::regex_replace(s, elapsed, "Elapsed Time $1 <elapsed>");
+}
+
+inline std::string MaskFileTime(const std::string& out) {
+  static const std::regex stamp(R"(\d\d/\d\d/\d{4} at \d\d:\d\d:\d\d)");
+  return std::regex_replace(out, stamp, "<mtime>");
+}
+
+inline TProcessResult RunKestrum(const std::vector<std::string>& args,
+                                 const TProcessOptions& options = TProcessOptions()) {
+  return RunProgram(KESTRUM_EXE, args, options);
+}
+

@@ -1,0 +1,93 @@
+#include "reader_driver.h"
+
+#include "banner.h"
+#include "channels.h"
+#include "files.h"
+#include "flat_reader.h"
+#include "params.h"
+#include "reader_help.h"
+#include "reader_state.h"
+#include "startup.h"
+#include "syntax_report.h"
+
+namespace {
+
+const char kDescription[] = "Tabulate and Summarize Syslog Entries in Flat Syslog";
+// Every lookup searches all arguments: the file name's place included.
+constexpr int kAnywhere = -1;
+
+struct TReaderParams {
+  TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
+  std::string SearchValue;
+};
+
+TReaderParams LookUpOptions() {
+  TParamStatusArray& list = ParamStatusList;
+  TReaderParams p;
+  p.Help = FindSwitch(list, "H HELP ? HELP2 ??", kAnywhere, SearchFrom);
+  p.Verbose = FindSwitch(list, "V VERBOSE BUILD HELP2 ??", kAnywhere, SearchFrom);
+  p.VersionOnly = FindSwitch(list, "VERSION-ONLY BUILD-ONLY", kAnywhere, SearchFrom);
+  p.Info = FindSwitch(list, "I INFO", kAnywhere, SearchFrom);
+  p.Banner = FindSwitch(list, "B BANNER", kAnywhere, SearchFrom);
+  p.Debug = FindSwitch(list, "D DEBUG", kAnywhere, SearchFrom);
+  p.GetAll = FindSwitch(list, "G GET-ALL", kAnywhere, SearchFrom);
+  p.MiniConfig = FindSwitch(list, "M MINI-CONFIG", kAnywhere, SearchFrom);
+  p.NoParsing = FindSwitch(list, "N NO-PARSING", kAnywhere, SearchFrom);
+  p.Search = FindSwitchText(list, "S SEARCH", p.SearchValue, kAnywhere, SearchFrom);
+  p.Partial = FindSwitch(list, "P PARTIAL-MATCH", kAnywhere, SearchFrom);
+  return p;
+}
+
+void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
+  ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
+  ReportSyntaxErrorCompact(args, message, true, false);
+  ShowReaderHelp(p.Verbose.Found);
+  ExitCode = code;
+}
+
+}  // namespace
+
+void RunVandelo() {
+  ExitCode = 0;
+  LongNamesNeedDoubleDash = false;
+  ReaderBannerStyle = true;
+  const TStringArray args = PlatArguments();
+  const std::string fileName = args.empty() ? std::string() : args[0];
+  ReaderVersionInfo = FillVersionInfo("1.0.0", "1.0.0.030", kDescription, "Vandelo", true);
+  const TReaderParams p = LookUpOptions();
+
+  if (p.Search.Found && p.SearchValue.empty()) {
+    SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)", 1);
+    return;
+  }
+  if (args.empty()) {
+    SyntaxError(p, args, "Missing Essential Parameters (e.g. -b -d -f -m -n -s -h -? --?? --Info --Version-Only)",
+                6);
+    return;
+  }
+  if (p.Help.Found) {
+    ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
+    ShowReaderHelp(p.Verbose.Found);
+    ExitCode = 99;
+    return;
+  }
+  if (p.VersionOnly.Found) {
+    ShowBanner(ReaderVersionInfo, true, false);
+    return;
+  }
+  if (p.Info.Found) {
+    ShowBanner(ReaderVersionInfo, true, true);
+    return;
+  }
+  if (p.Banner.Found || p.Verbose.Found) ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
+  if (!FileExists(fileName)) {
+    WriteLine(ErrorChannel(), "File Not Found...");
+    ExitCode = 2;
+    return;
+  }
+  std::string error;
+  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) {
+    WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + fileName + "\" -- " + error);
+    ExitCode = 3;
+  }
+}

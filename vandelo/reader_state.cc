@@ -1,0 +1,3 @@
+#include "reader_state.h"
+
+TFileVersionInfoRec ReaderVersionInfo;

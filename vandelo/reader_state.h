@@ -1,0 +1,6 @@
+// The reader's program-wide run state.
+#pragma once
+
+#include "banner.h"
+
+extern TFileVersionInfoRec ReaderVersionInfo;
