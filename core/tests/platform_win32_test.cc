@@ -170,6 +170,22 @@ TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
   FormatSettings = saved;
 }
 
+// "program | more" where the reader quit: the write fails with a reason the
+// program can report, instead of ending the process.
+TEST(PlatformWin32, WriteToAClosedPipeFails) {
+  HANDLE readEnd, writeEnd;
+  ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+  CloseHandle(readEnd);
+  HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+  SetStdHandle(STD_OUTPUT_HANDLE, writeEnd);
+  std::string err;
+  bool wrote = PlatWriteStd(StdOutput, "lost\r\n", 6, &err);
+  SetStdHandle(STD_OUTPUT_HANDLE, saved);
+  CloseHandle(writeEnd);
+  EXPECT_FALSE(wrote);
+  EXPECT_EQ(err, SystemText(ERROR_NO_DATA));
+}
+
 TEST(PlatformWin32, PauseEndsAtOnceForFileAndNullInput) {
   TScratchFile f("typed ahead\r\n");
   HANDLE file = OpenWith(f.Name(), GENERIC_READ, FILE_SHARE_READ);

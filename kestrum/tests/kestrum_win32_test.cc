@@ -17,14 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Switched on as the program learns each feature.
-constexpr bool kScanReady = true;
-constexpr bool kExportReady = true;
-#define SKIP_UNLESS_SCAN_READY() \
-  if (!kScanReady) GTEST_SKIP() << "Kestrum does not scan syslog files and print the report yet"
-#define SKIP_UNLESS_EXPORT_READY() \
-  if (!kExportReady) GTEST_SKIP() << "Kestrum does not export the sample configuration yet"
-
 const std::string kKestrum = KESTRUM_EXE;
 
 // Two entries for the default profile: marker "<158>", the name is word 10.
@@ -90,7 +82,6 @@ HANDLE Hold(const std::string& path, DWORD access, DWORD share) {
 
 // A syslog server keeps its file open for writing while the tally runs.
 TEST(KestrumWin32, ReadsFileHeldOpenForWritingByAnotherProcess) {
-  SKIP_UNLESS_SCAN_READY();
   TScratchFolder dir("held");
   std::string log = dir.Put("syslog.txt", kSyslog);
   HANDLE server = Hold(log, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -113,7 +104,6 @@ TEST(KestrumWin32, ReadsFileHeldOpenForWritingByAnotherProcess) {
 }
 
 TEST(KestrumWin32, FileLockedWithoutSharingIsAFileError) {
-  SKIP_UNLESS_SCAN_READY();
   TScratchFolder dir("locked");
   std::string log = dir.Put("syslog.txt", kSyslog);
   HANDLE locker = Hold(log, GENERIC_READ | GENERIC_WRITE, 0);
@@ -128,7 +118,6 @@ TEST(KestrumWin32, FileLockedWithoutSharingIsAFileError) {
 
 // The report names the file exactly as it was typed, in any Windows form.
 TEST(KestrumWin32, ReportShowsThePathAsTyped) {
-  SKIP_UNLESS_SCAN_READY();
   TScratchFolder dir("paths");
   std::string full = dir.Put("logs\\today\\syslog.txt", kSyslog);
   std::string forward = full;
@@ -152,7 +141,6 @@ TEST(KestrumWin32, ReportShowsThePathAsTyped) {
 }
 
 TEST(KestrumWin32, MissingPathsInWindowsFormAreNotFound) {
-  SKIP_UNLESS_SCAN_READY();
   TScratchFolder dir("missing");
   for (const std::string& name : {dir.Name() + "\\none.txt", dir.Name() + "\\no\\dir\\f.txt",
                                   std::string("logs\\none.txt"), dir.Name()}) {
@@ -166,7 +154,6 @@ TEST(KestrumWin32, MissingPathsInWindowsFormAreNotFound) {
 
 // The confirmation shows the full path in Windows form, whatever was typed.
 TEST(KestrumWin32, ExportConfirmationShowsTheFullWindowsPath) {
-  SKIP_UNLESS_EXPORT_READY();
   TScratchFolder dir("export");
   fs::create_directories(dir.Path / "sub");
   TProcessOptions o;
@@ -197,7 +184,6 @@ TEST(KestrumWin32, ExportConfirmationShowsTheFullWindowsPath) {
 }
 
 TEST(KestrumWin32, ExportErrorsUseTheSystemWording) {
-  SKIP_UNLESS_EXPORT_READY();
   TScratchFolder dir("exporterr");
   std::string locked = dir.Put("locked.txt", "x");
   HANDLE locker = Hold(locked, GENERIC_READ, 0);
