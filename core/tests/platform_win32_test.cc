@@ -11,19 +11,10 @@
 #include "dates.h"
 #include "files.h"
 #include "platform/platform.h"
+#include "system_error_text_win32.h"
 #include "test_files.h"
 
 namespace {
-
-// The system's own wording for an error, as a one-line report shows it.
-std::string SystemText(DWORD code) {
-  char buf[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                           0, buf, sizeof buf, nullptr);
-  std::string s(buf, n);
-  while (!s.empty() && std::string(". \r\n").find(s.back()) != std::string::npos) s.pop_back();
-  return s;
-}
 
 HANDLE OpenWith(const std::string& path, DWORD access, DWORD share) {
   return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,

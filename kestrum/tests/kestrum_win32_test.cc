@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "process_runner.h"
+#include "system_error_text_win32.h"
 
 namespace fs = std::filesystem;
 
@@ -24,16 +25,6 @@ const std::string kSyslog =
     "<158> 1 Mar 7 10:20:30 host user daemon info backup job started\r\n"
     "noise line without the marker\r\n"
     "<158> 1 Mar 7 10:21:30 host user daemon info cleanup job started\r\n";
-
-// The system's own wording for an error, as the file-error line shows it.
-std::string SystemText(DWORD code) {
-  char buf[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                           0, buf, sizeof buf, nullptr);
-  std::string s(buf, n);
-  while (!s.empty() && std::string(". \r\n").find(s.back()) != std::string::npos) s.pop_back();
-  return s;
-}
 
 std::string FileErrorLine(const std::string& name, DWORD code) {
   return "File handling ERROR occurred with \"" + name + "\" -- " + SystemText(code) + "\r\n";
