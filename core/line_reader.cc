@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+TReadFunction LineReaderRead = PlatRead;
+
 namespace {
 
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
-  if (!PlatRead(r.Handle, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText)) {
+  if (!LineReaderRead(r.Handle, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText)) {
     r.Failed = true;
     return false;
   }
@@ -50,7 +52,8 @@ bool ReadLongLine(TLineReader& r, std::string_view* block) {
       std::size_t next = AfterTerminator(r.Buffer.data(), t, r.End);
       r.Long.append(r.Buffer.data(), next);
       r.Start = next;
-      r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
+      // Only a lone CR at the very end may still have its LF to come.
+      r.SkipLF = r.Buffer[t] == '\r' && t + 1 == r.End;
       break;
     }
     r.Long.append(r.Buffer.data(), r.End);

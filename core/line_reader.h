@@ -12,6 +12,11 @@
 
 constexpr std::size_t kReadBufferSize = 65536;
 
+// The read under every line reader: PlatRead, unless a test puts a fault here.
+typedef bool (*TReadFunction)(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
+                              std::string* err);
+extern TReadFunction LineReaderRead;
+
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
   std::vector<char> Buffer;

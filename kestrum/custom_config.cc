@@ -93,4 +93,6 @@ void ExportSampleConfig(const std::string& fileName, bool append) {
   }
   // Confirmed only once the file is safely closed.
   WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
+  // A script reading the confirmation must not take a lost one for success.
+  if (!Flush(Out())) ReportFileError(name, Out().ErrorText, 72);
 }

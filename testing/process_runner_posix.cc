@@ -1,4 +1,5 @@
 #include "process_runner.h"
+#include "posix_process.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -28,7 +29,57 @@ std::string TempName(const char* tag) {
   return std::string(buf) + tag;
 }
 
+// Spawns with stdin on the null device, stderr captured, and stdout set up
+// by the caller's file actions; waits for the end.
+TProcessResult SpawnAndWait(const std::string& program, const std::vector<std::string>& args,
+                            posix_spawn_file_actions_t* actions, int parentCloses) {
+  TProcessResult result;
+  std::string errPath = TempName(".err");
+  posix_spawn_file_actions_addopen(actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  bool started = posix_spawn(&pid, program.c_str(), actions, nullptr, argv.data(), environ) == 0;
+  if (parentCloses >= 0) close(parentCloses);
+  if (started) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.Started = true;
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  result.Err = Slurp(errPath);
+  std::remove(errPath.c_str());
+  std::remove(errPath.substr(0, errPath.size() - 4).c_str());
+  return result;
+}
+
 }  // namespace
+
+TProcessResult RunWithStdoutOn(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& stdoutPath) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY, 0);
+  TProcessResult result = SpawnAndWait(program, args, &actions, -1);
+  posix_spawn_file_actions_destroy(&actions);
+  return result;
+}
+
+TProcessResult RunWithClosedStdout(const std::string& program, const std::vector<std::string>& args) {
+  int fds[2];
+  if (pipe(fds) != 0) return TProcessResult();
+  close(fds[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addclose(&actions, fds[1]);
+  TProcessResult result = SpawnAndWait(program, args, &actions, fds[1]);
+  posix_spawn_file_actions_destroy(&actions);
+  return result;
+}
 
 TProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const TProcessOptions& options) {

@@ -16,12 +16,16 @@ const char kDescription[] = "Tabulate and Summarize Syslog Entries in Flat Syslo
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
 
-struct TReaderParams {
-  TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
-  std::string SearchValue;
-};
+void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
+  ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
+  ReportSyntaxErrorCompact(args, message, true, false);
+  ShowReaderHelp(p.Verbose.Found);
+  ExitCode = code;
+}
 
-TReaderParams LookUpOptions() {
+}  // namespace
+
+TReaderParams LookUpReaderOptions() {
   TParamStatusArray& list = ParamStatusList;
   TReaderParams p;
   p.Help = FindSwitch(list, "H HELP ? HELP2 ??", kAnywhere, SearchFrom);
@@ -38,15 +42,6 @@ TReaderParams LookUpOptions() {
   return p;
 }
 
-void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
-  ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
-  ReportSyntaxErrorCompact(args, message, true, false);
-  ShowReaderHelp(p.Verbose.Found);
-  ExitCode = code;
-}
-
-}  // namespace
-
 void RunVandelo() {
   ExitCode = 0;
   LongNamesNeedDoubleDash = false;
@@ -54,7 +49,7 @@ void RunVandelo() {
   const TStringArray args = PlatArguments();
   const std::string fileName = args.empty() ? std::string() : args[0];
   ReaderVersionInfo = FillVersionInfo("1.0.0", "1.0.0.030", kDescription, "Vandelo", true);
-  const TReaderParams p = LookUpOptions();
+  const TReaderParams p = LookUpReaderOptions();
 
   if (p.Search.Found && p.SearchValue.empty()) {
     SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)", 1);

@@ -1,4 +1,17 @@
 #pragma once
 
+#include <string>
+
+#include "params.h"
+
+// The eleven lookup results the driver decides on.
+struct TReaderParams {
+  TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
+  std::string SearchValue;
+};
+
+// The lookups, in table order, on the library's argument table.
+TReaderParams LookUpReaderOptions();
+
 // The whole run of the reader after the library's start-up; sets ExitCode.
 void RunVandelo();

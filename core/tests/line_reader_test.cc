@@ -73,6 +73,29 @@ TEST(LineReader, LongLineEndingInSplitCrLf) {
   EXPECT_EQ(got[1], "z");
 }
 
+TEST(LineReader, LongLineWhoseTerminatorEndsARead) {
+  // Found by fuzzing: a CR LF closing a read made the LF of an empty line
+  // after it look like the CR LF's second half, and that line was lost.
+  struct {
+    std::string ending, after;
+    Lines tail;
+  } cases[] = {
+      {"\r\n", "\nnext", {"", "next"}},
+      {"\r\n", "\r\nnext", {"", "next"}},
+      {"\n", "\nnext", {"", "next"}},
+      {"\r", "\nnext", {"next"}},
+      {"\r", "\rnext", {"", "next"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.ending + c.after));
+    // The second read ends right after the ending.
+    std::string huge(2 * kReadBufferSize - c.ending.size(), 'v');
+    Lines want = {huge};
+    want.insert(want.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(ReadAll(huge + c.ending + c.after), want);
+  }
+}
+
 TEST(LineReader, ManyShortLinesAcrossManyReads) {
   std::string content;
   Lines want;

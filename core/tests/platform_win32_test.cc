@@ -161,6 +161,44 @@ TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
   FormatSettings = saved;
 }
 
+// A stamp past the last date the programs can print reads as the zero date,
+// never as a failure to read the file.
+TEST(PlatformWin32, FileTimesBeyondYear9999ReadAsTheZeroDate) {
+  // 100-ns steps from 1601: year 10000 is about 2.65e18, year 30000 8.96e18.
+  const ULONGLONG stamps[] = {2650467744000000000ULL, 8960000000000000000ULL};
+  auto setStamp = [](HANDLE h, ULONGLONG ticks) {
+    FILETIME ft, got;
+    ft.dwLowDateTime = static_cast<DWORD>(ticks);
+    ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    return SetFileTime(h, nullptr, nullptr, &ft) && GetFileTime(h, nullptr, nullptr, &got) &&
+           got.dwHighDateTime == ft.dwHighDateTime && got.dwLowDateTime == ft.dwLowDateTime;
+  };
+  // NTFS keeps any stamp. Under wine the temp folder may lie on a Linux
+  // file system that clamps it; the Linux tmpfs (seen as Z:) does not.
+  HANDLE h = INVALID_HANDLE_VALUE;
+  std::string path;
+  for (std::string dir : {std::filesystem::temp_directory_path().string(), std::string("Z:\\dev\\shm")}) {
+    path = dir + "\\orvella_far_" + std::to_string(GetCurrentProcessId()) + ".txt";
+    h = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                    CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE && setStamp(h, stamps[0])) break;
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
+  if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no file system here keeps a stamp past 9999";
+  for (ULONGLONG ticks : stamps) {
+    SCOPED_TRACE(ticks);
+    ASSERT_TRUE(setStamp(h, ticks));
+    TLocalTime when;
+    std::string err;
+    EXPECT_TRUE(PlatFileModified(reinterpret_cast<TPlatHandle>(h), &when, &err)) << err;
+    EXPECT_EQ(when.Year, 1899);
+    EXPECT_EQ(when.Month, 12);
+    EXPECT_EQ(when.Day, 30);
+  }
+  CloseHandle(h);
+}
+
 // "program | more" where the reader quit: the write fails with a reason the
 // program can report, instead of ending the process.
 TEST(PlatformWin32, WriteToAClosedPipeFails) {

@@ -1,15 +1,26 @@
 // Process tests that need POSIX means to provoke the condition.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "kestrum_test_util.h"
+#include "posix_process.h"
+#include "run_state.h"
+#include "scanner.h"
+#include "tally.h"
 #include "test_files.h"
 
-TEST(KestrumPosix, ReadErrorMidFileGivesTheFileErrorLine) {
+TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
   // Reading this file at offset 0 fails with an I/O error.
   const std::string path = "/proc/self/mem";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
@@ -31,4 +42,201 @@ TEST(KestrumPosix, FileTimestampInLocalTime) {
   EXPECT_NE(r.Out.find(" CURRENT SYSLOG TIMESTAMP ............... 12/07/2026 at 09:00:41\r\n"),
             std::string::npos)
       << r.Out;
+}
+
+namespace {
+
+std::string NxEntry(const std::string& name) {
+  return "<158>1 2026-12-07 08:00:00 SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07\r\n";
+}
+
+std::string NxEntries(int count) {
+  std::string content;
+  for (int i = 0; i < count; ++i) content += NxEntry("Job" + std::to_string(i % 500));
+  return content;
+}
+
+std::string FileErrorLine(const std::string& name, const std::string& error) {
+  return "File handling ERROR occurred with \"" + name + "\" -- " + error + "\r\n";
+}
+
+}  // namespace
+
+TEST(KestrumPosix, OutputThatCannotBeWrittenEndsWithExit71) {
+  // Small: the failure shows at the final flush. Large: in the middle of the scan.
+  TScratchFile small(NxEntries(3), "small.log");
+  TScratchFile large(NxEntries(20000), "large.log");
+  struct {
+    const char* mode;
+    std::vector<std::string> options;
+  } modes[] = {{"report", {}}, {"list", {"-L"}}, {"debug", {"-D"}}, {"list and debug", {"-L", "-D"}}};
+  for (const auto& m : modes) {
+    for (const TScratchFile* file : {&small, &large}) {
+      std::vector<std::string> args = {file->Name()};
+      args.insert(args.end(), m.options.begin(), m.options.end());
+      {
+        SCOPED_TRACE(std::string(m.mode) + " to /dev/full, " + file->Name());
+        TProcessResult r = RunWithStdoutOn(KESTRUM_EXE, args, "/dev/full");
+        EXPECT_EQ(r.ExitCode, 71);
+        EXPECT_EQ(r.Err, FileErrorLine(file->Name(), "No space left on device"));
+      }
+      {
+        SCOPED_TRACE(std::string(m.mode) + " to a closed pipe, " + file->Name());
+        TProcessResult r = RunWithClosedStdout(KESTRUM_EXE, args);
+        EXPECT_EQ(r.ExitCode, 71);
+        EXPECT_EQ(r.Err, FileErrorLine(file->Name(), "Broken pipe"));
+      }
+    }
+  }
+}
+
+TEST(KestrumPosix, LostExportConfirmationIsNotASuccess) {
+  TScratchFile target("", "export-full.txt");
+  TProcessResult r = RunWithStdoutOn(KESTRUM_EXE, {"-x", target.Name()}, "/dev/full");
+  EXPECT_EQ(r.ExitCode, 72);
+  EXPECT_EQ(r.Err, FileErrorLine(target.Name(), "No space left on device"));
+}
+
+TEST(KestrumPosix, SyslogFileReplacedByADirectoryAfterTheExistenceTest) {
+  // The scan opens whatever stands at the path by then.
+  TOutputCapture capture;
+  RunOptions = TRunOptions();
+  RunOptions.SyslogFileName = std::filesystem::temp_directory_path().string();
+  RunOptions.Marker = "<158>";
+  ResetTally();
+  std::string error;
+  EXPECT_FALSE(ScanSyslogFile(&error));
+  EXPECT_EQ(error, "Is a directory");
+  EXPECT_EQ(capture.Get(), "");
+}
+
+namespace {
+
+struct TFifo {
+  std::string Path;
+  TFifo() {
+    Path = TScratchFile("", "fifo").Name();  // a fresh name; the file itself is gone again
+    if (mkfifo(Path.c_str(), 0600) != 0) Path.clear();
+  }
+  ~TFifo() {
+    if (!Path.empty()) unlink(Path.c_str());
+  }
+};
+
+}  // namespace
+
+TEST(KestrumPosix, FifoWithoutWriterReadsAsEmpty) {
+  TFifo fifo;
+  ASSERT_FALSE(fifo.Path.empty());
+  TProcessResult r = RunKestrum({fifo.Path});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find(" ERROR: File Did Not Contain Valid Syslog Entries\r\n"), std::string::npos) << r.Out;
+}
+
+TEST(KestrumPosix, FifoWithWriterIsRead) {
+  TFifo fifo;
+  ASSERT_FALSE(fifo.Path.empty());
+  // A reader of our own lets the writer open without waiting; the data then
+  // waits in the pipe until the program reads it and sees the writer gone.
+  int keep = open(fifo.Path.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(keep, 0);
+  int writer = open(fifo.Path.c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  const std::string data = NxEntry("FromPipe") + NxEntry("frompipe") + NxEntry("Other");
+  ASSERT_EQ(write(writer, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  close(writer);
+  TProcessResult r = RunKestrum({fifo.Path, "-L"});
+  close(keep);
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(r.Out, "FromPipe\r\nfrompipe\r\nOther\r\n");
+}
+
+TEST(KestrumPosix, FileCutAndRegrownWhileReadNeitherCrashesNorHangs) {
+  const std::string content = NxEntries(200000);
+  TScratchFile file(content, "moving.log");
+  std::atomic<bool> done{false};
+  std::thread mover([&] {
+    // Cut it short, then grow it again, over and over while the program reads.
+    for (int round = 0; !done; ++round) {
+      std::filesystem::resize_file(file.Path, round % 2 ? content.size() / 3 : 0);
+      std::ofstream(file.Path, std::ios::binary | std::ios::app) << NxEntry("Late" + std::to_string(round % 7));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  TProcessResult r = RunKestrum({file.Name()});
+  done = true;
+  mover.join();
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find(" TOTAL SYSLOG ENTRIES FOUND/READ ........ "), std::string::npos) << r.Out.substr(0, 400);
+}
+
+TEST(KestrumPosix, SyslogFileSwappedWithADirectoryWhileTheProgramRuns) {
+  TScratchFile file(NxEntries(2000), "swapped.log");
+  const std::string other = file.Name() + ".dir";
+  ASSERT_TRUE(std::filesystem::create_directory(other));
+  // The path names the file or the directory, never nothing: each run ends
+  // in one of the documented ways, depending on what it met when.
+  std::atomic<bool> done{false};
+  std::thread swapper([&] {
+    while (!done) renameat2(AT_FDCWD, file.Name().c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE);
+  });
+  const std::string notFound = "ERROR: File Not Found...\r\n";
+  const std::string isDirectory = FileErrorLine(file.Name(), "Is a directory");
+  int seen[3] = {};
+  for (int run = 0; run < 40; ++run) {
+    TProcessResult r = RunKestrum({file.Name(), "-L"});
+    if (r.ExitCode == 0 && r.Err.empty()) {
+      ++seen[0];
+    } else if (r.ExitCode == 70 && r.Err == notFound) {
+      ++seen[1];
+    } else if (r.ExitCode == 71 && r.Err == isDirectory) {
+      ++seen[2];
+    } else {
+      ADD_FAILURE() << "exit " << r.ExitCode << ", stderr " << r.Err;
+    }
+  }
+  done = true;
+  swapper.join();
+  // Whichever way round the last swap left them, both go.
+  std::filesystem::remove_all(file.Path);
+  std::filesystem::remove_all(other);
+  RecordProperty("outcomes", std::to_string(seen[0]) + "/" + std::to_string(seen[1]) + "/" + std::to_string(seen[2]));
+}
+
+TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
+  // tmpfs keeps any 64-bit time; the date values hold the years 1 to 9999.
+  const std::filesystem::path path = "/dev/shm/orvella_far_time_" + std::to_string(getpid()) + ".log";
+  {
+    std::ofstream f(path, std::ios::binary);
+    f << NxEntry("Job");
+  }
+  struct {
+    std::int64_t seconds;
+    const char* shown;
+  } cases[] = {
+      {std::int64_t{1} << 62, "12/30/1899 at 00:00:00"},     // no local time at all
+      {std::int64_t{1} << 55, "12/30/1899 at 00:00:00"},     // a year of ten digits
+      {-(std::int64_t{1} << 44), "12/30/1899 at 00:00:00"},  // long before year 1
+      {253402300799 - 86400 * 3, "12/28/9999 at 23:59:59"},  // days before the last one
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    const timespec when[2] = {{c.seconds, 0}, {c.seconds, 0}};
+    if (utimensat(AT_FDCWD, path.c_str(), when, 0) != 0) {
+      std::filesystem::remove(path);
+      GTEST_SKIP() << "no file system here keeps such a time";
+    }
+    setenv("TZ", "UTC", 1);
+    TProcessResult r = RunKestrum({path.string()});
+    unsetenv("TZ");
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"),
+              std::string::npos)
+        << r.Out;
+  }
+  std::filesystem::remove(path);
 }

@@ -46,8 +46,11 @@ bool WriteAll(int fd, const char* data, std::size_t size, std::string* err) {
 TLocalTime FromTimespec(const timespec& ts) {
   struct tm parts;
   time_t secs = ts.tv_sec;
-  localtime_r(&secs, &parts);
   TLocalTime t;
+  // The system's date values hold the years 1 to 9999. A time outside them
+  // (a file stamped millions of years ahead) has no date there and reads as
+  // the zero date rather than overflowing.
+  if (!localtime_r(&secs, &parts) || parts.tm_year < 1 - 1900 || parts.tm_year > 9999 - 1900) return t;
   t.Year = parts.tm_year + 1900;
   t.Month = parts.tm_mon + 1;
   t.Day = parts.tm_mday;

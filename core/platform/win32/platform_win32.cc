@@ -185,12 +185,15 @@ bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
 bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
   FILETIME written;
   if (!GetFileTime(ToHandle(handle), nullptr, nullptr, &written)) return FailLast(err);
-  SYSTEMTIME utc, local;
-  if (!FileTimeToSystemTime(&written, &utc)) return FailLast(err);
   // The zone's rules at that date (summer time included), as the file
-  // listing shows it.
-  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return FailLast(err);
-  *when = FromSystemTime(local);
+  // listing shows it. The system's date values hold the years 1 to 9999: a
+  // stamp that cannot be converted or lies outside them reads as the zero
+  // date, not as an error.
+  SYSTEMTIME utc, local;
+  *when = TLocalTime();
+  if (FileTimeToSystemTime(&written, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) &&
+      local.wYear >= 1 && local.wYear <= 9999)
+    *when = FromSystemTime(local);
   return true;
 }
 

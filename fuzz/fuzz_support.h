@@ -1,0 +1,57 @@
+// Shared by the fuzz targets: the input written to a file, console output
+// swallowed, and a hard stop on a broken rule.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "channels.h"
+
+// A broken expectation is a finding: stop so libFuzzer keeps the input.
+#define FUZZ_CHECK(cond)                                                            \
+  do {                                                                              \
+    if (!(cond)) {                                                                  \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+      std::abort();                                                                 \
+    }                                                                               \
+  } while (0)
+
+// The bytes as a file in the temporary folder, removed again when the
+// object goes (libFuzzer may end the process without running exit handlers).
+struct TFuzzFile {
+  std::string Path;
+  TFuzzFile(std::string_view bytes, const char* name) {
+    Path =
+        (std::filesystem::temp_directory_path() / ("orvella_fuzz_" + std::to_string(getpid()) + "_" + name)).string();
+    std::ofstream f(Path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    f.close();
+    if (!f) std::abort();
+  }
+  ~TFuzzFile() { std::remove(Path.c_str()); }
+};
+
+// Everything the channels flush lands in Text, which each run empties.
+struct TFuzzSink {
+  std::string Text;
+  TFuzzSink() {
+    ResetSharedOutput();
+    StdOutChannel() = TChannel{StdOutput, {}, false, {}, &Text};
+    ErrorChannel() = TChannel{StdError, {}, false, {}, &Text};
+  }
+  ~TFuzzSink() {
+    StdOutChannel().Capture = nullptr;
+    ErrorChannel().Capture = nullptr;
+  }
+  void Drain() {
+    FlushAll();
+    Text.clear();
+  }
+};

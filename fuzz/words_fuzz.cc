@@ -1,0 +1,88 @@
+// Word cutting, trimming, the other text helpers and the marker search,
+// each held against a plain statement of its rule.
+// Input: word number (signed byte), then a set / marker text up to the first
+// NUL, then the text.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_support.h"
+#include "marker_search.h"
+#include "text.h"
+
+namespace {
+
+// Word n: the maximal runs of bytes outside the set, counted from 1.
+std::string ReferenceWord(std::string_view text, std::string_view set, long long n) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : text) {
+    if (set.find(c) != std::string_view::npos) {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  if (n < 1 || n > static_cast<long long>(words.size())) return std::string();
+  return words[static_cast<std::size_t>(n - 1)];
+}
+
+std::string ReferenceTrim(std::string_view text) {
+  std::string s(text);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.pop_back();
+  std::size_t b = 0;
+  while (b < s.size() && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  return s.substr(b);
+}
+
+bool Inside(std::string_view part, std::string_view whole) {
+  return part.empty() || (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const long long n = static_cast<std::int8_t>(data[0]);
+  std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::size_t nul = rest.find('\0');
+  std::string_view set = rest.substr(0, nul);
+  std::string_view text = nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
+  const TCharSet delims = CharSetOf(set);
+
+  std::string_view word = WordOf(text, delims, n);
+  FUZZ_CHECK(word == ReferenceWord(text, set, n));
+  FUZZ_CHECK(Inside(word, text));
+  FUZZ_CHECK(TrimmedWordOf(text, delims, n) == ReferenceTrim(word));
+  for (long long k : {0LL, 1LL, 2LL, 19LL, 2147483647LL, -2147483648LL})
+    FUZZ_CHECK(WordOf(text, delims, k) == ReferenceWord(text, set, k));
+  std::string_view trimmed = Trim(text);
+  FUZZ_CHECK(trimmed == ReferenceTrim(text));
+  FUZZ_CHECK(Inside(trimmed, text));
+
+  FUZZ_CHECK(UpperAscii(text).size() == text.size() && LowerAscii(text).size() == text.size());
+  FUZZ_CHECK(EqualsIgnoreCase(UpperAscii(text), LowerAscii(text)));
+  std::string replaced = ReplaceText(text, set, "#", false);
+  std::string once = ReplaceText(text, set, "#", true);
+  if (set.empty() || set.size() > text.size()) FUZZ_CHECK(replaced == text && once == text);
+  FUZZ_CHECK(replaced.size() <= text.size() && once.size() <= text.size());
+  std::string quoted = QuoteIfNeeded(text);
+  FUZZ_CHECK(quoted == text || quoted == "\"" + std::string(text) + "\"");
+  FUZZ_CHECK(Inside(FileNamePart(text), text));
+
+  // The marker search finds exactly what a plain substring search finds.
+  TMarkerSearch search;
+  InitMarkerSearch(search, set);
+  std::size_t from = 0;
+  for (int i = 0; i < 64; ++i) {
+    std::size_t hit = FindMarker(search, text, from);
+    std::size_t want = set.empty() ? std::string_view::npos : text.find(set, from);
+    FUZZ_CHECK(hit == want);
+    if (hit == std::string_view::npos) break;
+    from = hit + 1 + (static_cast<unsigned char>(text[hit]) % 3);
+    if (from > text.size()) break;
+  }
+  FUZZ_CHECK(FindMarker(search, text, text.size() + 1) == std::string_view::npos);
+  return 0;
+}
