@@ -110,9 +110,12 @@ TEST(CustomConfig, ExportReadsBackAsTheTftpLayout) {
   ExportSampleConfig(path.string(), false);
   ExportSampleConfig(path.string(), true);
   EXPECT_EQ(ExitCode, 0);
-  std::ifstream f(path, std::ios::binary);
   std::stringstream text;
-  text << f.rdbuf();
+  {
+    // Closed before the file is removed: Windows refuses to delete an open file.
+    std::ifstream f(path, std::ios::binary);
+    text << f.rdbuf();
+  }
   std::string once = std::string(kSampleConfigHeader) + "\r\n" + kSampleConfigLine + "\r\n";
   EXPECT_EQ(text.str(), once + once);
   TSyslogConfigRec p;

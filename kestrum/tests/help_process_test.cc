@@ -7,6 +7,7 @@
 #include "banner.h"
 #include "build_stamp_text.h"
 #include "kestrum_test_util.h"
+#include "platform/platform.h"
 #include "test_files.h"
 
 namespace {
@@ -171,7 +172,9 @@ std::string SyntaxErrorText(const std::string& program, const std::vector<std::s
                             const std::string& message, bool verbose, bool pause) {
   std::string typed = KESTRUM_EXE;
   for (const std::string& a : args) typed += " " + QuotedIfBlank(a);
-  std::string dir = std::filesystem::path(KESTRUM_EXE).parent_path().string();
+  // The program reports its folder as the system names it (on Windows with
+  // a drive letter and backslashes), not as the path was typed.
+  std::string dir = std::filesystem::path(PlatFullPath(KESTRUM_EXE)).parent_path().string();
   return Banner(program, verbose, true) + "Invalid or Incomplete Syntax!\n\nExecution Path ... " +
          QuotedIfBlank(dir) + "\nYou entered ...... " + typed + "\n\n" + message + "\n\n" +
          (pause ? "Press Any Key to Continue...\n\n" : "") + ShortHelp(program);

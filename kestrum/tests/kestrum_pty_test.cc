@@ -44,7 +44,7 @@ TTerminalRun RunOnTerminal(std::vector<std::string> args, int dotsBeforeKey) {
     run.Output.append(buf, static_cast<std::size_t>(n));
     std::size_t prompt = run.Output.find("Press Any Key to Continue...");
     if (!pressed && dotsBeforeKey >= 0 && prompt != std::string::npos &&
-        run.Output.find(std::string(static_cast<std::size_t>(dotsBeforeKey), '.'), prompt + 27) != std::string::npos) {
+        run.Output.find(std::string(static_cast<std::size_t>(dotsBeforeKey), '.'), prompt + 28) != std::string::npos) {
       termios t;
       if (tcgetattr(master, &t) == 0) {
         // While it waits the terminal is raw: no line editing, no echo.

@@ -6,6 +6,7 @@
 #include "banner.h"
 #include "build_stamp_text.h"
 #include "output_capture.h"
+#include "platform/platform.h"
 #include "process_runner.h"
 #include "reader_help.h"
 #include "reader_state.h"
@@ -36,7 +37,9 @@ std::string Help(bool extended) {
 }
 
 std::string Report(const std::vector<std::string>& args, const std::string& message) {
-  std::string typed = "You entered: " + std::string(VANDELO_EXE) + " ";
+  // The full path as the system names it (on Windows with a drive letter
+  // and backslashes).
+  std::string typed = "You entered: " + PlatFullPath(VANDELO_EXE) + " ";
   for (const std::string& a : args) typed += (a.find(' ') != std::string::npos ? "\"" + a + "\"" : a) + " ";
   return "Invalid or Incomplete Syntax!\r\n\r\n" + typed + "\r\n\r\n" + message +
          "\r\n\r\nPress Any Key to Continue...\r\n\r\n";

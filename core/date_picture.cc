@@ -1,0 +1,60 @@
+#include "date_picture.h"
+
+namespace {
+
+bool IsPictureLetter(char c) { return c == 'd' || c == 'M' || c == 'y' || c == 'g'; }
+
+}  // namespace
+
+std::string DatePatternOfPicture(std::string_view picture, std::string_view separator) {
+  std::string out;
+  // Text between fields waits for the next field: a dropped field takes the
+  // text on both of its sides with it.
+  std::string between;
+  bool afterDropped = false;
+  std::size_t i = 0;
+  while (i < picture.size()) {
+    char c = picture[i];
+    if (IsPictureLetter(c)) {
+      std::size_t run = 0;
+      while (i + run < picture.size() && picture[i + run] == c) ++run;
+      i += run;
+      std::string field;
+      if (c == 'd' && run <= 2)
+        field = "dd";
+      else if (c == 'M')
+        field = run <= 2 ? "mm" : "mmm";
+      else if (c == 'y')
+        field = run <= 2 ? "yy" : "yyyy";
+      if (!field.empty()) {
+        if (!afterDropped) out += between;
+        out += field;
+      }
+      afterDropped = field.empty();
+      between.clear();
+    } else if (c == '\'') {
+      // Quoted text; two quotes stand for one.
+      ++i;
+      while (i < picture.size()) {
+        if (picture[i] == '\'') {
+          if (i + 1 < picture.size() && picture[i + 1] == '\'') {
+            between += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        between += picture[i++];
+      }
+    } else if (!separator.empty() && picture.substr(i, separator.size()) == separator) {
+      between += '/';
+      i += separator.size();
+    } else {
+      between += c;
+      ++i;
+    }
+  }
+  if (!afterDropped) out += between;
+  return out;
+}

@@ -1,0 +1,337 @@
+// Windows side of the platform layer: the console and file API the
+// programs were made for. Text is handed over as bytes in the ANSI code
+// page; only the file-exists test goes through the wide API.
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "date_picture.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::vector<std::string> gArgs;
+
+// The system's text for an error code, without the trailing ". \r\n".
+std::string ErrorText(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string s;
+  if (n > 0 && text) s.assign(text, n);
+  if (text) LocalFree(text);
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.'))
+    s.pop_back();
+  if (s.empty()) s = "Error " + std::to_string(code);
+  return s;
+}
+
+bool Fail(std::string* err, DWORD code) {
+  if (err) *err = ErrorText(code);
+  return false;
+}
+
+bool FailLast(std::string* err) { return Fail(err, GetLastError()); }
+
+HANDLE ToHandle(TPlatHandle h) { return reinterpret_cast<HANDLE>(h); }
+TPlatHandle FromHandle(HANDLE h) { return reinterpret_cast<TPlatHandle>(h); }
+
+TLocalTime FromSystemTime(const SYSTEMTIME& st) {
+  TLocalTime t;
+  t.Year = st.wYear;
+  t.Month = st.wMonth;
+  t.Day = st.wDay;
+  t.Hour = st.wHour;
+  t.Minute = st.wMinute;
+  t.Second = st.wSecond;
+  t.Millisecond = st.wMilliseconds;
+  return t;
+}
+
+std::wstring Widen(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+// Calls fill(buffer, capacity) -> length, growing the buffer while the
+// result does not fit (the API's way of asking for more room).
+template <typename TFill>
+std::string GrowingCall(TFill fill) {
+  std::string buf(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = fill(buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return std::string();
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    if (buf.size() >= 32768 * 4) return std::string();
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::string LocaleText(LCTYPE what, const char* fallback) {
+  char buf[128];
+  int n = GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, what, buf, sizeof buf);
+  if (n <= 1) return fallback;
+  return std::string(buf, static_cast<std::size_t>(n - 1));
+}
+
+// What the pause watches: a console, or a redirected stdin under the rule
+// that data or its end counts as a key.
+struct TKeyWatch {
+  HANDLE Input = INVALID_HANDLE_VALUE;
+  bool IsConsole = false;
+};
+TKeyWatch gWatch;
+
+}  // namespace
+
+void PlatInitProcess(int argc, char** argv) {
+  gArgs.clear();
+  for (int i = 1; i < argc; ++i) gArgs.emplace_back(argv[i]);
+  // Nothing is written through the C runtime, but should anything be, it
+  // must not add a CR of its own.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  // A batch run must never stop at a "drive not ready" dialog box.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+std::vector<std::string> PlatArguments() { return gArgs; }
+
+std::string PlatRawCommandLine() {
+  const char* line = GetCommandLineA();
+  return line ? line : "";
+}
+
+std::string PlatProgramPath() {
+  return GrowingCall([](char* buf, DWORD size) {
+    DWORD n = GetModuleFileNameA(nullptr, buf, size);
+    // A truncated name fills the buffer exactly: ask for a bigger one.
+    return n >= size ? size : n;
+  });
+}
+
+bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
+  HANDLE h = GetStdHandle(stream == StdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  if (h == INVALID_HANDLE_VALUE || h == nullptr) return Fail(err, ERROR_INVALID_HANDLE);
+  while (size > 0) {
+    // Old consoles refuse very large single writes.
+    DWORD chunk = size > 32768 ? 32768 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(h, data, chunk, &written, nullptr)) return FailLast(err);
+    if (written == 0) return Fail(err, ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+TLocalTime PlatNow() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return FromSystemTime(st);
+}
+
+bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
+  *handle = FromHandle(h);
+  return true;
+}
+
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err) {
+  DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
+  DWORD n = 0;
+  if (!ReadFile(ToHandle(handle), buffer, want, &n, nullptr)) {
+    DWORD code = GetLastError();
+    // A pipe whose writer has gone is at its end, not broken.
+    if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) {
+      *got = 0;
+      return true;
+    }
+    return Fail(err, code);
+  }
+  *got = n;
+  return true;
+}
+
+bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
+  HANDLE h = ToHandle(handle);
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    // A device or pipe has no size.
+    *size = 0;
+    return true;
+  }
+  LARGE_INTEGER li;
+  if (!GetFileSizeEx(h, &li)) return FailLast(err);
+  *size = li.QuadPart;
+  return true;
+}
+
+bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
+  FILETIME written;
+  if (!GetFileTime(ToHandle(handle), nullptr, nullptr, &written)) return FailLast(err);
+  // The zone's rules at that date (summer time included), as the file
+  // listing shows it. The system's date values hold the years 1 to 9999: a
+  // stamp that cannot be converted or lies outside them reads as the zero
+  // date, not as an error.
+  SYSTEMTIME utc, local;
+  *when = TLocalTime();
+  if (FileTimeToSystemTime(&written, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) &&
+      local.wYear >= 1 && local.wYear <= 9999)
+    *when = FromSystemTime(local);
+  return true;
+}
+
+bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err) {
+  // A directory is refused by CreateFileA itself (access denied).
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
+  if (append) {
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    if (!SetFilePointerEx(h, zero, nullptr, FILE_END)) {
+      DWORD code = GetLastError();
+      CloseHandle(h);
+      return Fail(err, code);
+    }
+  }
+  *handle = FromHandle(h);
+  return true;
+}
+
+bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err) {
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(ToHandle(handle), data, chunk, &written, nullptr)) return FailLast(err);
+    if (written == 0) return Fail(err, ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool PlatClose(TPlatHandle handle, std::string* err) {
+  if (!CloseHandle(ToHandle(handle))) return FailLast(err);
+  return true;
+}
+
+TPathKind PlatQueryPath(const std::string& path) {
+  if (path.empty()) return TPathKind::Missing;
+  DWORD attrs = GetFileAttributesW(Widen(path).c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES)
+    return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory : TPathKind::File;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return TPathKind::Missing;
+    default:
+      return TPathKind::OtherError;
+  }
+}
+
+TPathKind PlatSearchDirectory(const std::string& path) {
+  // A wildcard would turn the search into a pattern match; no file is
+  // named with one.
+  std::size_t cut = path.find_last_of("/\\:");
+  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  if (name.empty() || name.find_first_of("*?") != std::string::npos) return TPathKind::Missing;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileExW(Widen(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                              nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return TPathKind::Missing;
+  FindClose(h);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory
+                                                             : TPathKind::File;
+}
+
+std::string PlatFullPath(const std::string& path) {
+  std::string full = GrowingCall([&path](char* buf, DWORD size) {
+    return GetFullPathNameA(path.c_str(), size, buf, nullptr);
+  });
+  return full.empty() ? path : full;
+}
+
+TLocaleFormats PlatDefaultLocale() {
+  TLocaleFormats f;
+  f.DateSeparator = LocaleText(LOCALE_SDATE, "/");
+  f.TimeSeparator = LocaleText(LOCALE_STIME, ":");
+  f.ThousandSeparator = LocaleText(LOCALE_STHOUSAND, ",");
+  f.ShortDatePattern =
+      DatePatternOfPicture(LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy"), f.DateSeparator);
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  for (int i = 0; i < 12; ++i)
+    f.ShortMonthNames[i] = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + i), kMonths[i]);
+  return f;
+}
+
+void PlatCaseFoldTable(unsigned char table[256]) {
+  for (int c = 0; c < 256; ++c) {
+    char b = static_cast<char>(c);
+    CharLowerBuffA(&b, 1);
+    table[c] = static_cast<unsigned char>(b);
+  }
+}
+
+void PlatKeyWatchStart() {
+  gWatch = TKeyWatch();
+  gWatch.Input = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode;
+  gWatch.IsConsole = gWatch.Input != INVALID_HANDLE_VALUE && gWatch.Input != nullptr &&
+                     GetConsoleMode(gWatch.Input, &mode);
+  if (gWatch.IsConsole) FlushConsoleInputBuffer(gWatch.Input);
+}
+
+bool PlatKeyPending() {
+  HANDLE h = gWatch.Input;
+  // No standard input at all: nobody can press a key, so do not wait.
+  if (h == INVALID_HANDLE_VALUE || h == nullptr) return true;
+  if (gWatch.IsConsole) {
+    INPUT_RECORD events[64];
+    DWORD n = 0;
+    if (!PeekConsoleInputA(h, events, 64, &n)) return true;
+    for (DWORD i = 0; i < n; ++i)
+      if (events[i].EventType == KEY_EVENT && events[i].Event.KeyEvent.bKeyDown) return true;
+    // Mouse, focus and key-up events: drop them so the buffer cannot fill.
+    if (n > 0) ReadConsoleInputA(h, events, n, &n);
+    return false;
+  }
+  // Not a console: data or the end of input both end the pause, so a batch
+  // run with stdin from a file or the null device never stalls.
+  if (GetFileType(h) != FILE_TYPE_PIPE) return true;
+  DWORD available = 0;
+  if (!PeekNamedPipe(h, nullptr, 0, nullptr, &available, nullptr)) return true;
+  return available > 0;
+}
+
+void PlatKeyWatchStop() {
+  if (gWatch.IsConsole) FlushConsoleInputBuffer(gWatch.Input);
+  gWatch = TKeyWatch();
+}
+
+void PlatSleep(int milliseconds) { Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
+
+void PlatBeep() { MessageBeep(0); }

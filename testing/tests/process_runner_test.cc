@@ -1,0 +1,94 @@
+#include "process_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kProbe = ORVELLA_PROBE;
+
+fs::path ScratchFolder(const std::string& name) {
+  fs::path p = fs::temp_directory_path() / ("orvella_runner_" + name);
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p;
+}
+
+}  // namespace
+
+TEST(ProcessRunner, ArgumentsArriveIntact) {
+  const std::vector<std::string> args = {
+      "plain",         "with blank",        "",
+      "quote\"inside", "\"",                "trailing\\",
+      "two\\\\",       "a\\\\\\\"b",        "C:\\Program Files\\x\\",
+      "tab\there",     "  lead",            "%PATH%^&|<>()",
+      "-S=\"a b\"",    "\\\\server\\share", "*.*",
+      "what?",
+  };
+  std::vector<std::string> probeArgs = {"args"};
+  probeArgs.insert(probeArgs.end(), args.begin(), args.end());
+  TProcessResult r = RunProgram(kProbe, probeArgs);
+  ASSERT_TRUE(r.Started);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  std::string want;
+  for (const std::string& a : args) want += "<" + a + ">\r\n";
+  EXPECT_EQ(r.Out, want);
+}
+
+TEST(ProcessRunner, KeepsStreamsApartAndBytesExact) {
+  for (int code : {0, 3, 71, 255}) {
+    SCOPED_TRACE(code);
+    TProcessResult r = RunProgram(kProbe, {"streams", std::to_string(code)});
+    ASSERT_TRUE(r.Started);
+    EXPECT_EQ(r.ExitCode, code);
+    EXPECT_EQ(r.Out, std::string("out\r\nbare\n\x1A\0end", 15));
+    EXPECT_EQ(r.Err, "err\r\n");
+  }
+}
+
+// Standard input from the null device or a file must never hold up a
+// batch run at the pause.
+TEST(ProcessRunner, RedirectedInputEndsThePauseAtOnce) {
+  fs::path dir = ScratchFolder("stdin");
+  fs::path typed = dir / "keys.txt";
+  std::ofstream(typed) << "y\n";
+  fs::path empty = dir / "empty.txt";
+  std::ofstream(empty).flush();
+  for (const std::string& in : {std::string(), typed.string(), empty.string()}) {
+    SCOPED_TRACE(in);
+    TProcessOptions o;
+    o.StdinPath = in;
+    TProcessResult r = RunProgram(kProbe, {"pause"}, o);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.Out, "0\r\n");
+  }
+  fs::remove_all(dir);
+}
+
+TEST(ProcessRunner, RunsInTheGivenFolder) {
+  fs::path dir = ScratchFolder("cwd");
+  TProcessOptions o;
+  o.WorkDir = dir.string();
+  TProcessResult r = RunProgram(kProbe, {"touch", "made.txt"}, o);
+  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(fs::exists(dir / "made.txt"));
+  fs::remove_all(dir);
+}
+
+// The alert is for the person at the console; a batch job capturing the
+// output must not find a BEL character in it.
+TEST(ProcessRunner, BeepLeavesOutputAlone) {
+  TProcessResult r = RunProgram(kProbe, {"beep"});
+  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err, "");
+}
+
+TEST(ProcessRunner, MissingProgramDoesNotStart) {
+  TProcessResult r = RunProgram((fs::temp_directory_path() / "orvella_no_such_program").string(), {});
+  EXPECT_FALSE(r.Started);
+}
