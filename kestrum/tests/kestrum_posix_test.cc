@@ -110,21 +110,6 @@ TEST(KestrumPosix, SyslogFileReplacedByADirectoryAfterTheExistenceTest) {
   EXPECT_EQ(capture.Get(), "");
 }
 
-namespace {
-
-struct TFifo {
-  std::string Path;
-  TFifo() {
-    Path = TScratchFile("", "fifo").Name();  // a fresh name; the file itself is gone again
-    if (mkfifo(Path.c_str(), 0600) != 0) Path.clear();
-  }
-  ~TFifo() {
-    if (!Path.empty()) unlink(Path.c_str());
-  }
-};
-
-}  // namespace
-
 TEST(KestrumPosix, FifoWithoutWriterReadsAsEmpty) {
   TFifo fifo;
   ASSERT_FALSE(fifo.Path.empty());

@@ -42,21 +42,6 @@ TEST(VandeloPosix, OutputThatCannotBeWrittenEndsWithExit3) {
   }
 }
 
-namespace {
-
-struct TFifo {
-  std::string Path;
-  TFifo() {
-    Path = TScratchFile("", "fifo").Name();  // a fresh name; the file itself is gone again
-    if (mkfifo(Path.c_str(), 0600) != 0) Path.clear();
-  }
-  ~TFifo() {
-    if (!Path.empty()) unlink(Path.c_str());
-  }
-};
-
-}  // namespace
-
 TEST(VandeloPosix, FifoIsReadAndNeverWaitsForAWriter) {
   TFifo fifo;
   ASSERT_FALSE(fifo.Path.empty());
