@@ -1,6 +1,8 @@
 #include "files.h"
 
+#include "channels.h"
 #include "platform/platform.h"
+#include "startup.h"
 
 bool FileExists(const std::string& path) {
   switch (PlatQueryPath(path)) {
@@ -13,4 +15,9 @@ bool FileExists(const std::string& path) {
       break;
   }
   return PlatSearchDirectory(path) == TPathKind::File;
+}
+
+void ReportFileError(const std::string& name, const std::string& error, int exitCode) {
+  WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + name + "\" -- " + error);
+  ExitCode = exitCode;
 }

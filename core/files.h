@@ -7,3 +7,7 @@
 // failed query that does not prove the path missing (a lock, say) falls
 // back to looking the name up in its directory.
 bool FileExists(const std::string& path);
+
+// "File handling ERROR occurred with "<name>" -- <error>" on standard error,
+// and the exit code: how both programs report a failed file operation.
+void ReportFileError(const std::string& name, const std::string& error, int exitCode);

@@ -28,11 +28,6 @@ std::int32_t FieldNumber(std::string_view word, std::int32_t defaultValue) {
 
 }  // namespace
 
-void ReportFileError(const std::string& name, const std::string& error, int exitCode) {
-  WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + name + "\" -- " + error);
-  ExitCode = exitCode;
-}
-
 bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
   if (!line.empty() && line[0] == '#') return false;
   // A blank line left at the end of a hand-edited file must not wipe the layout.

@@ -24,7 +24,3 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
 // appending when asked and the file exists, then confirms with the full
 // path. A file error: the file error line and exit code 72.
 void ExportSampleConfig(const std::string& fileName, bool append);
-
-// "File handling ERROR occurred with "<name>" -- <error>" on standard error,
-// and the exit code.
-void ReportFileError(const std::string& name, const std::string& error, int exitCode);

@@ -124,13 +124,11 @@ void RunKestrum() {
     ReportFileError(RunOptions.SyslogFileName, error, 71);
     return;
   }
-  if (RunOptions.ListOnly) {
-    if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
-    return;
+  if (!RunOptions.ListOnly) {
+    SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
+    PrintReport();
+    PrintTimingBlock(start, Now());
   }
-  SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
-  PrintReport();
-  PrintTimingBlock(start, Now());
-  // A report nobody received is a failure, not a success.
+  // Output nobody received is a failure, not a success.
   if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
 }

@@ -81,8 +81,5 @@ void RunVandelo() {
     return;
   }
   std::string error;
-  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) {
-    WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + fileName + "\" -- " + error);
-    ExitCode = 3;
-  }
+  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, 3);
 }
