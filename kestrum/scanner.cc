@@ -39,22 +39,11 @@ TEntryParts CutEntry(std::string_view line, const TSyslogConfigRec& p, const TEn
   return e;
 }
 
-char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-// The -S test on ASCII-upper-cased texts; upperSearch is already upper-cased.
-bool PassesSearch(std::string_view name, std::string_view upperSearch, bool exact) {
-  if (exact) {
-    if (name.size() != upperSearch.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i)
-      if (UpperByte(name[i]) != upperSearch[i]) return false;
-    return true;
-  }
-  if (upperSearch.size() > name.size()) return false;
-  for (std::size_t i = 0; i + upperSearch.size() <= name.size(); ++i) {
-    std::size_t k = 0;
-    while (k < upperSearch.size() && UpperByte(name[i + k]) == upperSearch[k]) ++k;
-    if (k == upperSearch.size()) return true;
-  }
+// The -S test: ASCII letter case ignored, whole name or anywhere in it.
+bool PassesSearch(std::string_view name, std::string_view search, bool exact) {
+  if (exact) return EqualsIgnoreCase(name, search);
+  for (std::size_t i = 0; i + search.size() <= name.size(); ++i)
+    if (EqualsIgnoreCase(name.substr(i, search.size()), search)) return true;
   return false;
 }
 
@@ -123,7 +112,6 @@ bool ScanSyslogFile(std::string* err) {
   bool markerUsable = !marker.empty() && marker.find_first_of("\r\n") == std::string_view::npos;
   TMarkerSearch search;
   InitMarkerSearch(search, markerUsable ? marker : std::string_view());
-  const std::string upperSearch = UpperAscii(opt.SearchText);
   const TEntryCutters cutters{WordCutterOf(profile.Delimiter_1), WordCutterOf(profile.Delimiter_2)};
   bool firstEntry = true;
   bool sawMarkerLine = false;
@@ -161,7 +149,7 @@ bool ScanSyslogFile(std::string* err) {
         PrintProgress(result.FirstEntryDate);
       }
       if (e.Process.empty()) continue;
-      if (opt.SearchGiven && !PassesSearch(e.Process, upperSearch, opt.ExactMatch)) continue;
+      if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) continue;
       ++result.EntryCount;
       if (opt.ListOnly)
         WriteLine(Out(), e.Process);
