@@ -24,14 +24,8 @@ std::string DirectoryPart(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-// Reads the stamp with the short date pattern set to yyyy/mm/dd, as stamped.
-TDateTime StampValue(const char* stamp) {
-  std::string saved = FormatSettings.ShortDatePattern;
-  FormatSettings.ShortDatePattern = "yyyy/mm/dd";
-  TDateTime value = NormaliseDateTime(stamp, "mm/dd/yyyy");
-  FormatSettings.ShortDatePattern = saved;
-  return value;
-}
+// The stamp is written yyyy/mm/dd, whatever the locale's pattern.
+TDateTime StampValue(const char* stamp) { return NormaliseDateTime(stamp, "yyyy/mm/dd", "mm/dd/yyyy"); }
 
 }  // namespace
 

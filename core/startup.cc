@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "channels.h"
+#include "date_picture.h"
 #include "dates.h"
 #include "platform/platform.h"
 #include "text.h"
@@ -26,7 +27,7 @@ void OrvellaStartup(int argc, char** argv) {
   ExitCode = 0;
   ResetSharedOutput();
   ExecutionPath = QuoteIfNeeded(DirectoryOf(PlatProgramPath()));
-  FormatSettings = PlatDefaultLocale();
+  FormatSettings = DefaultFormatSettings();
   ResetParamEngine(PlatArguments());
 }
 
