@@ -1,13 +1,12 @@
 #include "banner.h"
 
+#include "build_stamp.h"  // generated at build time
+
 #include "channels.h"
 #include "dates.h"
 #include "platform/platform.h"
 #include "text.h"
 
-#ifndef ORVELLA_BUILD_DATE
-#error "the build must define ORVELLA_BUILD_DATE and ORVELLA_BUILD_DATE_TIME"
-#endif
 
 bool BannerShown = false;
 bool ReaderBannerStyle = false;
@@ -18,11 +17,6 @@ namespace {
 
 const char kCopyrightLine[] = "Copyright (c) 2026 The Orvella Project. All rights reserved.";
 const char kAuthorLine[] = "Orvella console tools -- maintained by the Orvella project team";
-
-std::string DirectoryPart(const std::string& path) {
-  std::size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
 
 // The stamp is written yyyy/mm/dd, whatever the locale's pattern.
 TDateTime StampValue(const char* stamp) { return NormaliseDateTime(stamp, "yyyy/mm/dd", "mm/dd/yyyy"); }
@@ -45,7 +39,7 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
                                     std::string_view description, std::string_view, bool upperCaseNames) {
   TFileVersionInfoRec r;
   std::string path = PlatProgramPath();
-  r.ProgramDir = DirectoryPart(path);
+  r.ProgramDir = std::string(DirectoryPart(path));
   std::string name(FileNamePart(path));
   std::size_t dot = name.find_last_of('.');
   r.FileExt = dot == std::string::npos ? std::string() : name.substr(dot);

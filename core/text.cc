@@ -161,13 +161,6 @@ std::string RepeatChar(char c, long long count) {
   return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();
 }
 
-namespace {
-
-char LowerByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-}  // namespace
-
 std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement, bool firstOnly) {
   if (old.empty() || old.size() > text.size()) return std::string(text);
   std::string result;
@@ -199,24 +192,31 @@ std::string QuoteIfNeeded(std::string_view text) {
 
 std::string UpperAscii(std::string_view text) {
   std::string s(text);
-  for (char& c : s) c = UpperByte(c);
+  for (char& c : s) c = UpperAsciiByte(c);
   return s;
 }
 
 std::string LowerAscii(std::string_view text) {
   std::string s(text);
-  for (char& c : s) c = LowerByte(c);
+  for (char& c : s) c = LowerAsciiByte(c);
   return s;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerByte(a[i]) != LowerByte(b[i])) return false;
+    if (LowerAsciiByte(a[i]) != LowerAsciiByte(b[i])) return false;
   return true;
 }
 
 std::string_view FileNamePart(std::string_view path) {
   std::size_t cut = path.find_last_of("/\\");
   return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string_view DirectoryPart(std::string_view path) {
+  std::size_t cut = path.find_last_of("/\\");
+  if (cut == std::string_view::npos) return {};
+  if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
 }
