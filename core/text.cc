@@ -116,44 +116,31 @@ ORVELLA_AVX2_KERNEL std::string_view Avx2WordOf(std::string_view text, const TWo
 #endif
 
 namespace {
+
 const TScanWidth gBestWidth = BestScanWidth();
+
+// The kernels by the cutter's member count (1 to 4).
+typedef std::string_view (*TWordKernel)(std::string_view, const TWordCutter&, long long);
+#ifdef ORVELLA_AVX2
+constexpr TWordKernel kAvx2Kernels[5] = {nullptr, Avx2WordOf<1>, Avx2WordOf<2>, Avx2WordOf<3>, Avx2WordOf<4>};
+#endif
+#ifdef ORVELLA_SSE2
+constexpr TWordKernel kSse2Kernels[5] = {nullptr, Sse2WordOf<1>, Sse2WordOf<2>, Sse2WordOf<3>, Sse2WordOf<4>};
+#endif
+
 }  // namespace
 
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
-  // A width the processor cannot run would be an illegal instruction.
-  [[maybe_unused]] const TScanWidth width = cutter.Width < gBestWidth ? cutter.Width : gBestWidth;
+  if (n >= 1 && cutter.MemberCount >= 1 && cutter.MemberCount <= 4) {
+    // A width the processor cannot run would be an illegal instruction.
+    [[maybe_unused]] const TScanWidth width = cutter.Width < gBestWidth ? cutter.Width : gBestWidth;
 #ifdef ORVELLA_AVX2
-  if (width == kScanAvx2 && n >= 1 && text.size() >= 32) {
-    switch (cutter.MemberCount) {
-      case 1:
-        return Avx2WordOf<1>(text, cutter, n);
-      case 2:
-        return Avx2WordOf<2>(text, cutter, n);
-      case 3:
-        return Avx2WordOf<3>(text, cutter, n);
-      case 4:
-        return Avx2WordOf<4>(text, cutter, n);
-      default:
-        break;
-    }
-  }
+    if (width == kScanAvx2 && text.size() >= 32) return kAvx2Kernels[cutter.MemberCount](text, cutter, n);
 #endif
 #ifdef ORVELLA_SSE2
-  if (width >= kScanSse2 && n >= 1 && text.size() >= 16) {
-    switch (cutter.MemberCount) {
-      case 1:
-        return Sse2WordOf<1>(text, cutter, n);
-      case 2:
-        return Sse2WordOf<2>(text, cutter, n);
-      case 3:
-        return Sse2WordOf<3>(text, cutter, n);
-      case 4:
-        return Sse2WordOf<4>(text, cutter, n);
-      default:
-        break;
-    }
-  }
+    if (width >= kScanSse2 && text.size() >= 16) return kSse2Kernels[cutter.MemberCount](text, cutter, n);
 #endif
+  }
   return WordOf(text, cutter.Set, n);
 }
 
