@@ -5,19 +5,37 @@
 
 #include "simd.h"
 
-TReadFunction LineReaderRead = PlatRead;
+bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                std::string* err) {
+  if (offset < 0) return PlatRead(handle, buffer, capacity, got, err);
+  return PlatReadAt(handle, offset, buffer, capacity, got, err);
+}
+
+TReadFunction LineReaderRead = ReadFileAt;
+std::size_t LineReaderBufferSize = kReadBufferSize;
 
 namespace {
 
+bool Fail(TLineReader& r) {
+  r.Failed = true;
+  return false;
+}
+
+// Reads behind r.End.
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
-  if (!LineReaderRead(r.Handle, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText)) {
-    r.Failed = true;
-    return false;
-  }
+  const std::int64_t at = r.ReadsAtOffsets ? r.BufferAt + static_cast<std::int64_t>(r.End) : -1;
+  if (!LineReaderRead(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
+    return Fail(r);
   if (got == 0) r.AtEof = true;
   r.End += got;
   return true;
+}
+
+// Empties the buffer, keeping count of where it stands in the file.
+void Drain(TLineReader& r) {
+  r.BufferAt += static_cast<std::int64_t>(r.End);
+  r.Start = r.End = 0;
 }
 
 // Last CR or LF in [from, to), or npos. Searched from the back: in a full
@@ -37,27 +55,39 @@ void DropSkippedLF(TLineReader& r) {
   }
 }
 
-// A line longer than the buffer: gather it in r.Long up to its terminator.
-bool ReadLongLine(TLineReader& r, std::string_view* block) {
-  r.Long.assign(r.Buffer.data() + r.Start, r.End - r.Start);
-  r.Start = r.End = 0;
+std::int64_t OffsetOf(const TLineReader& r, std::size_t at) { return r.BufferAt + static_cast<std::int64_t>(at); }
+
+// Cuts a block of whole lines [r.Start, next) before the first line that
+// starts at or past the limit.
+std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
+  if (OffsetOf(r, next) <= r.Limit) return next;
+  const std::string_view buffer(r.Buffer.data(), next);
+  std::size_t at = r.Start;
+  while (at < next && OffsetOf(r, at) < r.Limit) at = PastLineEnd(buffer, FindLineEnd(buffer, at));
+  r.AtLimit = true;
+  return at;
+}
+
+// Steps past the rest of the line that holds the byte before r.Start, unless
+// that rest reaches the limit: then the range holds no line.
+bool SkipToLineStart(TLineReader& r) {
   for (;;) {
-    if (!Fill(r)) return false;
-    if (r.End == 0) break;  // end of file: the line ends unterminated
-    std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), 0);
+    const std::string_view buffer(r.Buffer.data(), r.End);
+    const std::size_t t = FindLineEnd(buffer, r.Start);
     if (t < r.End) {
-      std::size_t next = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
-      r.Long.append(r.Buffer.data(), next);
-      r.Start = next;
-      // Only a lone CR at the very end may still have its LF to come.
-      r.SkipLF = r.Buffer[t] == '\r' && t + 1 == r.End;
-      break;
+      if (OffsetOf(r, t) >= r.Limit) r.AtLimit = true;
+      r.Start = PastLineEnd(buffer, t);
+      r.SkipLF = buffer[t] == '\r' && t + 1 == r.End;
+      return true;
     }
-    r.Long.append(r.Buffer.data(), r.End);
-    r.End = 0;
+    if (OffsetOf(r, r.End) >= r.Limit) {
+      r.AtLimit = true;
+      return true;
+    }
+    if (r.AtEof) return true;
+    Drain(r);
+    if (!Fill(r)) return false;
   }
-  *block = r.Long;
-  return true;
 }
 
 }  // namespace
@@ -144,25 +174,57 @@ std::string_view TakeLine(std::string_view block, std::string_view* line) {
 
 bool OpenLineReader(TLineReader& r, const std::string& path) {
   r = TLineReader();
-  if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) {
-    r.Failed = true;
-    return false;
-  }
-  r.Buffer.resize(kReadBufferSize);
+  if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
+  r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
+  r.Buffer.resize(LineReaderBufferSize);
   return true;
 }
 
-bool ReadLineBlock(TLineReader& r, std::string_view* block) {
+bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit) {
+  r = TLineReader();
+  r.Handle = handle;
+  r.ReadsAtOffsets = true;
+  r.Limit = limit;
+  r.Buffer.resize(LineReaderBufferSize);
+  if (begin <= 0) return true;
+  // The byte before the range tells whether a line starts at its first.
+  r.BufferAt = begin - 1;
+  if (!Fill(r)) return false;
+  if (r.End == 0) return true;
+  const char before = r.Buffer[0];
+  r.Start = 1;
+  if (before == '\r') r.SkipLF = true;
+  if (before == '\r' || before == '\n') return true;
+  return SkipToLineStart(r);
+}
+
+bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind) {
   if (r.Failed) return false;
-  r.Long.clear();
+  if (r.InLongLine) {
+    // The caller left the long line before its end: step over the rest.
+    std::string_view piece;
+    bool last = false;
+    while (!r.LongEnded)
+      if (!ReadLongLinePiece(r, &piece, &last)) return false;
+  }
+  r.InLongLine = false;
+  r.Held.reset();
+  r.Gathered.clear();
+  r.Gathered.shrink_to_fit();
+  *kind = TBlockKind::Lines;
   for (;;) {
     DropSkippedLF(r);
+    if (r.AtLimit || (r.Start < r.End && OffsetOf(r, r.Start) >= r.Limit)) {
+      r.AtLimit = true;
+      return false;
+    }
     if (r.Start < r.End) {
       std::size_t t = LastTerminator(r.Buffer.data(), r.Start, r.End);
       if (t != std::string_view::npos) {
         std::size_t next = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
-        *block = std::string_view(r.Buffer.data() + r.Start, next - r.Start);
         r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
+        next = CutAtLimit(r, next);
+        *block = std::string_view(r.Buffer.data() + r.Start, next - r.Start);
         r.Start = next;
         return true;
       }
@@ -174,16 +236,81 @@ bool ReadLineBlock(TLineReader& r, std::string_view* block) {
       // An unfinished line: keep it at the front and read behind it.
       if (r.Start > 0) {
         std::memmove(r.Buffer.data(), r.Buffer.data() + r.Start, r.End - r.Start);
+        r.BufferAt += static_cast<std::int64_t>(r.Start);
         r.End -= r.Start;
         r.Start = 0;
       }
-      if (r.End == r.Buffer.size()) return ReadLongLine(r, block);
+      if (r.End == r.Buffer.size()) {
+        // It outgrew the buffer: hand it out piece by piece.
+        r.InLongLine = true;
+        r.LongEnded = false;
+        r.LongStart = r.BufferAt;
+        r.LongSize = static_cast<std::int64_t>(r.End);
+        *block = std::string_view(r.Buffer.data(), r.End);
+        if (!r.ReadsAtOffsets) r.Gathered.assign(*block);
+        r.Start = r.End;
+        *kind = TBlockKind::LongLine;
+        return true;
+      }
     } else {
       if (r.AtEof) return false;
-      r.Start = r.End = 0;
+      Drain(r);
     }
     if (!Fill(r)) return false;
   }
+}
+
+bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
+  if (r.Failed || !r.InLongLine || r.LongEnded) return false;
+  Drain(r);
+  if (!Fill(r)) return false;
+  const std::string_view buffer(r.Buffer.data(), r.End);
+  const std::size_t t = FindLineEnd(buffer, 0);
+  *piece = buffer.substr(0, t);
+  *last = t < r.End || r.AtEof;
+  if (t < r.End) {
+    r.Start = PastLineEnd(buffer, t);
+    // Only a lone CR at the very end may still have its LF to come.
+    r.SkipLF = buffer[t] == '\r' && t + 1 == r.End;
+  } else {
+    r.Start = r.End;
+  }
+  r.LongEnded = *last;
+  r.LongSize += static_cast<std::int64_t>(piece->size());
+  if (!r.ReadsAtOffsets) r.Gathered.append(*piece);
+  return true;
+}
+
+bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
+  if (r.Failed || !r.InLongLine) return false;
+  std::string_view piece;
+  bool last = false;
+  while (!r.LongEnded)
+    if (!ReadLongLinePiece(r, &piece, &last)) return false;
+  if (!r.ReadsAtOffsets) {
+    *line = r.Gathered;
+    return true;
+  }
+  // Read again from its start, into exactly its size.
+  const std::size_t size = static_cast<std::size_t>(r.LongSize);
+  r.Held.reset(new char[size > 0 ? size : 1]);
+  std::size_t have = 0;
+  while (have < size) {
+    std::size_t got = 0;
+    if (!LineReaderRead(r.Handle, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got,
+                        &r.ErrorText))
+      return Fail(r);
+    if (got == 0) break;  // cut short while being read: what is left of it
+    have += got;
+  }
+  *line = std::string_view(r.Held.get(), have);
+  return true;
+}
+
+bool ReadLineBlock(TLineReader& r, std::string_view* block) {
+  TBlockKind kind;
+  if (!ReadBlockOrPiece(r, block, &kind)) return false;
+  return kind == TBlockKind::Lines || ReadLongLineWhole(r, block);
 }
 
 bool ReadLine(TLineReader& r, std::string_view* line) {
@@ -192,23 +319,15 @@ bool ReadLine(TLineReader& r, std::string_view* line) {
   return true;
 }
 
-bool FileSizeOf(TLineReader& r, std::int64_t* size) {
-  if (PlatFileSize(r.Handle, size, &r.ErrorText)) return true;
-  r.Failed = true;
-  return false;
-}
+bool FileSizeOf(TLineReader& r, std::int64_t* size) { return PlatFileSize(r.Handle, size, &r.ErrorText) || Fail(r); }
 
 bool FileModifiedOf(TLineReader& r, TLocalTime* when) {
-  if (PlatFileModified(r.Handle, when, &r.ErrorText)) return true;
-  r.Failed = true;
-  return false;
+  return PlatFileModified(r.Handle, when, &r.ErrorText) || Fail(r);
 }
 
 bool CloseLineReader(TLineReader& r) {
   if (r.Handle == NoPlatHandle) return true;
   TPlatHandle h = r.Handle;
   r.Handle = NoPlatHandle;
-  if (PlatClose(h, &r.ErrorText)) return true;
-  r.Failed = true;
-  return false;
+  return PlatClose(h, &r.ErrorText) || Fail(r);
 }

@@ -2,8 +2,16 @@
 // lines ending at CR LF, LF or a lone CR (also when CR LF is split between
 // two reads). Ctrl-Z and NUL are data; a line may be of any length; a last
 // line without terminator is still a line.
+//
+// A line longer than the buffer is never gathered unasked: the caller gets
+// it in pieces and takes it whole only when it needs it. A regular file is
+// read at offsets, so such a line is then read again from its start into
+// exactly its size; an input that cannot be read again (a pipe) keeps its
+// pieces as they pass.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,20 +20,37 @@
 #include "scan_width.h"
 
 constexpr std::size_t kReadBufferSize = 65536;
+constexpr std::int64_t kNoLimit = INT64_MAX;
 
-// The read under every line reader: PlatRead, unless a test puts a fault here.
-typedef bool (*TReadFunction)(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
-                              std::string* err);
+// The read under every line reader: at the offset, or (offset < 0) at the
+// handle's own position. ReadFileAt, unless a test puts a fault here.
+typedef bool (*TReadFunction)(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity,
+                              std::size_t* got, std::string* err);
+bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                std::string* err);
 extern TReadFunction LineReaderRead;
+// The size of the buffer a reader opens with: kReadBufferSize, unless a test
+// makes lines "long" sooner.
+extern std::size_t LineReaderBufferSize;
 
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
+  bool ReadsAtOffsets = false;    // a regular file
+  std::int64_t BufferAt = 0;      // file offset of Buffer[0]
+  std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
   std::vector<char> Buffer;
   std::size_t Start = 0, End = 0;  // unread part of Buffer
   bool AtEof = false;
-  bool SkipLF = false;       // the last block ended in CR: an LF next belongs to it
-  std::string Long;          // a line that outgrew the buffer
-  std::string_view Pending;  // rest of the current block, for ReadLine
+  bool AtLimit = false;
+  bool SkipLF = false;  // the last read ended in CR: an LF next belongs to it
+  // The line that outgrew the buffer, while it is read.
+  bool InLongLine = false;
+  bool LongEnded = false;
+  std::int64_t LongStart = 0;    // offset of its first byte
+  std::int64_t LongSize = 0;     // its bytes passed so far
+  std::string Gathered;          // its bytes, where they cannot be read again
+  std::unique_ptr<char[]> Held;  // the long line taken whole
+  std::string_view Pending;      // rest of the current block, for ReadLine
   bool Failed = false;
   std::string ErrorText;
 };
@@ -33,9 +58,31 @@ struct TLineReader {
 // False with r.ErrorText set when the file cannot be opened.
 bool OpenLineReader(TLineReader& r, const std::string& path);
 
+// A reader of one stretch of a regular file, on a handle of its own: the
+// lines that start at or after begin and before limit. The last of them is
+// read to its end, past limit if need be. The handle is closed with the
+// reader.
+bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit);
+
+enum class TBlockKind { Lines, LongLine };
+
 // The next run of whole lines, each with its terminator (only the file's
-// last line may lack one). The view lives until the next call. False at the
-// end of the file, or on a read error (r.Failed, r.ErrorText).
+// last line may lack one); the view lives until the next call. A line
+// longer than the buffer comes as kind LongLine instead: the block is its
+// first piece, and ReadLongLinePiece and ReadLongLineWhole go on with it.
+// False at the end, or on a read error (r.Failed, r.ErrorText).
+bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind);
+
+// The next piece of the long line; *last is set with the piece that ends it
+// (its terminator left out). False when the line has ended, or on an error.
+bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last);
+
+// The long line whole, without its terminator; reading goes on after it.
+// The view lives until the next read.
+bool ReadLongLineWhole(TLineReader& r, std::string_view* line);
+
+// As ReadBlockOrPiece, but a long line comes whole, alone and without its
+// terminator.
 bool ReadLineBlock(TLineReader& r, std::string_view* block);
 
 // The next line without its terminator. False at the end or on an error.

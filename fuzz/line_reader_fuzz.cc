@@ -1,6 +1,9 @@
 // The buffered line reader against the plain line rule, with any buffer
-// size, reads cut short anywhere, and a read error at any point; and the
-// flat-file reader's one value per line on top of it.
+// size, reads cut short anywhere, and a read error at any point: by lines,
+// by blocks, by blocks and pieces of long lines, at the handle's position
+// (as from a pipe), and as stretches of the file read one after another
+// (as the parallel scan splits it); and the flat-file reader's one value
+// per line on top of it.
 // Input: buffer size, read size limit, failing read (0: none), mode, then the file.
 #include <cstddef>
 #include <cstdint>
@@ -17,12 +20,13 @@ std::size_t gReadLimit = 0;
 int gReads = 0;
 int gFailAt = 0;
 
-bool ShortRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+               std::string* err) {
   if (++gReads == gFailAt) {
     *err = "injected read failure";
     return false;
   }
-  return PlatRead(handle, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
+  return ReadFileAt(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
 }
 
 // The flat-file reader prints word 8 by blank and ":" of field 3 by ";" of
@@ -45,6 +49,42 @@ void CheckFlatReader(std::string_view content, const std::string& path) {
   sink.Drain();
 }
 
+// The file cut into stretches at points from the input, each read by its
+// own reader in turn: together they give every line once, in order.
+void CheckStretches(std::string_view content, const std::string& path, std::size_t bufferSize, unsigned cuts) {
+  std::vector<std::int64_t> starts{0};
+  const std::int64_t size = static_cast<std::int64_t>(content.size());
+  for (unsigned k = 1; k <= cuts % 5; ++k) starts.push_back(size * k / (cuts % 5 + 1) + (cuts & 1));
+  LineReaderBufferSize = bufferSize;
+  LineReaderRead = ShortRead;
+  std::vector<std::string> got;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    TPlatHandle handle;
+    std::string err;
+    FUZZ_CHECK(PlatOpenRead(path, &handle, &err));
+    TLineReader r;
+    const std::int64_t limit = i + 1 < starts.size() ? starts[i + 1] : kNoLimit;
+    if (OpenLineRange(r, handle, starts[i], limit)) {
+      std::string_view line;
+      while (ReadLine(r, &line)) got.emplace_back(line);
+    }
+    CloseLineReader(r);
+    if (r.Failed) {
+      FUZZ_CHECK(r.ErrorText == "injected read failure");
+      break;
+    }
+  }
+  LineReaderRead = ReadFileAt;
+  LineReaderBufferSize = kReadBufferSize;
+  const std::vector<std::string> want = SplitLines(content);
+  if (gFailAt != 0 && gReads >= gFailAt) {
+    FUZZ_CHECK(got.size() <= want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) FUZZ_CHECK(got[i] == want[i]);
+  } else {
+    FUZZ_CHECK(got == want);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,17 +101,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The flat-file reader keeps its own buffer; only the reads are cut short.
     LineReaderRead = ShortRead;
     CheckFlatReader(content, path);
-    LineReaderRead = PlatRead;
+    LineReaderRead = ReadFileAt;
+    return 0;
+  }
+
+  if (data[3] & 4) {
+    CheckStretches(content, path, bufferSize, data[3] >> 3);
     return 0;
   }
 
   TLineReader r;
   FUZZ_CHECK(OpenLineReader(r, path));
   r.Buffer.resize(bufferSize);
+  // As from a pipe: nothing is read twice.
+  if (data[3] & 8) r.ReadsAtOffsets = false;
   LineReaderRead = ShortRead;
   std::vector<std::string> got;
   std::string_view line;
-  if (byBlocks) {
+  if (data[3] & 16) {
+    // Blocks and pieces: a long line's pieces make it up, and taking it
+    // whole (after some of its pieces) gives the same bytes.
+    std::string_view block;
+    TBlockKind kind;
+    int turn = 0;
+    while (ReadBlockOrPiece(r, &block, &kind)) {
+      if (kind == TBlockKind::Lines) {
+        while (!block.empty()) {
+          block = TakeLine(block, &line);
+          got.emplace_back(line);
+        }
+        continue;
+      }
+      std::string joined(block);
+      std::string_view piece;
+      bool last = false;
+      const int piecesFirst = turn++ % 3;
+      for (int i = 0; i < piecesFirst && ReadLongLinePiece(r, &piece, &last); ++i) joined.append(piece);
+      if (!last) {
+        if (!ReadLongLineWhole(r, &line)) break;
+        FUZZ_CHECK(line.substr(0, joined.size()) == joined);
+        joined.assign(line);
+      }
+      got.push_back(joined);
+    }
+  } else if (byBlocks) {
     std::string_view block;
     while (ReadLineBlock(r, &block)) {
       FUZZ_CHECK(!block.empty());
@@ -86,6 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!block.empty()) {
         FUZZ_CHECK(!r.Failed);
         got.emplace_back(block);
+        // A line longer than the buffer comes alone; otherwise only the
+        // file's last line may lack its terminator.
+        if (block.size() >= r.Buffer.size()) continue;
         FUZZ_CHECK(!ReadLineBlock(r, &block));
         break;
       }
@@ -93,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     while (ReadLine(r, &line)) got.emplace_back(line);
   }
-  LineReaderRead = PlatRead;
+  LineReaderRead = ReadFileAt;
   FUZZ_CHECK(CloseLineReader(r) || r.Failed);
 
   const std::vector<std::string> want = SplitLines(content);

@@ -20,8 +20,9 @@ namespace {
 
 std::size_t gReadLimit = 0;
 
-bool ShortRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
-  return PlatRead(handle, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
+bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+               std::string* err) {
+  return ReadFileAt(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
 }
 
 std::string_view TakeInputLine(std::string_view& rest) {
@@ -31,14 +32,24 @@ std::string_view TakeInputLine(std::string_view& rest) {
   return line;
 }
 
-// The scan's selection rules stated line by line: the names it must count.
-std::vector<std::string> ExpectedNames(std::string_view content, const TRunOptions& o, const TSyslogConfigRec& p) {
-  std::vector<std::string> names;
+// The scan's selection rules stated line by line: the names it must count,
+// and the lines whose dates the report shows.
+struct TExpected {
+  std::vector<std::string> Names;
+  std::string FirstMarkerLine, LastMarkerLine;
+  bool SawMarker = false;
+};
+
+TExpected Expected(std::string_view content, const TRunOptions& o, const TSyslogConfigRec& p) {
+  TExpected e;
   const bool usable = !o.Marker.empty() && o.Marker.find_first_of("\r\n") == std::string::npos;
   const std::string search = UpperAscii(o.SearchText);
   for (const std::string& line : SplitLines(content)) {
-    if (static_cast<std::int64_t>(names.size()) >= o.MaxEntries) break;
+    if (static_cast<std::int64_t>(e.Names.size()) >= o.MaxEntries) break;
     if (!usable || line.find(o.Marker) == std::string::npos) continue;
+    if (!e.SawMarker) e.FirstMarkerLine = line;
+    e.SawMarker = true;
+    e.LastMarkerLine = line;
     std::string_view section = line, name;
     if (p.Index_2 == -1) {
       name = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
@@ -52,9 +63,9 @@ std::vector<std::string> ExpectedNames(std::string_view content, const TRunOptio
       std::string upper = UpperAscii(name);
       if (o.ExactMatch ? upper != search : upper.find(search) == std::string::npos) continue;
     }
-    names.emplace_back(name);
+    e.Names.emplace_back(name);
   }
-  return names;
+  return e;
 }
 
 }  // namespace
@@ -93,12 +104,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ResetTally();
   std::string error;
   if (gReadLimit > 0) LineReaderRead = ShortRead;
+  // An odd limit also shrinks the buffer, so that lines become long ones.
+  if (gReadLimit % 2 == 1) LineReaderBufferSize = 8 + gReadLimit % 56;
   const bool scanned = ScanSyslogFile(&error);
-  LineReaderRead = PlatRead;
+  LineReaderRead = ReadFileAt;
+  LineReaderBufferSize = kReadBufferSize;
   FUZZ_CHECK(scanned);
   FUZZ_CHECK(ScanResult.FileSize == static_cast<std::int64_t>(rest.size()));
 
-  const std::vector<std::string> names = ExpectedNames(rest, o, CurrentSyslogConfig);
+  const TExpected expected = Expected(rest, o, CurrentSyslogConfig);
+  const std::vector<std::string>& names = expected.Names;
+  if (expected.SawMarker)
+    FUZZ_CHECK(ScanResult.FirstEntryDate == EntryDateText(expected.FirstMarkerLine, CurrentSyslogConfig));
+  FUZZ_CHECK(ScanResult.LastEntryDate == EntryDateText(expected.LastMarkerLine, CurrentSyslogConfig));
   FUZZ_CHECK(ScanResult.EntryCount == static_cast<std::int64_t>(names.size()));
   if (o.ListOnly) {
     std::string list;

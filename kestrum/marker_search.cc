@@ -16,14 +16,14 @@ void InitMarkerSearch(TMarkerSearch& s, std::string_view marker) {
 
 namespace {
 
-void Tune(TMarkerSearch& s, std::string_view sample) {
+void Tune(TMarkerSearch& s, std::string_view text) {
+  // A first look is enough: the text may be a line of any length.
+  const std::string_view sample = text.substr(0, 65536);
   std::size_t counts[256] = {};
   for (unsigned char c : sample) ++counts[c];
   std::size_t best = 0;
   for (std::size_t i = 1; i < s.Marker.size(); ++i)
-    if (counts[static_cast<unsigned char>(s.Marker[i])] <
-        counts[static_cast<unsigned char>(s.Marker[best])])
-      best = i;
+    if (counts[static_cast<unsigned char>(s.Marker[i])] < counts[static_cast<unsigned char>(s.Marker[best])]) best = i;
   s.RareOffset = best;
   s.Tuned = true;
 }
@@ -43,8 +43,8 @@ std::size_t FindMarkerFrom(TMarkerSearch& s, std::string_view text, std::size_t 
   const std::size_t lastRare = text.size() - m + rareOffset;
   while (p <= lastRare) {
     // Where the marker opens the line, the search starts on it: no call.
-    const char* hit = base[p] == rare ? base + p
-                                      : static_cast<const char*>(std::memchr(base + p, rare, lastRare + 1 - p));
+    const char* hit =
+        base[p] == rare ? base + p : static_cast<const char*>(std::memchr(base + p, rare, lastRare + 1 - p));
     if (!hit) break;
     const std::size_t at = static_cast<std::size_t>(hit - base);
     const std::size_t start = at - rareOffset;

@@ -60,8 +60,6 @@ struct TScan {
   TMarkerSearch Search;
   TEntryCutters Cutters;
   bool FirstEntry = true;
-  bool SawMarkerLine = false;
-  std::string LastMarkerLine;
   // Names are tallied a block at a time (they point into the block), which
   // lets the tally fetch its memory ahead on big tables.
   std::vector<std::string_view> Names;
@@ -118,11 +116,36 @@ TStep ScanBlock(TScan& s, std::string_view block, std::string* err) {
     AddNamesToTally(s.Names.data(), s.Names.size());
     s.Names.clear();
   }
-  if (markerInBlock) {
-    s.LastMarkerLine.assign(lastInBlock);
-    s.SawMarkerLine = true;
-  }
+  // The date, not the line: an entry line may be of any length.
+  if (markerInBlock) s.Result.LastEntryDate = EntryDateText(lastInBlock, s.Profile);
   return step;
+}
+
+// A line longer than the read buffer, whose first piece is at hand: it is
+// looked at piece by piece (a marker may straddle two) and read whole only
+// when it holds the marker.
+TStep ScanLongLine(TScan& s, TLineReader& reader, std::string_view piece, std::string* err) {
+  const std::size_t keep = s.Search.Marker.empty() ? 0 : s.Search.Marker.size() - 1;
+  std::string tail;  // the last bytes before the piece, where a marker may begin
+  bool last = false;
+  for (;;) {
+    if (!tail.empty()) {
+      const std::string joint = tail + std::string(piece.substr(0, keep));
+      if (FindMarker(s.Search, joint, 0) != std::string_view::npos) break;
+    }
+    if (FindMarker(s.Search, piece, 0) != std::string_view::npos) break;
+    if (last) return TStep::Go;
+    if (piece.size() >= keep) {
+      tail.assign(piece.substr(piece.size() - keep));
+    } else {
+      tail.append(piece);
+      tail.erase(0, tail.size() > keep ? tail.size() - keep : 0);
+    }
+    if (!ReadLongLinePiece(reader, &piece, &last)) return TStep::Go;
+  }
+  std::string_view line;
+  if (!ReadLongLineWhole(reader, &line)) return TStep::Go;
+  return ScanBlock(s, line, err);
 }
 
 bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
@@ -136,6 +159,8 @@ bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
 bool ScanLog(const TScanHooks& hooks, std::string* err) {
   TScanResult& result = ScanResult;
   result = TScanResult();
+  // Without a line holding the marker, the date of an empty line.
+  result.LastEntryDate = EntryDateText(std::string_view(), CurrentSyslogConfig);
   TScan s(RunOptions, CurrentSyslogConfig, hooks, result);
 
   TLineReader reader;
@@ -148,8 +173,10 @@ bool ScanLog(const TScanHooks& hooks, std::string* err) {
   s.Cutters = TEntryCutters{WordCutterOf(s.Profile.Delimiter_1), WordCutterOf(s.Profile.Delimiter_2)};
 
   std::string_view block;
+  TBlockKind kind;
   TStep step = result.EntryCount >= s.Opt.MaxEntries ? TStep::LimitReached : TStep::Go;
-  while (step == TStep::Go && ReadLineBlock(reader, &block)) step = ScanBlock(s, block, err);
+  while (step == TStep::Go && ReadBlockOrPiece(reader, &block, &kind))
+    step = kind == TBlockKind::Lines ? ScanBlock(s, block, err) : ScanLongLine(s, reader, block, err);
   if (step == TStep::HookFailed) return FailScan(reader, *err, err);
   if (reader.Failed) return FailScan(reader, reader.ErrorText, err);
 
@@ -157,7 +184,5 @@ bool ScanLog(const TScanHooks& hooks, std::string* err) {
   if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))
     return FailScan(reader, reader.ErrorText, err);
   result.FileTimestamp = DateTimeOf(modified);
-  // The last line that held the marker (with -M reached: the last counted one).
-  result.LastEntryDate = EntryDateText(s.SawMarkerLine ? s.LastMarkerLine : std::string(), s.Profile);
   return true;
 }

@@ -23,17 +23,18 @@ struct TReadFault {
     LineReaderRead = Read;
   }
   ~TReadFault() {
-    LineReaderRead = PlatRead;
+    LineReaderRead = ReadFileAt;
     BeforeRead = nullptr;
   }
 
-  static bool Read(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+  static bool Read(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                   std::string* err) {
     ++Reads;
     if (BeforeRead) BeforeRead(Reads);
     if (Reads == FailAt) {
       *err = ErrorText;
       return false;
     }
-    return PlatRead(handle, buffer, capacity, got, err);
+    return ReadFileAt(handle, offset, buffer, capacity, got, err);
   }
 };

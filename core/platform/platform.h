@@ -59,6 +59,14 @@ TLocalTime PlatNow();
 bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err);
 // *got is 0 only at the end of the file.
 bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err);
+// A read at the given offset, which leaves the handle's own position alone;
+// for files that PlatCanReadAt says allow it. *got is 0 only at the end.
+bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                std::string* err);
+// True for a regular disk file: reads at offsets, a size, room for threads.
+bool PlatCanReadAt(TPlatHandle handle);
+// A second read handle on the same open file, for a thread of its own.
+bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err);
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err);
 bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err);
 // Creates (replacing) or, with append, opens for writing at the end.
@@ -80,6 +88,12 @@ TLocaleFormats PlatDefaultLocale();
 // Lower-case partner of every byte in the ANSI code page (identity where
 // there is none): the case-insensitive equality of names.
 void PlatCaseFoldTable(unsigned char table[256]);
+
+// The system's own wording for running out of memory.
+std::string PlatOutOfMemoryText();
+
+// How many processors this process may run on (its affinity), at least 1.
+int PlatUsableProcessors();
 
 // Keyboard watch for the pause: start and stop discard typed-ahead input.
 void PlatKeyWatchStart();

@@ -1,10 +1,9 @@
 // POSIX side of the platform layer: what Linux needs to behave like the
 // Windows console the programs were made for.
-#include "platform/platform.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -16,14 +15,14 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/platform.h"
+
 namespace {
 
 std::vector<std::string> gArgs;
 std::string gArgv0;
 
-std::string ErrorText(int code) {
-  return std::strerror(code);
-}
+std::string ErrorText(int code) { return std::strerror(code); }
 
 bool Fail(std::string* err, int code) {
   if (err) *err = ErrorText(code);
@@ -140,8 +139,7 @@ bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err
   return true;
 }
 
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
-              std::string* err) {
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
   for (;;) {
     ssize_t n = read(static_cast<int>(handle), buffer, capacity);
     if (n >= 0) {
@@ -156,6 +154,32 @@ bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_
     }
     return Fail(err, errno);
   }
+}
+
+bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                std::string* err) {
+  for (;;) {
+    ssize_t n = pread(static_cast<int>(handle), buffer, capacity, static_cast<off_t>(offset));
+    if (n >= 0) {
+      *got = static_cast<std::size_t>(n);
+      return true;
+    }
+    if (errno == EINTR) continue;
+    return Fail(err, errno);
+  }
+}
+
+bool PlatCanReadAt(TPlatHandle handle) {
+  struct stat st;
+  return fstat(static_cast<int>(handle), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err) {
+  // Reads at offsets do not share the file position, so a duplicate will do.
+  int fd = fcntl(static_cast<int>(handle), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return Fail(err, errno);
+  *copy = fd;
+  return true;
 }
 
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
@@ -246,6 +270,16 @@ TLocaleFormats PlatDefaultLocale() {
   TLocaleFormats f;
   for (int i = 0; i < 12; ++i) f.ShortMonthNames[i] = kMonths[i];
   return f;
+}
+
+std::string PlatOutOfMemoryText() { return ErrorText(ENOMEM); }
+
+int PlatUsableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  const int count = CPU_COUNT(&set);
+  return count > 0 ? count : 1;
 }
 
 void PlatCaseFoldTable(unsigned char table[256]) {

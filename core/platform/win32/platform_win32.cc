@@ -163,6 +163,36 @@ bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_
   return true;
 }
 
+bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+                std::string* err) {
+  DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+  DWORD n = 0;
+  if (!ReadFile(ToHandle(handle), buffer, want, &n, &at)) {
+    DWORD code = GetLastError();
+    if (code == ERROR_HANDLE_EOF) {
+      *got = 0;
+      return true;
+    }
+    return Fail(err, code);
+  }
+  *got = n;
+  return true;
+}
+
+bool PlatCanReadAt(TPlatHandle handle) { return GetFileType(ToHandle(handle)) == FILE_TYPE_DISK; }
+
+bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err) {
+  // A handle of its own: reads on one synchronous handle wait for each other.
+  HANDLE h = ReOpenFile(ToHandle(handle), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        FILE_FLAG_SEQUENTIAL_SCAN);
+  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
+  *copy = FromHandle(h);
+  return true;
+}
+
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
   HANDLE h = ToHandle(handle);
   if (GetFileType(h) != FILE_TYPE_DISK) {
@@ -276,6 +306,16 @@ TLocaleFormats PlatDefaultLocale() {
   for (int i = 0; i < 12; ++i)
     f.ShortMonthNames[i] = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + i), kMonths[i]);
   return f;
+}
+
+std::string PlatOutOfMemoryText() { return ErrorText(ERROR_NOT_ENOUGH_MEMORY); }
+
+int PlatUsableProcessors() {
+  DWORD_PTR process = 0, system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
+  int count = 0;
+  for (; process; process &= process - 1) ++count;
+  return count > 0 ? count : 1;
 }
 
 void PlatCaseFoldTable(unsigned char table[256]) {
