@@ -9,6 +9,10 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
+if(WIN32 AND ORVELLA_TESTS)
+  add_subdirectory(packaging/tests)
+endif()
+
 if(WIN32 AND ORVELLA_TESTS AND CMAKE_OBJDUMP)
   # The programs must run from a bare folder: no runtime DLLs beside them.
   add_test(NAME StaticExecutables

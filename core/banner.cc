@@ -2,6 +2,7 @@
 
 #include "channels.h"
 #include "dates.h"
+#include "orvella_identity.h"
 #include "platform/platform.h"
 #include "text.h"
 
@@ -15,9 +16,6 @@ const char* const BuildDate = ORVELLA_BUILD_DATE;
 const char* const BuildDateTime = ORVELLA_BUILD_DATE_TIME;
 
 namespace {
-
-const char kCopyrightLine[] = "Copyright (c) 2026 The Orvella Project. All rights reserved.";
-const char kAuthorLine[] = "Orvella console tools -- maintained by the Orvella project team";
 
 std::string DirectoryPart(const std::string& path) {
   std::size_t cut = path.find_last_of("/\\");
@@ -62,8 +60,8 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
   r.FileTitle = r.FileName + " v" + std::string(fullVersion);
   r.FullTitle = r.ProgramName + " v" + std::string(fullVersion);
   r.Description = std::string(description);
-  r.CopyrightLine = kCopyrightLine;
-  r.AuthorLine = kAuthorLine;
+  r.CopyrightLine = ORVELLA_COPYRIGHT_LINE;
+  r.AuthorLine = ORVELLA_AUTHOR_LINE;
   r.Filled = true;
   return r;
 }
