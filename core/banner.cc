@@ -1,14 +1,13 @@
 #include "banner.h"
 
+#include "build_stamp.h"  // generated at build time
+
 #include "channels.h"
 #include "dates.h"
 #include "orvella_identity.h"
 #include "platform/platform.h"
 #include "text.h"
 
-#ifndef ORVELLA_BUILD_DATE
-#error "the build must define ORVELLA_BUILD_DATE and ORVELLA_BUILD_DATE_TIME"
-#endif
 
 bool BannerShown = false;
 bool ReaderBannerStyle = false;
@@ -17,19 +16,8 @@ const char* const BuildDateTime = ORVELLA_BUILD_DATE_TIME;
 
 namespace {
 
-std::string DirectoryPart(const std::string& path) {
-  std::size_t cut = path.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-// Reads the stamp with the short date pattern set to yyyy/mm/dd, as stamped.
-TDateTime StampValue(const char* stamp) {
-  std::string saved = FormatSettings.ShortDatePattern;
-  FormatSettings.ShortDatePattern = "yyyy/mm/dd";
-  TDateTime value = NormaliseDateTime(stamp, "mm/dd/yyyy");
-  FormatSettings.ShortDatePattern = saved;
-  return value;
-}
+// The stamp is written yyyy/mm/dd, whatever the locale's pattern.
+TDateTime StampValue(const char* stamp) { return NormaliseDateTime(stamp, "yyyy/mm/dd", "mm/dd/yyyy"); }
 
 }  // namespace
 
@@ -49,7 +37,7 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
                                     std::string_view description, std::string_view, bool upperCaseNames) {
   TFileVersionInfoRec r;
   std::string path = PlatProgramPath();
-  r.ProgramDir = DirectoryPart(path);
+  r.ProgramDir = std::string(DirectoryPart(path));
   std::string name(FileNamePart(path));
   std::size_t dot = name.find_last_of('.');
   r.FileExt = dot == std::string::npos ? std::string() : name.substr(dot);

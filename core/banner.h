@@ -19,7 +19,7 @@ struct TFileVersionInfoRec {
   std::string CopyrightLine;
   std::string AuthorLine;
   std::string Unused7;
-  std::string ProgramDir;   // without trailing separator
+  std::string ProgramDir;   // without trailing separator (a root kept whole)
 };
 
 extern bool BannerShown;

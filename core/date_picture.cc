@@ -58,3 +58,9 @@ std::string DatePatternOfPicture(std::string_view picture, std::string_view sepa
   if (!afterDropped) out += between;
   return out;
 }
+
+TLocaleFormats DefaultFormatSettings() {
+  TLocaleFormats f = PlatDefaultLocale();
+  f.ShortDatePattern = DatePatternOfPicture(f.ShortDatePicture, f.DateSeparator);
+  return f;
+}

@@ -5,8 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 // Day and month runs of one or two letters become "dd" and "mm", longer
 // month runs "mmm"; years become "yy" or "yyyy"; the separator becomes "/";
 // quoted text is kept without its quotes. Weekday names and the era cannot
 // be read back, so they are dropped with the text that follows them.
 std::string DatePatternOfPicture(std::string_view picture, std::string_view separator);
+
+// The system default locale's settings, with its short-date picture turned
+// into the pattern the date reader takes.
+TLocaleFormats DefaultFormatSettings();

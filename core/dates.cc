@@ -89,14 +89,12 @@ bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view patter
       if (c == 'm') t->Month = value;
       if (c == 'd') t->Day = value;
     } else {
-      std::string_view sep = pattern[i] == '/' ? std::string_view(FormatSettings.DateSeparator)
-                                               : pattern.substr(i, 1);
+      std::string_view sep = pattern[i] == '/' ? std::string_view(FormatSettings.DateSeparator) : pattern.substr(i, 1);
       if (!ReadSeparator(s, &p, sep) && !ReadSeparator(s, &p, pattern.substr(i, 1))) return false;
       ++i;
     }
   }
-  if (t->Month < 1 || t->Month > 12 || t->Day < 1 || t->Day > DaysInMonth(t->Year, t->Month))
-    return false;
+  if (t->Month < 1 || t->Month > 12 || t->Day < 1 || t->Day > DaysInMonth(t->Year, t->Month)) return false;
   *pos = p;
   return true;
 }
@@ -104,9 +102,7 @@ bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view patter
 bool ParseTimePart(std::string_view s, std::size_t* pos, TLocalTime* t) {
   std::size_t p = *pos;
   int h, n, sec = 0, ms = 0;
-  auto sep = [&]() {
-    return ReadSeparator(s, &p, FormatSettings.TimeSeparator) || ReadSeparator(s, &p, ":");
-  };
+  auto sep = [&]() { return ReadSeparator(s, &p, FormatSettings.TimeSeparator) || ReadSeparator(s, &p, ":"); };
   if (!ReadNumber(s, &p, 2, &h) || !sep() || !ReadNumber(s, &p, 2, &n)) return false;
   if (sep() && !ReadNumber(s, &p, 2, &sec)) return false;
   if (p < s.size() && s[p] == '.') {
@@ -126,8 +122,7 @@ bool ParseTimePart(std::string_view s, std::size_t* pos, TLocalTime* t) {
 
 TDateTime DateTimeOf(const TLocalTime& t) {
   std::int64_t days = DaysFromCivil(t.Year, t.Month, t.Day) - kZeroDateDays;
-  std::int64_t ms = ((static_cast<std::int64_t>(t.Hour) * 60 + t.Minute) * 60 + t.Second) * 1000 +
-                    t.Millisecond;
+  std::int64_t ms = ((static_cast<std::int64_t>(t.Hour) * 60 + t.Minute) * 60 + t.Second) * 1000 + t.Millisecond;
   return TDateTime{days * kMsPerDay + ms};
 }
 
@@ -204,10 +199,14 @@ std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
 }
 
 bool ParseDateTime(std::string_view text, TDateTime* dt) {
+  return ParseDateTime(text, FormatSettings.ShortDatePattern, dt);
+}
+
+bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTime* dt) {
   std::string_view s = Trim(text);
   TLocalTime t;
   std::size_t pos = 0;
-  bool hasDate = ParseDatePart(s, &pos, FormatSettings.ShortDatePattern, &t);
+  bool hasDate = ParseDatePart(s, &pos, datePattern, &t);
   if (!hasDate) {
     t = TLocalTime();
     pos = 0;
@@ -227,6 +226,10 @@ bool ParseDateTime(std::string_view text, TDateTime* dt) {
 }
 
 TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern) {
+  return NormaliseDateTime(text, FormatSettings.ShortDatePattern, fallbackDatePattern);
+}
+
+TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern, std::string_view fallbackDatePattern) {
   std::string s(text);
   std::size_t dot = s.find('.');
   if (dot != std::string::npos && dot + 1 < s.size()) {
@@ -236,17 +239,14 @@ TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDate
     s = s.substr(0, dot) + "." + ms;
   }
   TDateTime dt;
-  if (!ParseDateTime(s, &dt)) return TDateTime{};
+  if (!ParseDateTime(s, datePattern, &dt)) return TDateTime{};
   const std::string zeroDate = "12/30/1899";
   std::string asText = FormatDateTime("mm\"/\"dd\"/\"yyyy", dt);
   if (asText == zeroDate && s.find(zeroDate) == std::string::npos) {
     // A time alone: put it on today's date and read it again.
     std::string today = FormatDateTime(fallbackDatePattern, Now());
-    std::string saved = FormatSettings.ShortDatePattern;
-    FormatSettings.ShortDatePattern = std::string(fallbackDatePattern);
     TDateTime placed;
-    if (ParseDateTime(today + " " + s, &placed)) dt = placed;
-    FormatSettings.ShortDatePattern = saved;
+    if (ParseDateTime(today + " " + s, fallbackDatePattern, &placed)) dt = placed;
   }
   return dt;
 }

@@ -30,12 +30,6 @@ std::size_t LastTerminator(const char* base, std::size_t from, std::size_t to) {
   return std::string_view::npos;
 }
 
-// After the line that ends at buf[t], where the next line starts.
-std::size_t AfterTerminator(const char* buf, std::size_t t, std::size_t end) {
-  if (buf[t] == '\r' && t + 1 < end && buf[t + 1] == '\n') return t + 2;
-  return t + 1;
-}
-
 void DropSkippedLF(TLineReader& r) {
   if (r.SkipLF && r.Start < r.End) {
     if (r.Buffer[r.Start] == '\n') ++r.Start;
@@ -52,7 +46,7 @@ bool ReadLongLine(TLineReader& r, std::string_view* block) {
     if (r.End == 0) break;  // end of file: the line ends unterminated
     std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), 0);
     if (t < r.End) {
-      std::size_t next = AfterTerminator(r.Buffer.data(), t, r.End);
+      std::size_t next = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
       r.Long.append(r.Buffer.data(), next);
       r.Start = next;
       // Only a lone CR at the very end may still have its LF to come.
@@ -68,79 +62,61 @@ bool ReadLongLine(TLineReader& r, std::string_view* block) {
 
 }  // namespace
 
-#ifdef ORVELLA_SSE2
 namespace {
 
-// One bit per byte of the 16 at p: set at CR and LF.
-unsigned LineEndBits(const char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-  return static_cast<unsigned>(_mm_movemask_epi8(hit));
-}
+constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
 
-// At least 16 bytes from from to n.
-std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
+#if defined(ORVELLA_SSE2) || defined(ORVELLA_AVX2)
+// A block of M::Width bytes at a time; at least that many from the text's
+// start to n. The last block is the final M::Width bytes, shifted so that
+// the bytes already looked at drop out.
+template <class M>
+inline std::size_t BlockFindLineEnd(const char* base, std::size_t from, std::size_t n, const M& match) {
+  constexpr std::size_t W = M::Width;
   std::size_t i = from;
-  for (; i + 32 <= n; i += 32) {
-    unsigned bits = LineEndBits(base + i) | (LineEndBits(base + i + 16) << 16);
-    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
-  }
-  for (; i + 16 <= n; i += 16) {
-    unsigned bits = LineEndBits(base + i);
+  for (; i + W <= n; i += W) {
+    const std::uint32_t bits = match.Bits(base + i);
     if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
   }
   if (i == n) return n;
-  // The last bytes: the final 16, without those already looked at.
-  unsigned bits = LineEndBits(base + n - 16) >> (16 - (n - i));
+  const std::uint32_t bits = match.Bits(base + n - W) >> (W - (n - i));
   return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
 }
+#endif
 
-}  // namespace
+#ifdef ORVELLA_SSE2
+std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
+  if (n - from >= 32) return BlockFindLineEnd(base, from, n, TSse2Match<2, 32>(kLineEndBytes));
+  return BlockFindLineEnd(base, from, n, TSse2Match<2, 16>(kLineEndBytes));
+}
 #endif
 
 #ifdef ORVELLA_AVX2
-namespace {
-
-ORVELLA_AVX2_TARGET unsigned LineEndBits32(const char* p) {
-  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-  const __m256i hit =
-      _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')));
-  return static_cast<unsigned>(_mm256_movemask_epi8(hit));
+ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
+  return BlockFindLineEnd(base, from, n, TAvx2Match<2>(kLineEndBytes));
 }
-
-// At least 32 bytes from from to n.
-ORVELLA_AVX2_TARGET std::size_t Avx2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
-  std::size_t i = from;
-  for (; i + 32 <= n; i += 32) {
-    unsigned bits = LineEndBits32(base + i);
-    if (bits) return i + static_cast<std::size_t>(__builtin_ctz(bits));
-  }
-  if (i == n) return n;
-  unsigned bits = LineEndBits32(base + n - 32) >> (32 - (n - i));
-  return bits ? i + static_cast<std::size_t>(__builtin_ctz(bits)) : n;
-}
-
-}  // namespace
 #endif
 
-namespace {
-const TScanWidth gLineEndWidth = BestScanWidth();
+const TScanWidth gBestWidth = BestScanWidth();
+
 }  // namespace
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 #ifdef ORVELLA_AVX2
   // The common case without a second call.
-  if (gLineEndWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
+  if (gBestWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
     return Avx2FindLineEnd(text.data(), from, text.size());
 #endif
-  return FindLineEnd(text, from, gLineEndWidth);
+  return FindLineEnd(text, from, gBestWidth);
 }
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();
   std::size_t n = text.size();
   if (from >= n) return n;
-  // Lines are short: one pass for both bytes beats two memchr calls.
+  // A width the processor cannot run would be an illegal instruction.
+  if (width > gBestWidth) width = gBestWidth;
+    // Lines are short: one pass for both bytes beats two memchr calls.
 #ifdef ORVELLA_AVX2
   if (width == kScanAvx2 && n - from >= 32) return Avx2FindLineEnd(base, from, n);
 #endif
@@ -153,11 +129,17 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
   return cr ? static_cast<std::size_t>(cr - base) : limit;
 }
 
+std::size_t PastLineEnd(std::string_view text, std::size_t t) {
+  if (t >= text.size()) return text.size();
+  if (text[t] == '\r' && t + 1 < text.size() && text[t + 1] == '\n') return t + 2;
+  return t + 1;
+}
+
 std::string_view TakeLine(std::string_view block, std::string_view* line) {
   std::size_t t = FindLineEnd(block, 0);
   *line = block.substr(0, t);
   if (t == block.size()) return {};
-  return block.substr(AfterTerminator(block.data(), t, block.size()));
+  return block.substr(PastLineEnd(block, t));
 }
 
 bool OpenLineReader(TLineReader& r, const std::string& path) {
@@ -178,7 +160,7 @@ bool ReadLineBlock(TLineReader& r, std::string_view* block) {
     if (r.Start < r.End) {
       std::size_t t = LastTerminator(r.Buffer.data(), r.Start, r.End);
       if (t != std::string_view::npos) {
-        std::size_t next = AfterTerminator(r.Buffer.data(), t, r.End);
+        std::size_t next = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
         *block = std::string_view(r.Buffer.data() + r.Start, next - r.Start);
         r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
         r.Start = next;

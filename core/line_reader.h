@@ -23,8 +23,8 @@ struct TLineReader {
   std::vector<char> Buffer;
   std::size_t Start = 0, End = 0;  // unread part of Buffer
   bool AtEof = false;
-  bool SkipLF = false;   // the last block ended in CR: an LF next belongs to it
-  std::string Long;      // a line that outgrew the buffer
+  bool SkipLF = false;       // the last block ended in CR: an LF next belongs to it
+  std::string Long;          // a line that outgrew the buffer
   std::string_view Pending;  // rest of the current block, for ReadLine
   bool Failed = false;
   std::string ErrorText;
@@ -49,6 +49,10 @@ std::string_view TakeLine(std::string_view block, std::string_view* line);
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
 // The same with a given scan width at most (for tests of every path).
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width);
+
+// Just past the line end at t (CR LF counts as one); the size when t is at
+// or past it.
+std::size_t PastLineEnd(std::string_view text, std::size_t t);
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size);
 bool FileModifiedOf(TLineReader& r, TLocalTime* when);

@@ -2,7 +2,14 @@
 // processor; AVX2 (with POPCNT) is switched on per function where GCC or
 // Clang build the code, and used only when BestScanWidth says so. Elsewhere
 // the plain loops run.
+//
+// Each match type finds, Width bytes at a time, the bytes equal to one of K
+// given bytes: bit i of Bits(p) is set when p[i] is one of them. The block
+// walks of the word cutter and the line-end search take one as a template
+// argument, so each walk is written once for every width.
 #pragma once
+
+#include <cstdint>
 
 #include "scan_width.h"
 
@@ -15,4 +22,66 @@
 #include <immintrin.h>
 #define ORVELLA_AVX2 1
 #define ORVELLA_AVX2_TARGET __attribute__((target("avx2,popcnt")))
+// An entry point of an AVX2 walk: the walk and its match are inlined into it,
+// so they are built for AVX2 there and nowhere else.
+#define ORVELLA_AVX2_KERNEL __attribute__((target("avx2,popcnt"), flatten))
+#endif
+
+#ifdef ORVELLA_SSE2
+
+// Bit counts without the POPCNT instruction, which SSE2 does not promise.
+struct TBitCounts {
+  unsigned char Of[256];
+  constexpr TBitCounts() : Of() {
+    for (int i = 0; i < 256; ++i) Of[i] = static_cast<unsigned char>((i & 1) + Of[i / 2]);
+  }
+};
+inline constexpr TBitCounts kBitCounts;
+
+// W = 16 (one compare per member) or 32 (two).
+template <int K, int W>
+struct TSse2Match {
+  static constexpr int Width = W;
+  __m128i Members[K];
+
+  explicit TSse2Match(const unsigned char* members) {
+    for (int k = 0; k < K; ++k) Members[k] = _mm_set1_epi8(static_cast<char>(members[k]));
+  }
+  std::uint32_t Bits16(const char* p) const {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_cmpeq_epi8(v, Members[0]);
+    for (int k = 1; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, Members[k]));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
+  }
+  std::uint32_t Bits(const char* p) const {
+    if constexpr (W == 16) return Bits16(p);
+    return Bits16(p) | (Bits16(p + 16) << 16);
+  }
+  static int Count(std::uint32_t x) {
+    return kBitCounts.Of[x & 0xFF] + kBitCounts.Of[(x >> 8) & 0xFF] + kBitCounts.Of[(x >> 16) & 0xFF] +
+           kBitCounts.Of[x >> 24];
+  }
+};
+
+#endif
+
+#ifdef ORVELLA_AVX2
+
+template <int K>
+struct TAvx2Match {
+  static constexpr int Width = 32;
+  __m256i Members[K];
+
+  ORVELLA_AVX2_TARGET explicit TAvx2Match(const unsigned char* members) {
+    for (int k = 0; k < K; ++k) Members[k] = _mm256_set1_epi8(static_cast<char>(members[k]));
+  }
+  ORVELLA_AVX2_TARGET std::uint32_t Bits(const char* p) const {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    __m256i hit = _mm256_cmpeq_epi8(v, Members[0]);
+    for (int k = 1; k < K; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, Members[k]));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
+  }
+  ORVELLA_AVX2_TARGET static int Count(std::uint32_t x) { return __builtin_popcount(x); }
+};
+
 #endif

@@ -27,21 +27,6 @@ std::string_view WordOf(std::string_view text, const TCharSet& delims, long long
   }
 }
 
-TScanWidth BestScanWidth() {
-  static const TScanWidth best = [] {
-#ifdef ORVELLA_AVX2
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")) return kScanAvx2;
-#endif
-#ifdef ORVELLA_SSE2
-    return kScanSse2;
-#else
-    return kScanPlain;
-#endif
-  }();
-  return best;
-}
-
 TWordCutter WordCutterOf(const TCharSet& delims) {
   TWordCutter c;
   c.Set = delims;
@@ -56,46 +41,17 @@ TWordCutter WordCutterOf(const TCharSet& delims) {
   return c;
 }
 
-#ifdef ORVELLA_SSE2
+#if defined(ORVELLA_SSE2) || defined(ORVELLA_AVX2)
 namespace {
 
-struct TBitCounts {
-  unsigned char Of[256];
-  constexpr TBitCounts() : Of() {
-    for (int i = 0; i < 256; ++i) Of[i] = static_cast<unsigned char>((i & 1) + Of[i / 2]);
-  }
-};
-constexpr TBitCounts kBitCounts;
-
-int PopCount32(std::uint32_t x) {
-  return kBitCounts.Of[x & 0xFF] + kBitCounts.Of[(x >> 8) & 0xFF] + kBitCounts.Of[(x >> 16) & 0xFF] +
-         kBitCounts.Of[x >> 24];
-}
-
-// One bit per byte of the 16 at p: set where the byte is a delimiter.
-template <int K>
-std::uint32_t DelimiterBits16(const char* p, const __m128i* members) {
-  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hit = _mm_cmpeq_epi8(v, members[0]);
-  for (int k = 1; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, members[k]));
-  return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
-}
-
-template <int K, int W>
-std::uint32_t DelimiterBits(const char* p, const __m128i* members) {
-  if constexpr (W == 16) return DelimiterBits16<K>(p, members);
-  return DelimiterBits16<K>(p, members) | (DelimiterBits16<K>(p + 16, members) << 16);
-}
-
-// WordOf W bytes at a time (W = 16 or 32, the text at least W long): the
-// word starts are the non-delimiter bytes that follow a delimiter or the
+// WordOf a block of M::Width bytes at a time (the text at least that long):
+// the word starts are the non-delimiter bytes that follow a delimiter or the
 // start of the text; they are counted a block at a time.
-template <int K, int W>
-std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c, long long n) {
+template <class M>
+inline std::string_view BlockWordOf(std::string_view text, const TWordCutter& c, long long n, const M& match) {
+  constexpr int W = M::Width;
   const char* p = text.data();
   const std::size_t len = text.size();
-  __m128i members[K];
-  for (int k = 0; k < K; ++k) members[k] = _mm_set1_epi8(static_cast<char>(c.Members[k]));
   const std::uint32_t full = W == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   long long count = 0;
   std::uint32_t before = 1;  // the byte before the block is a delimiter
@@ -103,16 +59,16 @@ std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c,
     std::uint32_t bits;
     std::uint32_t valid = full;
     if (i + W <= len) {
-      bits = DelimiterBits<K, W>(p + i, members);
+      bits = match.Bits(p + i);
     } else {
       // The last, partial block: the final W bytes, shifted so that bit 0
       // is byte i again.
       const std::size_t rest = len - i;
-      bits = DelimiterBits<K, W>(p + len - W, members) >> (W - rest);
+      bits = match.Bits(p + len - W) >> (W - rest);
       valid = (1u << rest) - 1;
     }
     std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
-    const int found = PopCount32(starts);
+    const int found = M::Count(starts);
     if (count + found >= n) {
       for (long long skip = n - count - 1; skip > 0; --skip) starts &= starts - 1;
       const int s = std::countr_zero(starts);
@@ -120,8 +76,8 @@ std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c,
       const std::uint32_t after = (bits & valid) >> s;
       if (after) return std::string_view(p + start, static_cast<std::size_t>(std::countr_zero(after)));
       std::size_t j = i + W;
-      for (; j + 16 <= len; j += 16) {
-        std::uint32_t b = DelimiterBits16<K>(p + j, members);
+      for (; j + W <= len; j += W) {
+        const std::uint32_t b = match.Bits(p + j);
         if (b) return std::string_view(p + start, j + static_cast<std::size_t>(std::countr_zero(b)) - start);
       }
       while (j < len && !c.Set.Has[static_cast<unsigned char>(p[j])]) ++j;
@@ -133,9 +89,16 @@ std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c,
   return {};
 }
 
+}  // namespace
+#endif
+
+#ifdef ORVELLA_SSE2
+namespace {
+
 template <int K>
-std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c, long long n) {
-  return text.size() >= 32 ? FewDelimiterWordOf<K, 32>(text, c, n) : FewDelimiterWordOf<K, 16>(text, c, n);
+std::string_view Sse2WordOf(std::string_view text, const TWordCutter& c, long long n) {
+  if (text.size() >= 32) return BlockWordOf(text, c, n, TSse2Match<K, 32>(c.Members));
+  return BlockWordOf(text, c, n, TSse2Match<K, 16>(c.Members));
 }
 
 }  // namespace
@@ -145,81 +108,39 @@ std::string_view FewDelimiterWordOf(std::string_view text, const TWordCutter& c,
 namespace {
 
 template <int K>
-ORVELLA_AVX2_TARGET std::uint32_t DelimiterBits32(const char* p, const __m256i* members) {
-  __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-  __m256i hit = _mm256_cmpeq_epi8(v, members[0]);
-  for (int k = 1; k < K; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, members[k]));
-  return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
-}
-
-// The same walk as FewDelimiterWordOf<K, 32>, with one 32-byte compare per
-// block and the processor's bit count. The text is at least 32 bytes long.
-template <int K>
-ORVELLA_AVX2_TARGET std::string_view Avx2WordOf(std::string_view text, const TWordCutter& c, long long n) {
-  const char* p = text.data();
-  const std::size_t len = text.size();
-  __m256i members[K];
-  for (int k = 0; k < K; ++k) members[k] = _mm256_set1_epi8(static_cast<char>(c.Members[k]));
-  long long count = 0;
-  std::uint32_t before = 1;
-  for (std::size_t i = 0; i < len; i += 32) {
-    std::uint32_t bits;
-    std::uint32_t valid = 0xFFFFFFFFu;
-    if (i + 32 <= len) {
-      bits = DelimiterBits32<K>(p + i, members);
-    } else {
-      const std::size_t rest = len - i;
-      bits = DelimiterBits32<K>(p + len - 32, members) >> (32 - rest);
-      valid = (1u << rest) - 1;
-    }
-    std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
-    const int found = __builtin_popcount(starts);
-    if (count + found >= n) {
-      for (long long skip = n - count - 1; skip > 0; --skip) starts &= starts - 1;
-      const int s = __builtin_ctz(starts);
-      const std::size_t start = i + static_cast<std::size_t>(s);
-      const std::uint32_t after = (bits & valid) >> s;
-      if (after) return std::string_view(p + start, static_cast<std::size_t>(__builtin_ctz(after)));
-      std::size_t j = i + 32;
-      for (; j + 32 <= len; j += 32) {
-        std::uint32_t b = DelimiterBits32<K>(p + j, members);
-        if (b) return std::string_view(p + start, j + static_cast<std::size_t>(__builtin_ctz(b)) - start);
-      }
-      while (j < len && !c.Set.Has[static_cast<unsigned char>(p[j])]) ++j;
-      return std::string_view(p + start, (j < len ? j : len) - start);
-    }
-    count += found;
-    before = bits >> 31;
-  }
-  return {};
+ORVELLA_AVX2_KERNEL std::string_view Avx2WordOf(std::string_view text, const TWordCutter& c, long long n) {
+  return BlockWordOf(text, c, n, TAvx2Match<K>(c.Members));
 }
 
 }  // namespace
 #endif
 
-std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
+namespace {
+
+const TScanWidth gBestWidth = BestScanWidth();
+
+// The kernels by the cutter's member count (1 to 4).
+typedef std::string_view (*TWordKernel)(std::string_view, const TWordCutter&, long long);
 #ifdef ORVELLA_AVX2
-  if (cutter.Width == kScanAvx2 && n >= 1 && text.size() >= 32) {
-    switch (cutter.MemberCount) {
-      case 1: return Avx2WordOf<1>(text, cutter, n);
-      case 2: return Avx2WordOf<2>(text, cutter, n);
-      case 3: return Avx2WordOf<3>(text, cutter, n);
-      case 4: return Avx2WordOf<4>(text, cutter, n);
-      default: break;
-    }
-  }
+constexpr TWordKernel kAvx2Kernels[5] = {nullptr, Avx2WordOf<1>, Avx2WordOf<2>, Avx2WordOf<3>, Avx2WordOf<4>};
 #endif
 #ifdef ORVELLA_SSE2
-  if (cutter.Width >= kScanSse2 && n >= 1 && text.size() >= 16) {
-    switch (cutter.MemberCount) {
-      case 1: return FewDelimiterWordOf<1>(text, cutter, n);
-      case 2: return FewDelimiterWordOf<2>(text, cutter, n);
-      case 3: return FewDelimiterWordOf<3>(text, cutter, n);
-      case 4: return FewDelimiterWordOf<4>(text, cutter, n);
-      default: break;
-    }
-  }
+constexpr TWordKernel kSse2Kernels[5] = {nullptr, Sse2WordOf<1>, Sse2WordOf<2>, Sse2WordOf<3>, Sse2WordOf<4>};
 #endif
+
+}  // namespace
+
+std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
+  if (n >= 1 && cutter.MemberCount >= 1 && cutter.MemberCount <= 4) {
+    // A width the processor cannot run would be an illegal instruction.
+    [[maybe_unused]] const TScanWidth width = cutter.Width < gBestWidth ? cutter.Width : gBestWidth;
+#ifdef ORVELLA_AVX2
+    if (width == kScanAvx2 && text.size() >= 32) return kAvx2Kernels[cutter.MemberCount](text, cutter, n);
+#endif
+#ifdef ORVELLA_SSE2
+    if (width >= kScanSse2 && text.size() >= 16) return kSse2Kernels[cutter.MemberCount](text, cutter, n);
+#endif
+  }
   return WordOf(text, cutter.Set, n);
 }
 
@@ -227,15 +148,7 @@ std::string RepeatChar(char c, long long count) {
   return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();
 }
 
-namespace {
-
-char LowerByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-}  // namespace
-
-std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement,
-                        bool firstOnly) {
+std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement, bool firstOnly) {
   if (old.empty() || old.size() > text.size()) return std::string(text);
   std::string result;
   std::size_t i = 0;
@@ -266,24 +179,31 @@ std::string QuoteIfNeeded(std::string_view text) {
 
 std::string UpperAscii(std::string_view text) {
   std::string s(text);
-  for (char& c : s) c = UpperByte(c);
+  for (char& c : s) c = UpperAsciiByte(c);
   return s;
 }
 
 std::string LowerAscii(std::string_view text) {
   std::string s(text);
-  for (char& c : s) c = LowerByte(c);
+  for (char& c : s) c = LowerAsciiByte(c);
   return s;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerByte(a[i]) != LowerByte(b[i])) return false;
+    if (LowerAsciiByte(a[i]) != LowerAsciiByte(b[i])) return false;
   return true;
 }
 
 std::string_view FileNamePart(std::string_view path) {
   std::size_t cut = path.find_last_of("/\\");
   return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+std::string_view DirectoryPart(std::string_view path) {
+  std::size_t cut = path.find_last_of("/\\");
+  if (cut == std::string_view::npos) return {};
+  if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
 }

@@ -67,8 +67,15 @@ std::string ReplaceText(std::string_view text, std::string_view old, std::string
 // not doubled.
 std::string QuoteIfNeeded(std::string_view text);
 
+// ASCII letters only: the rule of the -S filter and of sorting by name.
+inline char LowerAsciiByte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char UpperAsciiByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
 std::string UpperAscii(std::string_view text);
 std::string LowerAscii(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // The part after the last path separator ("/" or "\\").
 std::string_view FileNamePart(std::string_view path);
+// The part before the last path separator, a root ("/", "C:\\") kept whole;
+// empty when there is no separator.
+std::string_view DirectoryPart(std::string_view path);

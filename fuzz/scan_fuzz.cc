@@ -12,7 +12,7 @@
 #include "line_split.h"
 #include "report.h"
 #include "run_state.h"
-#include "scanner.h"
+#include "scan_output.h"
 #include "syslog_profiles.h"
 #include "tally.h"
 

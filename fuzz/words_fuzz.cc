@@ -1,11 +1,13 @@
-// Word cutting, trimming, the other text helpers and the marker search,
-// each held against a plain statement of its rule.
+// Word cutting (plain and prepared, at every scan width), the line-end
+// search, trimming, the other text helpers and the marker search, each held
+// against a plain statement of its rule.
 // Input: word number (signed byte), then a set / marker text up to the first
 // NUL, then the text.
 #include <cstddef>
 #include <cstdint>
 
 #include "fuzz_support.h"
+#include "line_reader.h"
 #include "marker_search.h"
 #include "text.h"
 
@@ -57,6 +59,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(TrimmedWordOf(text, delims, n) == ReferenceTrim(word));
   for (long long k : {0LL, 1LL, 2LL, 19LL, 2147483647LL, -2147483648LL})
     FUZZ_CHECK(WordOf(text, delims, k) == ReferenceWord(text, set, k));
+  // The prepared cutter, at every scan width this processor runs.
+  TWordCutter cutter = WordCutterOf(delims);
+  for (int width = kScanPlain; width <= BestScanWidth(); ++width) {
+    cutter.Width = static_cast<TScanWidth>(width);
+    for (long long k : {n, 1LL, 2LL, 3LL, 8LL, 40LL}) {
+      std::string_view cut = WordOf(text, cutter, k);
+      FUZZ_CHECK(cut == ReferenceWord(text, set, k));
+      FUZZ_CHECK(Inside(cut, text));
+    }
+  }
   std::string_view trimmed = Trim(text);
   FUZZ_CHECK(trimmed == ReferenceTrim(text));
   FUZZ_CHECK(Inside(trimmed, text));
@@ -70,6 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string quoted = QuoteIfNeeded(text);
   FUZZ_CHECK(quoted == text || quoted == "\"" + std::string(text) + "\"");
   FUZZ_CHECK(Inside(FileNamePart(text), text));
+
+  // The line-end search, at every width, finds the first CR or LF.
+  for (int width = kScanPlain; width <= BestScanWidth(); ++width)
+    for (std::size_t from : {std::size_t{0}, text.size() / 3, text.size() / 2, text.size()}) {
+      std::size_t want = text.find_first_of("\r\n", from);
+      FUZZ_CHECK(FindLineEnd(text, from, static_cast<TScanWidth>(width)) ==
+                 (want == std::string_view::npos ? text.size() : want));
+    }
 
   // The marker search finds exactly what a plain substring search finds.
   TMarkerSearch search;

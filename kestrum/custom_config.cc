@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "channels.h"
+#include "exit_codes.h"
 #include "files.h"
 #include "line_reader.h"
 #include "numbers.h"
@@ -20,8 +21,7 @@ namespace {
 // range) gives the field's default.
 std::int32_t FieldNumber(std::string_view word, std::int32_t defaultValue) {
   std::int64_t value;
-  if (!ParseDecimal(word, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(),
-                    &value))
+  if (!ParseDecimal(word, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(), &value))
     return defaultValue;
   return static_cast<std::int32_t>(value);
 }
@@ -47,13 +47,12 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
 
 void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profile) {
   if (!FileExists(fileName)) {
-    WriteLine(ErrorChannel(), "ERROR: File Not Found...");
-    ExitCode = 70;
+    ReportFileNotFound();
     return;
   }
   TLineReader reader;
   if (!OpenLineReader(reader, fileName)) {
-    ReportFileError(fileName, reader.ErrorText, 71);
+    ReportFileError(fileName, reader.ErrorText, KestrumExit::ReadError);
     return;
   }
   // Read into a copy so a failure halfway leaves the profile untouched.
@@ -63,7 +62,7 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
   bool readOk = !reader.Failed;
   bool closeOk = CloseLineReader(reader);
   if (!readOk || !closeOk) {
-    ReportFileError(fileName, reader.ErrorText, 71);
+    ReportFileError(fileName, reader.ErrorText, KestrumExit::ReadError);
     return;
   }
   profile = read;
@@ -76,18 +75,18 @@ void ExportSampleConfig(const std::string& fileName, bool append) {
   std::string error;
   const std::string text = std::string(kSampleConfigHeader) + kLineEnd + kSampleConfigLine + kLineEnd;
   if (!PlatOpenWrite(name, appending, &handle, &error)) {
-    ReportFileError(name, error, 72);
+    ReportFileError(name, error, KestrumExit::WriteError);
     return;
   }
   bool written = PlatWrite(handle, text.data(), text.size(), &error);
   std::string closeError;
   bool closed = PlatClose(handle, &closeError);
   if (!written || !closed) {
-    ReportFileError(name, written ? closeError : error, 72);
+    ReportFileError(name, written ? closeError : error, KestrumExit::WriteError);
     return;
   }
   // Confirmed only once the file is safely closed.
   WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
   // A script reading the confirmation must not take a lost one for success.
-  if (!Flush(Out())) ReportFileError(name, Out().ErrorText, 72);
+  if (!Flush(Out())) ReportFileError(name, Out().ErrorText, KestrumExit::WriteError);
 }

@@ -3,6 +3,7 @@
 #include "banner.h"
 #include "channels.h"
 #include "custom_config.h"
+#include "exit_codes.h"
 #include "files.h"
 #include "help.h"
 #include "options.h"
@@ -11,7 +12,7 @@
 #include "program_identity.h"
 #include "report.h"
 #include "run_state.h"
-#include "scanner.h"
+#include "scan_output.h"
 #include "startup.h"
 #include "syntax_report.h"
 #include "tally.h"
@@ -42,26 +43,29 @@ bool SettleCommandLine() {
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   if (!CustomSyntaxStats.SyntaxValid && !helpType) {
     if (ParamStatusList.empty()) {
-      SyntaxError("Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")", 64);
+      SyntaxError("Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")",
+                  KestrumExit::MissingParameters);
       return true;
     }
     if (CustomSyntaxStats.UnrecognisedCount > 0) {
-      SyntaxError("Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList, 65);
+      SyntaxError("Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList, KestrumExit::InvalidParameters);
       return true;
     }
   }
   if (p.Selections[Custom].Found && p.CustomConfigFile.empty()) {
-    SyntaxError("Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG", 70);
+    SyntaxError("Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
+                KestrumExit::FileNotFound);
     return true;
   }
   if (p.Search.Found && p.SearchText.empty()) {
-    SyntaxError("Incomplete Parameters Provided: -S must be followed by a job/process to search for...", 69);
+    SyntaxError("Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
+                KestrumExit::NoSearchText);
     return true;
   }
   if (p.Help.Found) {
     ShowBanner(VersionInfo, p.Verbose.Found, true);
     ShowHelp(false);
-    ExitCode = 255;
+    ExitCode = KestrumExit::HelpShown;
     return true;
   }
   if (p.VersionOnly.Found) {
@@ -100,7 +104,7 @@ void TakeRunOptions() {
 }  // namespace
 
 void RunKestrum() {
-  ExitCode = 0;
+  ExitCode = KestrumExit::Ok;
   const TDateTime start = Now();
   ResetTally();
   RunOptions = TRunOptions();
@@ -112,15 +116,14 @@ void RunKestrum() {
   if (SettleCommandLine()) return;
 
   SelectSyslogProfile();
-  if (ExitCode != 0) return;
+  if (ExitCode != KestrumExit::Ok) return;
   if (!FileExists(RunOptions.SyslogFileName)) {
-    WriteLine(ErrorChannel(), "ERROR: File Not Found...");
-    ExitCode = 70;
+    ReportFileNotFound();
     return;
   }
   std::string error;
   if (!ScanSyslogFile(&error)) {
-    ReportFileError(RunOptions.SyslogFileName, error, 71);
+    ReportFileError(RunOptions.SyslogFileName, error, KestrumExit::ReadError);
     return;
   }
   if (!RunOptions.ListOnly) {
@@ -129,5 +132,5 @@ void RunKestrum() {
     PrintTimingBlock(start, Now());
   }
   // Output nobody received is a failure, not a success.
-  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, 71);
+  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, KestrumExit::ReadError);
 }

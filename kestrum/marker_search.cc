@@ -1,6 +1,10 @@
 #include "marker_search.h"
 
+#include <bit>
 #include <cstring>
+
+// Head and HeadMask hold the marker's first bytes from the low end.
+static_assert(std::endian::native == std::endian::little);
 
 void InitMarkerSearch(TMarkerSearch& s, std::string_view marker) {
   s = TMarkerSearch();

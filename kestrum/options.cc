@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "run_state.h"
 #include "syntax_report.h"
 
 TKestrumParams KestrumParams;
@@ -25,7 +26,7 @@ void DefineKestrumOptions() {
   p.VersionOnly = FindSwitchEx(list, "  VERSION-ONLY BUILD-ONLY", 0, kAnywhere, SearchFrom);
   p.Info = FindSwitchEx(list, "I INFO", 0, kAnywhere, SearchFrom);
   p.Banner = FindSwitch(list, "B BANNER", kAfterFileName, SearchFrom);
-  p.MaxLines = FindSwitchNumber(list, "M MAX-LINES", p.MaxEntries, 2147483647, kAfterFileName, SearchFrom);
+  p.MaxLines = FindSwitchNumber(list, "M MAX-LINES", p.MaxEntries, kDefaultMaxEntries, kAfterFileName, SearchFrom);
   p.Search = FindSwitchText(list, "S SEARCH", p.SearchText, kAfterFileName, SearchFrom);
   p.ExactMatch = FindSwitch(list, "E EXACT-MATCH", kAfterFileName, SearchFrom);
   p.ListOnly = FindSwitch(list, "L LIST-ONLY", kAfterFileName, SearchFrom);

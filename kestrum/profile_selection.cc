@@ -1,13 +1,7 @@
 #include "profile_selection.h"
 
-#include "custom_config.h"
 #include "options.h"
 #include "run_state.h"
-
-void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile) {
-  BuildPresetProfiles(table);
-  if (!customConfigFile.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
-}
 
 void SelectSyslogProfile() {
   TSyslogChoicesArray table{};

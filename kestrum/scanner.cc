@@ -1,12 +1,9 @@
 #include "scanner.h"
 
-#include <cstdio>
 #include <vector>
 
-#include "channels.h"
 #include "line_reader.h"
 #include "marker_search.h"
-#include "report.h"
 #include "run_state.h"
 #include "syslog_profiles.h"
 #include "tally.h"
@@ -47,151 +44,120 @@ bool PassesSearch(std::string_view name, std::string_view search, bool exact) {
   return false;
 }
 
-void PrintProgress(const std::string& since) {
-  TChannel& out = Out();
-  Write(out, "Processing ");
-  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
-  Write(out, " Syslog...  Please Wait...");
-  WriteLineEnd(out);
-  WriteLineEnd(out);
-  Write(out, "Tally of [MAJOR] Scripts Used since ");
-  WriteLine(out, since);
-  PrintRule80('=');
-}
-
-void PrintDebugBlock(std::int64_t count, std::string_view line, const TEntryParts& e) {
-  TChannel& out = Out();
-  PrintRule80('-');
-  Write(out, " Current Line# ..... ");
-  WriteLine(out, std::to_string(count));
-  Write(out, " Original .......... ");
-  WriteLine(out, line);
-  Write(out, " ThisSection ....... ");
-  WriteLine(out, e.Section);
-  Write(out, " ThisProcess ....... ");
-  WriteLine(out, e.Process);
-  PrintRule80('-');
-  for (int k = 1; k <= 19; ++k) {
-    char label[32];
-    std::snprintf(label, sizeof label, " ThisSection - %2d ... ", k);
-    Write(out, label);
-    WriteLine(out, TrimmedWordOf(e.Section, *e.DebugSet, k));
-  }
-  PrintRule80('=');
-  WriteLineEnd(out);
-}
-
-// Offset just past the line end at t (CR LF counts as one).
-std::size_t PastLineEnd(std::string_view block, std::size_t t) {
-  if (t >= block.size()) return block.size();
-  if (block[t] == '\r' && t + 1 < block.size() && block[t + 1] == '\n') return t + 2;
-  return t + 1;
-}
-
 std::size_t LineStart(std::string_view block, std::size_t from, std::size_t hit) {
   while (hit > from && block[hit - 1] != '\n' && block[hit - 1] != '\r') --hit;
   return hit;
 }
 
-}  // namespace
-
-bool ScanSyslogFile(std::string* err) {
-  const TRunOptions& opt = RunOptions;
-  const TSyslogConfigRec& profile = CurrentSyslogConfig;
-  TScanResult& result = ScanResult;
-  result = TScanResult();
-
-  TLineReader reader;
-  if (!OpenLineReader(reader, opt.SyslogFileName)) {
-    *err = reader.ErrorText;
-    return false;
-  }
-
-  // A marker holding a line end can never occur inside a line.
-  std::string_view marker = opt.Marker;
-  bool markerUsable = !marker.empty() && marker.find_first_of("\r\n") == std::string_view::npos;
-  TMarkerSearch search;
-  InitMarkerSearch(search, markerUsable ? marker : std::string_view());
-  const TEntryCutters cutters{WordCutterOf(profile.Delimiter_1), WordCutterOf(profile.Delimiter_2)};
-  bool firstEntry = true;
-  bool sawMarkerLine = false;
-  std::string lastMarkerLine;
-
+// One pass's state.
+struct TScan {
+  TScan(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TScanResult& result)
+      : Opt(opt), Profile(profile), Hooks(hooks), Result(result) {}
+  const TRunOptions& Opt;
+  const TSyslogConfigRec& Profile;
+  const TScanHooks& Hooks;
+  TScanResult& Result;
+  TMarkerSearch Search;
+  TEntryCutters Cutters;
+  bool FirstEntry = true;
+  bool SawMarkerLine = false;
+  std::string LastMarkerLine;
   // Names are tallied a block at a time (they point into the block), which
   // lets the tally fetch its memory ahead on big tables.
-  std::vector<std::string_view> names;
-  std::string_view block;
-  bool limitReached = result.EntryCount >= opt.MaxEntries;
-  while (!limitReached && ReadLineBlock(reader, &block)) {
-    std::string_view lastInBlock;
-    bool markerInBlock = false;
-    std::size_t pos = 0;
-    while (pos < block.size()) {
-      std::size_t hit = FindMarker(search, block, pos);
-      if (hit == std::string_view::npos) break;
-      // Mostly the marker stands in the line that starts at pos: its end,
-      // found forward, also settles the start without a walk back.
-      std::size_t start = pos;
-      std::size_t end = FindLineEnd(block, pos);
-      if (end < hit) {
-        start = LineStart(block, pos, hit);
-        end = FindLineEnd(block, hit);
-      }
-      std::string_view line = block.substr(start, end - start);
-      pos = PastLineEnd(block, end);
-      markerInBlock = true;
-      lastInBlock = line;
+  std::vector<std::string_view> Names;
+};
 
-      TEntryParts e = CutEntry(line, profile, cutters);
-      if (firstEntry && !opt.ListOnly) {
-        firstEntry = false;
-        result.FirstEntryDate = EntryDateText(line, profile);
-        PrintProgress(result.FirstEntryDate);
-      }
-      if (e.Process.empty()) continue;
-      if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) continue;
-      ++result.EntryCount;
-      if (opt.ListOnly)
-        WriteLine(Out(), e.Process);
-      else
-        names.push_back(e.Process);
-      if (opt.Debug) PrintDebugBlock(result.EntryCount, line, e);
-      if (result.EntryCount >= opt.MaxEntries) {
-        limitReached = true;
+enum class TStep { Go, LimitReached, HookFailed };
+
+// The entries of one block of whole lines.
+TStep ScanBlock(TScan& s, std::string_view block, std::string* err) {
+  const TRunOptions& opt = s.Opt;
+  TStep step = TStep::Go;
+  std::string_view lastInBlock;
+  bool markerInBlock = false;
+  std::size_t pos = 0;
+  while (pos < block.size()) {
+    std::size_t hit = FindMarker(s.Search, block, pos);
+    if (hit == std::string_view::npos) break;
+    // Mostly the marker stands in the line that starts at pos: its end,
+    // found forward, also settles the start without a walk back.
+    std::size_t start = pos;
+    std::size_t end = FindLineEnd(block, pos);
+    if (end < hit) {
+      start = LineStart(block, pos, hit);
+      end = FindLineEnd(block, hit);
+    }
+    std::string_view line = block.substr(start, end - start);
+    pos = PastLineEnd(block, end);
+    markerInBlock = true;
+    lastInBlock = line;
+
+    TEntryParts e = CutEntry(line, s.Profile, s.Cutters);
+    if (s.FirstEntry) {
+      s.FirstEntry = false;
+      s.Result.FirstEntryDate = EntryDateText(line, s.Profile);
+      if (s.Hooks.FirstEntry && !s.Hooks.FirstEntry(s.Result.FirstEntryDate, err)) {
+        step = TStep::HookFailed;
         break;
       }
     }
-    if (!names.empty()) {
-      AddNamesToTally(names.data(), names.size());
-      names.clear();
+    if (e.Process.empty()) continue;
+    if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) continue;
+    ++s.Result.EntryCount;
+    if (!opt.ListOnly) s.Names.push_back(e.Process);
+    if (s.Hooks.Entry && !s.Hooks.Entry(TScanEntry{s.Result.EntryCount, line, e.Section, e.Process, e.DebugSet}, err)) {
+      step = TStep::HookFailed;
+      break;
     }
-    if (markerInBlock) {
-      lastMarkerLine.assign(lastInBlock);
-      sawMarkerLine = true;
+    if (s.Result.EntryCount >= opt.MaxEntries) {
+      step = TStep::LimitReached;
+      break;
     }
-    // Nobody reads the list any more (closed pipe, full disk): stop here.
-    if (Out().Failed) break;
   }
-  if (Out().Failed) {
-    *err = Out().ErrorText;
-    CloseLineReader(reader);
-    return false;
+  if (!s.Names.empty()) {
+    AddNamesToTally(s.Names.data(), s.Names.size());
+    s.Names.clear();
   }
-  if (reader.Failed) {
-    *err = reader.ErrorText;
-    CloseLineReader(reader);
-    return false;
+  if (markerInBlock) {
+    s.LastMarkerLine.assign(lastInBlock);
+    s.SawMarkerLine = true;
   }
+  return step;
+}
+
+bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
+  *err = error;
+  CloseLineReader(reader);
+  return false;
+}
+
+}  // namespace
+
+bool ScanLog(const TScanHooks& hooks, std::string* err) {
+  TScanResult& result = ScanResult;
+  result = TScanResult();
+  TScan s(RunOptions, CurrentSyslogConfig, hooks, result);
+
+  TLineReader reader;
+  if (!OpenLineReader(reader, s.Opt.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
+
+  // A marker holding a line end can never occur inside a line.
+  std::string_view marker = s.Opt.Marker;
+  const bool markerUsable = !marker.empty() && marker.find_first_of("\r\n") == std::string_view::npos;
+  InitMarkerSearch(s.Search, markerUsable ? marker : std::string_view());
+  s.Cutters = TEntryCutters{WordCutterOf(s.Profile.Delimiter_1), WordCutterOf(s.Profile.Delimiter_2)};
+
+  std::string_view block;
+  TStep step = result.EntryCount >= s.Opt.MaxEntries ? TStep::LimitReached : TStep::Go;
+  while (step == TStep::Go && ReadLineBlock(reader, &block)) step = ScanBlock(s, block, err);
+  if (step == TStep::HookFailed) return FailScan(reader, *err, err);
+  if (reader.Failed) return FailScan(reader, reader.ErrorText, err);
 
   TLocalTime modified;
-  if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) ||
-      !CloseLineReader(reader)) {
-    *err = reader.ErrorText;
-    CloseLineReader(reader);
-    return false;
-  }
+  if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))
+    return FailScan(reader, reader.ErrorText, err);
   result.FileTimestamp = DateTimeOf(modified);
   // The last line that held the marker (with -M reached: the last counted one).
-  result.LastEntryDate = EntryDateText(sawMarkerLine ? lastMarkerLine : std::string(), profile);
+  result.LastEntryDate = EntryDateText(s.SawMarkerLine ? s.LastMarkerLine : std::string(), s.Profile);
   return true;
 }

@@ -1,12 +1,13 @@
 #include "syslog_profiles.h"
 
+#include "custom_config.h"
+
 TSyslogConfigRec CurrentSyslogConfig;
 
 namespace {
 
-TSyslogConfigRec Preset(TSyslogChoices kind, const char* marker, const char* dateDelims,
-                        const char* delims1, std::int32_t index1, const char* delims2,
-                        std::int32_t index2) {
+TSyslogConfigRec Preset(TSyslogChoices kind, const char* marker, const char* dateDelims, const char* delims1,
+                        std::int32_t index1, const char* delims2, std::int32_t index2) {
   TSyslogConfigRec p;
   p.Kind = kind;
   p.Marker = marker;
@@ -22,8 +23,8 @@ TSyslogConfigRec Preset(TSyslogChoices kind, const char* marker, const char* dat
 }  // namespace
 
 const char* SyslogChoiceName(TSyslogChoices kind) {
-  static const char* const kNames[kSyslogChoiceCount] = {
-      "NxLog", "TFTPD32", "KiwiSyslog", "WhatsUp", "WinSyslog", "VisualSyslog", "FastVue", "Custom"};
+  static const char* const kNames[kSyslogChoiceCount] = {"NxLog",     "TFTPD32",      "KiwiSyslog", "WhatsUp",
+                                                         "WinSyslog", "VisualSyslog", "FastVue",    "Custom"};
   int i = static_cast<int>(kind);
   return i >= 0 && i < kSyslogChoiceCount ? kNames[i] : "";
 }
@@ -36,6 +37,11 @@ void BuildPresetProfiles(TSyslogChoicesArray& table) {
   table[WinSyslog] = Preset(WinSyslog, " -- Initiated", " ,", " ,", 12, "", -1);
   table[VisualSyslog] = Preset(VisualSyslog, " -- Initiated", "\t ", "\t ", 11, "", -1);
   table[FastVue] = Preset(FastVue, " -- Initiated", "\t ", "\t ", 5, "", -1);
+}
+
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile) {
+  BuildPresetProfiles(table);
+  if (!customConfigFile.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
 }
 
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile) {

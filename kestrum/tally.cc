@@ -1,6 +1,7 @@
 #include "tally.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -8,6 +9,9 @@
 
 TStringArray TallyNames;
 std::vector<std::int64_t> TallyCounts;
+
+// Names are read as eight-byte words whose first byte is the name's first.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -28,16 +32,21 @@ struct alignas(32) TSlot {
   std::uint32_t Index = 0;  // the name's index + 1; 0 is an empty slot
 };
 
-std::vector<TSlot> gSlots;
-unsigned char gFold[256];
-bool gPlainAsciiFold = false;  // the table folds A-Z to a-z and leaves all other ASCII
-std::vector<TNameKey> gBatchKeys;
+// The lookup side of the tally; the names and counts are TallyNames and
+// TallyCounts.
+struct TTallyIndex {
+  std::vector<TSlot> Slots;
+  unsigned char Fold[256] = {};
+  bool PlainAsciiFold = false;  // Fold maps A-Z to a-z and leaves all other ASCII
+  std::vector<TNameKey> BatchKeys;  // AddNamesToTally's scratch, kept for its capacity
+};
+TTallyIndex gIndex;
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
 // Eight bytes folded at once; ASCII words without the table.
 std::uint64_t FoldWord(std::uint64_t w) {
-  if ((w & kHighBits) == 0 && gPlainAsciiFold) {
+  if ((w & kHighBits) == 0 && gIndex.PlainAsciiFold) {
     // High bit of each byte: at least 'A', and above 'Z'; no carries, as
     // every byte is below 0x80.
     std::uint64_t atLeastA = w + 0x3F3F3F3F3F3F3F3FULL;
@@ -45,7 +54,7 @@ std::uint64_t FoldWord(std::uint64_t w) {
     return w | ((atLeastA & ~aboveZ & kHighBits) >> 2);
   }
   std::uint64_t folded = 0;
-  for (int i = 0; i < 64; i += 8) folded |= static_cast<std::uint64_t>(gFold[(w >> i) & 0xFF]) << i;
+  for (int i = 0; i < 64; i += 8) folded |= static_cast<std::uint64_t>(gIndex.Fold[(w >> i) & 0xFF]) << i;
   return folded;
 }
 
@@ -77,12 +86,15 @@ std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
-std::uint64_t HashOf(std::uint64_t size, std::uint64_t head, std::uint64_t second) {
+// The hash of a name from its key's words; a name longer than a key also
+// gives the words between them, so then it must be passed.
+std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t second, std::uint64_t tail,
+                        const char* name) {
   std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ size ^ head);
-  return size > 16 ? Mix(h ^ second) : h;
+  if (size > 16) h = Mix(h ^ second);
+  for (std::size_t at = 16; at + 8 < size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
+  return Mix(Mix(h ^ tail));
 }
-
-std::uint64_t FinalHash(std::uint64_t h, std::uint64_t tail) { return Mix(Mix(h ^ tail)); }
 
 TNameKey KeyOf(std::string_view name) {
   const char* p = name.data();
@@ -96,9 +108,7 @@ TNameKey KeyOf(std::string_view name) {
     k.Tail = FoldWord(Load8(p + n - 8));
     if (n > 16) k.Second = FoldWord(Load8(p + 8));
   }
-  std::uint64_t h = HashOf(n, k.Head, k.Second);
-  for (std::size_t at = 16; at + 8 < n; at += 8) h = Mix(h ^ FoldWord(Load8(p + at)));
-  k.Hash = FinalHash(h, k.Tail);
+  k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
   return k;
 }
 
@@ -122,10 +132,10 @@ bool SlotMatches(const TSlot& slot, const TNameKey& key) {
 }
 
 void Place(const TSlot& slot, std::uint64_t hash) {
-  const std::size_t mask = gSlots.size() - 1;
+  const std::size_t mask = gIndex.Slots.size() - 1;
   std::size_t s = hash & mask;
-  while (gSlots[s].Index != 0) s = (s + 1) & mask;
-  gSlots[s] = slot;
+  while (gIndex.Slots[s].Index != 0) s = (s + 1) & mask;
+  gIndex.Slots[s] = slot;
 }
 
 TSlot SlotOf(const TNameKey& key, std::size_t index) {
@@ -141,11 +151,11 @@ TSlot SlotOf(const TNameKey& key, std::size_t index) {
 // Room for the given number of names at most half full. The slots are moved
 // over by their keys; only names longer than a key are read again.
 void Grow(std::size_t names) {
-  std::size_t size = gSlots.empty() ? 1024 : gSlots.size();
+  std::size_t size = gIndex.Slots.empty() ? 1024 : gIndex.Slots.size();
   while (names * 2 > size) size *= 2;
-  if (size == gSlots.size()) return;
+  if (size == gIndex.Slots.size()) return;
   std::vector<TSlot> old(size);
-  old.swap(gSlots);
+  old.swap(gIndex.Slots);
   if (old.empty()) {
     // After a sort: the names moved, so the slots are made from the names.
     for (std::size_t i = 0; i < TallyNames.size(); ++i) {
@@ -156,17 +166,18 @@ void Grow(std::size_t names) {
   }
   for (const TSlot& slot : old) {
     if (slot.Index == 0) continue;
-    const std::uint64_t hash = slot.Size <= kKeyedSize ? FinalHash(HashOf(slot.Size, slot.Head, slot.Second), slot.Tail)
-                                                       : KeyOf(TallyNames[slot.Index - 1]).Hash;
+    const std::uint64_t hash = slot.Size <= kKeyedSize
+                                   ? HashOfKey(slot.Size, slot.Head, slot.Second, slot.Tail, nullptr)
+                                   : KeyOf(TallyNames[slot.Index - 1]).Hash;
     Place(slot, hash);
   }
 }
 
 // The lookup proper; the table has room for one more name.
 void AddKeyed(std::string_view name, const TNameKey& key) {
-  const std::size_t mask = gSlots.size() - 1;
+  const std::size_t mask = gIndex.Slots.size() - 1;
   for (std::size_t s = key.Hash & mask;; s = (s + 1) & mask) {
-    TSlot& slot = gSlots[s];
+    TSlot& slot = gIndex.Slots[s];
     if (slot.Index == 0) {
       slot = SlotOf(key, TallyNames.size());
       TallyNames.emplace_back(name);
@@ -192,9 +203,8 @@ void Prefetch(const T* p) {
 int CompareNames(const std::string& a, const std::string& b) {
   std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    const auto x = static_cast<unsigned char>(LowerAsciiByte(a[i]));
+    const auto y = static_cast<unsigned char>(LowerAsciiByte(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
@@ -214,7 +224,7 @@ void Reorder(const std::vector<TOrder>& order) {
   TallyNames.swap(names);
   TallyCounts.swap(counts);
   // The slots point to the old places: made anew when a name comes next.
-  gSlots.clear();
+  gIndex.Slots.clear();
 }
 
 // The first 24 bytes of a name, ASCII-lower-cased, big-endian and padded
@@ -228,8 +238,7 @@ struct TNameOrder {
 std::uint64_t LowerPrefix(const std::string& name, std::size_t from) {
   std::uint64_t key = 0;
   for (std::size_t i = from; i < from + 8; ++i) {
-    unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+    const auto c = i < name.size() ? static_cast<unsigned char>(LowerAsciiByte(name[i])) : 0u;
     key = (key << 8) | c;
   }
   return key;
@@ -245,11 +254,11 @@ struct TCountOrder {
 void ResetTally() {
   TallyNames.clear();
   TallyCounts.clear();
-  gSlots.clear();
-  PlatCaseFoldTable(gFold);
-  gPlainAsciiFold = true;
+  gIndex.Slots.clear();
+  PlatCaseFoldTable(gIndex.Fold);
+  gIndex.PlainAsciiFold = true;
   for (int c = 0; c < 128; ++c)
-    if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
+    if (gIndex.Fold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gIndex.PlainAsciiFold = false;
 }
 
 void AddToTally(std::string_view name) {
@@ -259,24 +268,24 @@ void AddToTally(std::string_view name) {
 
 void AddNamesToTally(const std::string_view* names, std::size_t count) {
   Grow(TallyNames.size() + count);
-  gBatchKeys.resize(count);
-  for (std::size_t i = 0; i < count; ++i) gBatchKeys[i] = KeyOf(names[i]);
+  gIndex.BatchKeys.resize(count);
+  for (std::size_t i = 0; i < count; ++i) gIndex.BatchKeys[i] = KeyOf(names[i]);
   // A big table does not fit the caches: fetch the slot of a name some names
   // ahead, and the count it points to a few names later, so that the
   // lookups do not wait on memory one by one.
   constexpr std::size_t kSlotAhead = 16, kCountAhead = 8, kCachedSlots = 1 << 14;
-  const std::size_t mask = gSlots.size() - 1;
+  const std::size_t mask = gIndex.Slots.size() - 1;
   std::size_t i = 0;
-  if (gSlots.size() > kCachedSlots) {
-    for (std::size_t j = 0; j < kSlotAhead && j < count; ++j) Prefetch(&gSlots[gBatchKeys[j].Hash & mask]);
+  if (gIndex.Slots.size() > kCachedSlots) {
+    for (std::size_t j = 0; j < kSlotAhead && j < count; ++j) Prefetch(&gIndex.Slots[gIndex.BatchKeys[j].Hash & mask]);
     for (; i + kSlotAhead < count; ++i) {
-      Prefetch(&gSlots[gBatchKeys[i + kSlotAhead].Hash & mask]);
-      const std::uint32_t index = gSlots[gBatchKeys[i + kCountAhead].Hash & mask].Index;
+      Prefetch(&gIndex.Slots[gIndex.BatchKeys[i + kSlotAhead].Hash & mask]);
+      const std::uint32_t index = gIndex.Slots[gIndex.BatchKeys[i + kCountAhead].Hash & mask].Index;
       if (index != 0) Prefetch(&TallyCounts[index - 1]);
-      AddKeyed(names[i], gBatchKeys[i]);
+      AddKeyed(names[i], gIndex.BatchKeys[i]);
     }
   }
-  for (; i < count; ++i) AddKeyed(names[i], gBatchKeys[i]);
+  for (; i < count; ++i) AddKeyed(names[i], gIndex.BatchKeys[i]);
 }
 
 void SortTally(bool byName) {

@@ -6,6 +6,7 @@
 #include "flat_reader.h"
 #include "params.h"
 #include "program_identity.h"
+#include "reader_exit_codes.h"
 #include "reader_help.h"
 #include "reader_state.h"
 #include "startup.h"
@@ -43,7 +44,7 @@ TReaderParams LookUpReaderOptions() {
 }
 
 void RunVandelo() {
-  ExitCode = 0;
+  ExitCode = VandeloExit::Ok;
   LongNamesNeedDoubleDash = false;
   ReaderBannerStyle = true;
   const TStringArray args = PlatArguments();
@@ -52,18 +53,19 @@ void RunVandelo() {
   const TReaderParams p = LookUpReaderOptions();
 
   if (p.Search.Found && p.SearchValue.empty()) {
-    SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)", 1);
+    SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)",
+                VandeloExit::NoSearchText);
     return;
   }
   if (args.empty()) {
     SyntaxError(p, args, "Missing Essential Parameters (e.g. -b -d -f -m -n -s -h -? --?? --Info --Version-Only)",
-                6);
+                VandeloExit::MissingParameters);
     return;
   }
   if (p.Help.Found) {
     ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
     ShowReaderHelp(p.Verbose.Found);
-    ExitCode = 99;
+    ExitCode = VandeloExit::HelpShown;
     return;
   }
   if (p.VersionOnly.Found) {
@@ -77,9 +79,9 @@ void RunVandelo() {
   if (p.Banner.Found || p.Verbose.Found) ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
   if (!FileExists(fileName)) {
     WriteLine(ErrorChannel(), "File Not Found...");
-    ExitCode = 2;
+    ExitCode = VandeloExit::FileNotFound;
     return;
   }
   std::string error;
-  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, 3);
+  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, VandeloExit::FileError);
 }

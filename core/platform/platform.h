@@ -22,7 +22,8 @@ struct TLocaleFormats {
   std::string DateSeparator = "/";
   std::string TimeSeparator = ":";
   std::string ThousandSeparator = ",";
-  std::string ShortDatePattern = "mm/dd/yyyy";
+  std::string ShortDatePicture = "M/d/yyyy";    // as the system words it
+  std::string ShortDatePattern = "mm/dd/yyyy";  // the same for the date reader (the core converts)
   std::string ShortMonthNames[12];
 };
 
@@ -57,8 +58,7 @@ TLocalTime PlatNow();
 // Read-only open that lets other processes keep the file open for writing.
 bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err);
 // *got is 0 only at the end of the file.
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
-              std::string* err);
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err);
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err);
 bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err);
 // Creates (replacing) or, with append, opens for writing at the end.

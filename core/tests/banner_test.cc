@@ -1,8 +1,9 @@
 #include "banner.h"
-#include "build_stamp_text.h"
 
 #include <gtest/gtest.h>
 
+#include "build_stamp_text.h"
+#include "date_picture.h"
 #include "dates.h"
 #include "output_capture.h"
 #include "platform/platform.h"
@@ -15,7 +16,7 @@ struct BannerTest : ::testing::Test {
   void SetUp() override {
     BannerShown = false;
     ReaderBannerStyle = false;
-    FormatSettings = PlatDefaultLocale();
+    FormatSettings = DefaultFormatSettings();
   }
 };
 
@@ -41,9 +42,14 @@ TEST_F(BannerTest, BannerAndBuildLineOnceOnStandardError) {
   ShowBanner(info, true, true);
   std::string date = BannerDate(BuildDate);
   std::string stamp = CompileStamp(BuildDateTime);
-  EXPECT_EQ(capture.GetErrors(), info.ShortTitle + " x64 (" + date + ") - Tabulate\r\n" + info.CopyrightLine +
-                                     "\r\n" + info.AuthorLine + "\r\n\r\n" + info.FileTitle +
-                                     " x64 was compiled on " + stamp + " using " + ToolchainName() + "\r\n\r\n");
+  const std::string file(FileNamePart(PlatProgramPath()));
+  const std::string program = file.substr(0, file.rfind(".exe"));
+  EXPECT_EQ(capture.GetErrors(), program + " v2.2.0 x64 (" + date +
+                                     ") - Tabulate\r\n"
+                                     "Copyright (c) 2026 The Orvella Project. All rights reserved.\r\n"
+                                     "Orvella console tools -- maintained by the Orvella project team\r\n\r\n" +
+                                     file + " v2.2.0.250 x64 was compiled on " + stamp + " using " + ToolchainName() +
+                                     "\r\n\r\n");
   EXPECT_EQ(capture.Get(), "");
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "date_picture.h"
 #include "platform/platform.h"
 
 namespace {
@@ -13,7 +14,7 @@ TDateTime At(int y, int mo, int d, int h, int mi, int s, int ms) {
 }
 
 struct DatesTest : ::testing::Test {
-  void SetUp() override { FormatSettings = PlatDefaultLocale(); }
+  void SetUp() override { FormatSettings = DefaultFormatSettings(); }
 };
 
 }  // namespace
@@ -39,8 +40,8 @@ TEST_F(DatesTest, LocaleSeparatorsAreUsed) {
 }
 
 TEST_F(DatesTest, RoundTripsThroughLocalTime) {
-  for (TDateTime dt : {At(1899, 12, 30, 0, 0, 0, 0), At(1600, 3, 1, 12, 0, 0, 1),
-                       At(2038, 1, 19, 3, 14, 8, 999), At(9999, 12, 31, 23, 59, 59, 999)}) {
+  for (TDateTime dt : {At(1899, 12, 30, 0, 0, 0, 0), At(1600, 3, 1, 12, 0, 0, 1), At(2038, 1, 19, 3, 14, 8, 999),
+                       At(9999, 12, 31, 23, 59, 59, 999)}) {
     TLocalTime t = LocalTimeOf(dt);
     EXPECT_EQ(DateTimeOf(t).Ms, dt.Ms);
   }
@@ -61,8 +62,7 @@ TEST_F(DatesTest, NormaliseDateTimePadsAndCutsMilliseconds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "mm/dd/yyyy")),
-              c.want);
+    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "mm/dd/yyyy")), c.want);
   }
 }
 

@@ -220,8 +220,8 @@ TEST(Platform, DefaultLocaleIsUsable) {
   EXPECT_FALSE(f.DateSeparator.empty());
   EXPECT_FALSE(f.TimeSeparator.empty());
   for (const std::string& m : f.ShortMonthNames) EXPECT_FALSE(m.empty());
-  for (const char* piece : {"yy", "mm", "dd"})
-    EXPECT_NE(f.ShortDatePattern.find(piece), std::string::npos) << f.ShortDatePattern;
+  for (const char* piece : {"y", "M", "d"})
+    EXPECT_NE(f.ShortDatePicture.find(piece), std::string::npos) << f.ShortDatePicture;
 }
 
 TEST(Platform, SleepWaitsAboutAsLong) {

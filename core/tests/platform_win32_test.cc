@@ -2,12 +2,12 @@
 // system locale and the pause rules for a redirected standard input.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 
+#include "date_picture.h"
 #include "dates.h"
 #include "files.h"
 #include "platform/platform.h"
@@ -17,16 +17,13 @@
 namespace {
 
 HANDLE OpenWith(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Standard input swapped for the length of a test.
 struct TStdinSwap {
   HANDLE Saved;
-  explicit TStdinSwap(HANDLE h) : Saved(GetStdHandle(STD_INPUT_HANDLE)) {
-    SetStdHandle(STD_INPUT_HANDLE, h);
-  }
+  explicit TStdinSwap(HANDLE h) : Saved(GetStdHandle(STD_INPUT_HANDLE)) { SetStdHandle(STD_INPUT_HANDLE, h); }
   ~TStdinSwap() { SetStdHandle(STD_INPUT_HANDLE, Saved); }
 };
 
@@ -87,8 +84,7 @@ TEST(PlatformWin32, ErrorTextIsTheSystemWordingTrimmed) {
 TEST(PlatformWin32, FullPathHasDriveAndBackslashes) {
   std::string full = PlatFullPath("logs/today/../sys.log");
   ASSERT_GE(full.size(), 3u);
-  EXPECT_TRUE(isalpha(static_cast<unsigned char>(full[0])) && full[1] == ':' && full[2] == '\\')
-      << full;
+  EXPECT_TRUE(isalpha(static_cast<unsigned char>(full[0])) && full[1] == ':' && full[2] == '\\') << full;
   EXPECT_EQ(full.find('/'), std::string::npos) << full;
   EXPECT_EQ(full.substr(full.size() - 13), "\\logs\\sys.log");
   EXPECT_EQ(PlatFullPath("C:/a/b.txt"), "C:\\a\\b.txt");
@@ -127,9 +123,7 @@ TEST(PlatformWin32, ProgramPathIsTheModuleFile) {
   EXPECT_EQ(PlatProgramPath().substr(PlatProgramPath().size() - 15), "\\core_tests.exe");
 }
 
-TEST(PlatformWin32, RawCommandLineIsTheProcessCommandLine) {
-  EXPECT_EQ(PlatRawCommandLine(), GetCommandLineA());
-}
+TEST(PlatformWin32, RawCommandLineIsTheProcessCommandLine) { EXPECT_EQ(PlatRawCommandLine(), GetCommandLineA()); }
 
 TEST(PlatformWin32, CaseFoldFollowsTheAnsiCodePage) {
   unsigned char table[256];
@@ -144,7 +138,7 @@ TEST(PlatformWin32, CaseFoldFollowsTheAnsiCodePage) {
 // A date the system writes in its short form must read back as that date.
 TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
   TLocaleFormats saved = FormatSettings;
-  FormatSettings = PlatDefaultLocale();
+  FormatSettings = DefaultFormatSettings();
   SYSTEMTIME st = {};
   st.wYear = 2024;
   st.wMonth = 11;
@@ -179,8 +173,8 @@ TEST(PlatformWin32, FileTimesBeyondYear9999ReadAsTheZeroDate) {
   std::string path;
   for (std::string dir : {std::filesystem::temp_directory_path().string(), std::string("Z:\\dev\\shm")}) {
     path = dir + "\\orvella_far_" + std::to_string(GetCurrentProcessId()) + ".txt";
-    h = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                    CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    h = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                    FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h != INVALID_HANDLE_VALUE && setStamp(h, stamps[0])) break;
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     h = INVALID_HANDLE_VALUE;
@@ -225,8 +219,7 @@ TEST(PlatformWin32, PauseEndsAtOnceForFileAndNullInput) {
   file = OpenWith(empty.Name(), GENERIC_READ, FILE_SHARE_READ);
   EXPECT_TRUE(PendingWithStdin(file));
   CloseHandle(file);
-  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(nul, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(PendingWithStdin(nul));
   CloseHandle(nul);

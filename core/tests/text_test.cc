@@ -60,6 +60,24 @@ TEST(QuoteIfNeeded, QuotesEmptyAndBlank) {
   EXPECT_EQ(QuoteIfNeeded("a\"b c"), "\"a\"b c\"");
 }
 
+TEST(PathParts, FileAndDirectory) {
+  struct {
+    const char *path, *file, *directory;
+  } cases[] = {
+      {"C:\\Tools\\Kestrum.exe", "Kestrum.exe", "C:\\Tools"},
+      {"C:\\Kestrum.exe", "Kestrum.exe", "C:\\"},
+      {"/usr/bin/Kestrum", "Kestrum", "/usr/bin"},
+      {"/Kestrum", "Kestrum", "/"},
+      {"Kestrum", "Kestrum", ""},
+      {"dir/", "", "dir"},
+      {"a\\b/c", "c", "a\\b"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileNamePart(c.path), c.file) << c.path;
+    EXPECT_EQ(DirectoryPart(c.path), c.directory) << c.path;
+  }
+}
+
 TEST(RepeatChar, CountsBelowOneAreEmpty) {
   EXPECT_EQ(RepeatChar('=', 3), "===");
   EXPECT_EQ(RepeatChar('=', 0), "");

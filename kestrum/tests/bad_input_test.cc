@@ -8,6 +8,7 @@
 #include <random>
 
 #include "driver.h"
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "read_fault.h"
 #include "run_state.h"
@@ -125,7 +126,7 @@ TEST(KestrumBadInput, HundredMegabyteLine) {
   content.clear();
   content.shrink_to_fit();
   TProcessResult r = RunKestrum({file.Name(), "-L"});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "Before\r\nHuge\r\nAfter\r\n");
 }
@@ -144,7 +145,7 @@ TEST(KestrumBadInput, FilesOfNothingButOneByte) {
     SCOPED_TRACE(c.what);
     TScratchFile file(c.content, "one-byte.log");
     TProcessResult r = RunKestrum({file.Name()});
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     EXPECT_NE(r.Out.find(kNoEntries), std::string::npos) << r.Out.substr(0, 300);
   }
@@ -162,7 +163,7 @@ TEST(KestrumBadInput, RandomBytes) {
   for (const auto& args : commandLines) {
     SCOPED_TRACE(::testing::PrintToString(args));
     TProcessResult r = RunKestrum(args);
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     EXPECT_FALSE(r.Out.empty());
   }
@@ -188,7 +189,7 @@ TEST(KestrumBadInput, TenThousandArguments) {
       listed += c.listed;
     }
     TProcessResult r = RunKestrum(args);
-    EXPECT_EQ(r.ExitCode, 65);
+    EXPECT_EQ(r.ExitCode, KestrumExit::InvalidParameters);
     EXPECT_NE(r.Err.find("Invalid Parameters Provided: " + listed + "\r\n"), std::string::npos);
     EXPECT_EQ(r.Out, "");
   }

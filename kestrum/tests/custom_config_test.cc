@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "startup.h"
 #include "test_files.h"
@@ -44,9 +45,9 @@ void ExpectProfile(const TSyslogConfigRec& p, const TWant& w) {
 TSyslogConfigRec ReadText(const std::string& content) {
   TScratchFile f(content, "custom.txt");
   TSyslogConfigRec p;
-  ExitCode = 0;
+  ExitCode = KestrumExit::Ok;
   ReadCustomSyslogConfig(f.Name(), p);
-  EXPECT_EQ(ExitCode, 0);
+  EXPECT_EQ(ExitCode, KestrumExit::Ok);
   return p;
 }
 
@@ -68,7 +69,8 @@ TEST(CustomConfig, FileContentsTable) {
       {"fields not trimmed", " m |; |+2| ;|-3|x| 4\n", {Custom, " m ", " ;", 2, " ;", -3, "x", 4}},
       {"trailing blank in a number", "m|;|1 |;|3\n", {Custom, "m", ";", 1, ";", 3, "", -1}},
       {"base prefixes", "m|;|$1F|;|0x1F|;|-0x2\n", {Custom, "m", ";", 1, ";", 1, ";", -1}},
-      {"32-bit limits", "m|;|2147483647|;|-2147483648|;|2147483648\n",
+      {"32-bit limits",
+       "m|;|2147483647|;|-2147483648|;|2147483648\n",
        {Custom, "m", ";", 2147483647, ";", INT32_MIN, ";", -1}},
       {"extra fields ignored", "m|a|1|b|2|c|3|d|4\n", {Custom, "m", "a", 1, "b", 2, "c", 3}},
       {"lone CR line ends", "#h\rm|;|1|;|3| :|8\r", {Custom, "m", ";", 1, ";", 3, " :", 8}},
@@ -94,10 +96,10 @@ TEST(CustomConfig, AllByteDelimiterSetAndHugeMarker) {
 TEST(CustomConfig, MissingFileIsNotFound) {
   TOutputCapture capture;
   TSyslogConfigRec p;
-  ExitCode = 0;
+  ExitCode = KestrumExit::Ok;
   ReadCustomSyslogConfig("no-such-config.txt", p);
   capture.Get();
-  EXPECT_EQ(ExitCode, 70);
+  EXPECT_EQ(ExitCode, KestrumExit::FileNotFound);
   EXPECT_EQ(capture.ErrorText, "ERROR: File Not Found...\r\n");
   EXPECT_EQ(p.Marker, "");
 }
@@ -106,10 +108,10 @@ TEST(CustomConfig, ExportReadsBackAsTheTftpLayout) {
   TOutputCapture capture;
   std::filesystem::path path = std::filesystem::temp_directory_path() / "orvella_export_readback.txt";
   std::filesystem::remove(path);
-  ExitCode = 0;
+  ExitCode = KestrumExit::Ok;
   ExportSampleConfig(path.string(), false);
   ExportSampleConfig(path.string(), true);
-  EXPECT_EQ(ExitCode, 0);
+  EXPECT_EQ(ExitCode, KestrumExit::Ok);
   std::stringstream text;
   {
     // Closed before the file is removed: Windows refuses to delete an open file.

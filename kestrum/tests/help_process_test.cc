@@ -6,6 +6,7 @@
 
 #include "banner.h"
 #include "build_stamp_text.h"
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "platform/platform.h"
 #include "test_files.h"
@@ -13,15 +14,16 @@
 namespace {
 
 std::string Banner(const std::string& program, bool buildLine, bool banner) {
-  TFileVersionInfoRec any = FillVersionInfo("", "", "", "", false);
   std::string text;
   if (banner)
     text += program + " v2.2.0 x64 (" + BannerDate(BuildDate) +
-            ") - Tabulate and Summarize Entries in Text-based Syslog Files\n" + any.CopyrightLine + "\n" +
-            any.AuthorLine + "\n\n";
+            ") - Tabulate and Summarize Entries in Text-based Syslog Files\n"
+            "Copyright (c) 2026 The Orvella Project. All rights reserved.\n"
+            "Orvella console tools -- maintained by the Orvella project team\n\n";
   if (buildLine) {
     std::string ext = std::filesystem::path(KESTRUM_EXE).extension().string();
-    text += program + ext + " v2.2.0.250 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() + "\n";
+    text += program + ext + " v2.2.0.250 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " +
+            ToolchainName() + "\n";
     if (banner) text += "\n";
   }
   return text;
@@ -29,13 +31,24 @@ std::string Banner(const std::string& program, bool buildLine, bool banner) {
 
 std::string Usage(const std::string& p) {
   return "-----------\nCMD SYNTAX:\n-----------\n"
-         " " + p + " <name_of_syslog_file> [options]\n\n"
-         " " + p + " <name_of_syslog_file> [-b] [-d] [-L] [-a|-n] [-u|-o] [-c [\"some_marker\"]] [-m <max_lines>] "
+         " " +
+         p +
+         " <name_of_syslog_file> [options]\n\n"
+         " " +
+         p +
+         " <name_of_syslog_file> [-b] [-d] [-L] [-a|-n] [-u|-o] [-c [\"some_marker\"]] [-m <max_lines>] "
          "[-s <JobName> [-e]]\n\n"
-         " " + p + " <name_of_syslog_file> [supported_syslog_format|--cs <name_of_config_file>]\n\n"
-         " " + p + " [-x|--Export-Config [name_of_config_file] [--Append]]\n\n"
-         " " + p + " [-h|-?|--h2|--??] [-v]\n"
-         " " + p + " [-i|--Info|--Version-Only]\n\n";
+         " " +
+         p +
+         " <name_of_syslog_file> [supported_syslog_format|--cs <name_of_config_file>]\n\n"
+         " " +
+         p +
+         " [-x|--Export-Config [name_of_config_file] [--Append]]\n\n"
+         " " +
+         p +
+         " [-h|-?|--h2|--??] [-v]\n"
+         " " +
+         p + " [-i|--Info|--Version-Only]\n\n";
 }
 
 std::string ShortHelp(const std::string& p) {
@@ -73,20 +86,39 @@ std::string Options(bool extended) {
 
 std::string Examples(const std::string& p) {
   return "----------------\nSYNTAX EXAMPLES:\n----------------\n"
-         " " + p + " WhichSyslog.LOG -L\n"
-         " " + p + " C:\\Syslog\\MainLog.TXT\n"
-         " " + p + " D:\\Logs\\MySyslog.TXT -m 10\n"
-         " " + p + " E:\\MyApp\\Syslog.TXT -s:\"Create\" -a\n"
-         " " + p + " F:\\Audit\\MainSyslog.TXT -o -c=\"<5000>\"\n"
-         " " + p + " G:\\AltSyslog\\Kiwi-Syslog.TXT --KIWISYSLOG -n\n"
-         " " + p + " -x=\"H:\\SomeFolder\\Subfolder\\MySyslogConfig.TXT\"\n"
-         " " + p + " I:\\Some\\Syslog.TXT --CS \"I:\\Config\\CustomConfig.TXT\"\n"
-         " " + p + " -h\n\n";
+         " " +
+         p +
+         " WhichSyslog.LOG -L\n"
+         " " +
+         p +
+         " C:\\Syslog\\MainLog.TXT\n"
+         " " +
+         p +
+         " D:\\Logs\\MySyslog.TXT -m 10\n"
+         " " +
+         p +
+         " E:\\MyApp\\Syslog.TXT -s:\"Create\" -a\n"
+         " " +
+         p +
+         " F:\\Audit\\MainSyslog.TXT -o -c=\"<5000>\"\n"
+         " " +
+         p +
+         " G:\\AltSyslog\\Kiwi-Syslog.TXT --KIWISYSLOG -n\n"
+         " " +
+         p +
+         " -x=\"H:\\SomeFolder\\Subfolder\\MySyslogConfig.TXT\"\n"
+         " " +
+         p +
+         " I:\\Some\\Syslog.TXT --CS \"I:\\Config\\CustomConfig.TXT\"\n"
+         " " +
+         p + " -h\n\n";
 }
 
 std::string ExtendedTail(const std::string& p) {
   return "--------------------\nGENERAL USAGE NOTES:\n--------------------\n"
-         " * Entering " + p + " with no parameters will display this help message.\n"
+         " * Entering " +
+         p +
+         " with no parameters will display this help message.\n"
          " * Parameters surrounded by <> are mandatory; Those surrounded by [] are optional.\n"
          " * Parameters are case-insensitive, but may be shown in uppercase for clarity.\n"
          " * Single-character parameters (e.g. -h) can be prefaced by \"-\" or \"/\".\n"
@@ -175,8 +207,8 @@ std::string SyntaxErrorText(const std::string& program, const std::vector<std::s
   // The program reports its folder as the system names it (on Windows with
   // a drive letter and backslashes), not as the path was typed.
   std::string dir = std::filesystem::path(PlatFullPath(KESTRUM_EXE)).parent_path().string();
-  return Banner(program, verbose, true) + "Invalid or Incomplete Syntax!\n\nExecution Path ... " +
-         QuotedIfBlank(dir) + "\nYou entered ...... " + typed + "\n\n" + message + "\n\n" +
+  return Banner(program, verbose, true) + "Invalid or Incomplete Syntax!\n\nExecution Path ... " + QuotedIfBlank(dir) +
+         "\nYou entered ...... " + typed + "\n\n" + message + "\n\n" +
          (pause ? "Press Any Key to Continue...\n\n" : "") + ShortHelp(program);
 }
 
@@ -189,17 +221,35 @@ TEST(KestrumHelp, HelpRequests) {
     std::vector<std::string> args;
     bool extended;
   } cases[] = {
-      {{"-?"}, false},           {{"log.txt", "-h"}, false},    {{"/H"}, false},
-      {{"--help"}, false},       {{"log.txt", "-?", "-?"}, false}, {{"log.txt", "-s", "-?"}, false},
-      {{"--??"}, true},          {{"--h2"}, true},              {{"--HELP2"}, true},
-      {{"-h", "-v"}, true},      {{"log.txt", "/?", "--verbose"}, true},
+      {{"-?"}, false},
+      {{"log.txt", "-h"}, false},
+      {{"/H"}, false},
+      {{"--help"}, false},
+      {{"log.txt", "-?", "-?"}, false},
+      {{"log.txt", "-s", "-?"}, false},
+      {{"--??"}, true},
+      {{"--h2"}, true},
+      {{"--HELP2"}, true},
+      {{"-h", "-v"}, true},
+      {{"log.txt", "/?", "--verbose"}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
     TProcessResult r = RunKestrum(c.args);
-    EXPECT_EQ(r.ExitCode, 255);
+    EXPECT_EQ(r.ExitCode, KestrumExit::HelpShown);
     EXPECT_EQ(r.Out, Crlf(c.extended ? ExtendedHelp("Kestrum") : NormalHelp("Kestrum")));
     EXPECT_EQ(r.Err, Crlf(Banner("Kestrum", c.extended, true)));
+  }
+}
+
+// The codes scripts branch on are the ones the help screen documents.
+TEST(KestrumHelp, EveryExitCodeIsDocumented) {
+  const std::string help = RunKestrum({"--??"}).Out;
+  for (int code :
+       {KestrumExit::Ok, KestrumExit::MissingParameters, KestrumExit::InvalidParameters, KestrumExit::NoSearchText,
+        KestrumExit::FileNotFound, KestrumExit::ReadError, KestrumExit::WriteError, KestrumExit::HelpShown}) {
+    std::string number = std::to_string(code);
+    EXPECT_NE(help.find("\r\n" + std::string(7 - number.size(), ' ') + number + " - "), std::string::npos) << code;
   }
 }
 
@@ -216,7 +266,7 @@ TEST(KestrumHelp, VersionOnlyAndInfo) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0]);
     TProcessResult r = RunKestrum(c.args);
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Out, "");
     EXPECT_EQ(r.Err, Crlf(c.err));
   }
@@ -229,19 +279,36 @@ TEST(KestrumHelp, SyntaxErrors) {
     std::string message;
     bool verbose, pause;
   } cases[] = {
-      {{}, 64, "Missing Essential Parameters (e.g. <filename> " + std::string(kSummary) + ")", false, false},
-      {{"log.txt", "-q"}, 65, "Invalid Parameters Provided: -q ", false, false},
-      {{"-d", "log.txt"}, 65, "Invalid Parameters Provided: log.txt ", false, false},
-      {{"log.txt", "-a", "-a"}, 65, "Invalid Parameters Provided: -a ", false, false},
-      {{"log.txt", "-q", "two words", ""}, 65, "Invalid Parameters Provided: -q \"two words\" \"\" ", false, false},
-      {{"log.txt", "-?", "-s"}, 69,
-       "Incomplete Parameters Provided: -S must be followed by a job/process to search for...", false, false},
-      {{"log.txt", "-?", "--CS"}, 70,
-       "Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG", false, false},
-      {{"log.txt", "-v", "-q"}, 65, "Invalid Parameters Provided: -q ", true, false},
-      {{"log.txt", "-D", "-q"}, 65, "Invalid Parameters Provided: -q ", false, true},
-      {{"log.txt", "--error-delay", "-s"}, 69,
-       "Incomplete Parameters Provided: -S must be followed by a job/process to search for...", false, true},
+      {{},
+       KestrumExit::MissingParameters,
+       "Missing Essential Parameters (e.g. <filename> " + std::string(kSummary) + ")",
+       false,
+       false},
+      {{"log.txt", "-q"}, KestrumExit::InvalidParameters, "Invalid Parameters Provided: -q ", false, false},
+      {{"-d", "log.txt"}, KestrumExit::InvalidParameters, "Invalid Parameters Provided: log.txt ", false, false},
+      {{"log.txt", "-a", "-a"}, KestrumExit::InvalidParameters, "Invalid Parameters Provided: -a ", false, false},
+      {{"log.txt", "-q", "two words", ""},
+       KestrumExit::InvalidParameters,
+       "Invalid Parameters Provided: -q \"two words\" \"\" ",
+       false,
+       false},
+      {{"log.txt", "-?", "-s"},
+       KestrumExit::NoSearchText,
+       "Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
+       false,
+       false},
+      {{"log.txt", "-?", "--CS"},
+       KestrumExit::FileNotFound,
+       "Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
+       false,
+       false},
+      {{"log.txt", "-v", "-q"}, KestrumExit::InvalidParameters, "Invalid Parameters Provided: -q ", true, false},
+      {{"log.txt", "-D", "-q"}, KestrumExit::InvalidParameters, "Invalid Parameters Provided: -q ", false, true},
+      {{"log.txt", "--error-delay", "-s"},
+       KestrumExit::NoSearchText,
+       "Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
+       false,
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -261,7 +328,7 @@ TEST(KestrumHelp, ProgramNameFollowsTheExecutableFile) {
   TProcessResult bad = RunProgram(copy.string(), {"log.txt", "-q"});
   std::filesystem::remove(copy);
   std::string name = copy.stem().string();
-  EXPECT_EQ(help.ExitCode, 255);
+  EXPECT_EQ(help.ExitCode, KestrumExit::HelpShown);
   EXPECT_EQ(help.Out, Crlf(ExtendedHelp(name)));
   EXPECT_NE(help.Out.find("(default = \"Kestrum.Input.TXT\" if none provided)"), std::string::npos);
   EXPECT_EQ(help.Err.substr(0, name.size() + 8), name + " v2.2.0 ");

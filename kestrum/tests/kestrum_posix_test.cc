@@ -1,7 +1,6 @@
 // Process tests that need POSIX means to provoke the condition.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -13,10 +12,11 @@
 #include <fstream>
 #include <thread>
 
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "posix_process.h"
 #include "run_state.h"
-#include "scanner.h"
+#include "scan_output.h"
 #include "tally.h"
 #include "test_files.h"
 
@@ -25,7 +25,7 @@ TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
   const std::string path = "/proc/self/mem";
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path;
   TProcessResult r = RunKestrum({path});
-  EXPECT_EQ(r.ExitCode, 71);
+  EXPECT_EQ(r.ExitCode, KestrumExit::ReadError);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "File handling ERROR occurred with \"/proc/self/mem\" -- Input/output error\r\n");
 }
@@ -33,14 +33,12 @@ TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
 TEST(KestrumPosix, FileTimestampInLocalTime) {
   TScratchFile file("<158>1 a 08:00:00 b c d e f g Solo Dec 07\n", "stamp.log");
   // 2026-12-07 09:00:41 UTC
-  std::filesystem::last_write_time(
-      file.Path, std::filesystem::file_time_type::clock::from_sys(std::chrono::sys_seconds(
-                     std::chrono::seconds(1796634041))));
+  std::filesystem::last_write_time(file.Path, std::filesystem::file_time_type::clock::from_sys(
+                                                  std::chrono::sys_seconds(std::chrono::seconds(1796634041))));
   setenv("TZ", "UTC", 1);
   TProcessResult r = RunKestrum({file.Name()});
   unsetenv("TZ");
-  EXPECT_NE(r.Out.find(" CURRENT SYSLOG TIMESTAMP ............... 12/07/2026 at 09:00:41\r\n"),
-            std::string::npos)
+  EXPECT_NE(r.Out.find(" CURRENT SYSLOG TIMESTAMP ............... 12/07/2026 at 09:00:41\r\n"), std::string::npos)
       << r.Out;
 }
 
@@ -77,13 +75,13 @@ TEST(KestrumPosix, OutputThatCannotBeWrittenEndsWithExit71) {
       {
         SCOPED_TRACE(std::string(m.mode) + " to /dev/full, " + file->Name());
         TProcessResult r = RunWithStdoutOn(KESTRUM_EXE, args, "/dev/full");
-        EXPECT_EQ(r.ExitCode, 71);
+        EXPECT_EQ(r.ExitCode, KestrumExit::ReadError);
         EXPECT_EQ(r.Err, FileErrorLine(file->Name(), "No space left on device"));
       }
       {
         SCOPED_TRACE(std::string(m.mode) + " to a closed pipe, " + file->Name());
         TProcessResult r = RunWithClosedStdout(KESTRUM_EXE, args);
-        EXPECT_EQ(r.ExitCode, 71);
+        EXPECT_EQ(r.ExitCode, KestrumExit::ReadError);
         EXPECT_EQ(r.Err, FileErrorLine(file->Name(), "Broken pipe"));
       }
     }
@@ -93,7 +91,7 @@ TEST(KestrumPosix, OutputThatCannotBeWrittenEndsWithExit71) {
 TEST(KestrumPosix, LostExportConfirmationIsNotASuccess) {
   TScratchFile target("", "export-full.txt");
   TProcessResult r = RunWithStdoutOn(KESTRUM_EXE, {"-x", target.Name()}, "/dev/full");
-  EXPECT_EQ(r.ExitCode, 72);
+  EXPECT_EQ(r.ExitCode, KestrumExit::WriteError);
   EXPECT_EQ(r.Err, FileErrorLine(target.Name(), "No space left on device"));
 }
 
@@ -114,7 +112,7 @@ TEST(KestrumPosix, FifoWithoutWriterReadsAsEmpty) {
   TFifo fifo;
   ASSERT_FALSE(fifo.Path.empty());
   TProcessResult r = RunKestrum({fifo.Path});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_NE(r.Out.find(" ERROR: File Did Not Contain Valid Syslog Entries\r\n"), std::string::npos) << r.Out;
 }
@@ -133,7 +131,7 @@ TEST(KestrumPosix, FifoWithWriterIsRead) {
   close(writer);
   TProcessResult r = RunKestrum({fifo.Path, "-L"});
   close(keep);
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "FromPipe\r\nfrompipe\r\nOther\r\n");
 }
@@ -153,7 +151,7 @@ TEST(KestrumPosix, FileCutAndRegrownWhileReadNeitherCrashesNorHangs) {
   TProcessResult r = RunKestrum({file.Name()});
   done = true;
   mover.join();
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_NE(r.Out.find(" TOTAL SYSLOG ENTRIES FOUND/READ ........ "), std::string::npos) << r.Out.substr(0, 400);
 }
@@ -173,11 +171,11 @@ TEST(KestrumPosix, SyslogFileSwappedWithADirectoryWhileTheProgramRuns) {
   int seen[3] = {};
   for (int run = 0; run < 40; ++run) {
     TProcessResult r = RunKestrum({file.Name(), "-L"});
-    if (r.ExitCode == 0 && r.Err.empty()) {
+    if (r.ExitCode == KestrumExit::Ok && r.Err.empty()) {
       ++seen[0];
-    } else if (r.ExitCode == 70 && r.Err == notFound) {
+    } else if (r.ExitCode == KestrumExit::FileNotFound && r.Err == notFound) {
       ++seen[1];
-    } else if (r.ExitCode == 71 && r.Err == isDirectory) {
+    } else if (r.ExitCode == KestrumExit::ReadError && r.Err == isDirectory) {
       ++seen[2];
     } else {
       ADD_FAILURE() << "exit " << r.ExitCode << ", stderr " << r.Err;
@@ -217,7 +215,7 @@ TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
     setenv("TZ", "UTC", 1);
     TProcessResult r = RunKestrum({path.string()});
     unsetenv("TZ");
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"),
               std::string::npos)

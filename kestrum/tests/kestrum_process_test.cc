@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "test_files.h"
 
@@ -30,39 +31,39 @@ TEST(KestrumProcess, NxLogReportGolden) {
   where.WorkDir = file.Path.parent_path().string();
   TProcessResult r = RunKestrum({file.Path.filename().string()}, where);
   ASSERT_TRUE(r.Started);
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
-  std::string want = "Processing NxLog Syslog...  Please Wait...\n\n"
-                     "Tally of [MAJOR] Scripts Used since Dec 07 at 08:15:02\n" +
-                     std::string(80, '=') +
-                     "\n BackupJob .............................. 2\n"
-                     " cleanup_temp ........................... 1\n"
-                     " ReportMailer ........................... 1\n" +
-                     std::string(80, '-') +
-                     "\n TOTAL UNIQUE SCRIPTS EXECUTED .......... 3\n"
-                     " TOTAL SYSLOG ENTRIES FOUND/READ ........ 4\n" +
-                     std::string(80, '=') + "\n\n" + std::string(80, '~') +
-                     "\n CURRENT SYSLOG TYPE .................... NxLog\n"
-                     " CURRENT SYSLOG FILENAME ................ " + file.Path.filename().string() +
-                     "\n CURRENT SYSLOG FILESIZE (in bytes) ..... " + std::to_string(content.size()) +
-                     "\n CURRENT SYSLOG TIMESTAMP ............... <mtime>\n" + std::string(80, '-') +
-                     "\n TIMESTAMP OF FIRST SYSLOG ENTRY ........ Dec 07 at 08:15:02\n"
-                     " TIMESTAMP OF LAST SYSLOG ENTRY READ .... Dec 07 at 08:59:58\n" +
-                     std::string(80, '~') + "\n" + kTiming;
+  std::string want =
+      "Processing NxLog Syslog...  Please Wait...\n\n"
+      "Tally of [MAJOR] Scripts Used since Dec 07 at 08:15:02\n" +
+      std::string(80, '=') +
+      "\n BackupJob .............................. 2\n"
+      " cleanup_temp ........................... 1\n"
+      " ReportMailer ........................... 1\n" +
+      std::string(80, '-') +
+      "\n TOTAL UNIQUE SCRIPTS EXECUTED .......... 3\n"
+      " TOTAL SYSLOG ENTRIES FOUND/READ ........ 4\n" +
+      std::string(80, '=') + "\n\n" + std::string(80, '~') +
+      "\n CURRENT SYSLOG TYPE .................... NxLog\n"
+      " CURRENT SYSLOG FILENAME ................ " +
+      file.Path.filename().string() + "\n CURRENT SYSLOG FILESIZE (in bytes) ..... " + std::to_string(content.size()) +
+      "\n CURRENT SYSLOG TIMESTAMP ............... <mtime>\n" + std::string(80, '-') +
+      "\n TIMESTAMP OF FIRST SYSLOG ENTRY ........ Dec 07 at 08:15:02\n"
+      " TIMESTAMP OF LAST SYSLOG ENTRY READ .... Dec 07 at 08:59:58\n" +
+      std::string(80, '~') + "\n" + kTiming;
   EXPECT_EQ(MaskFileTime(MaskClock(r.Out)), Crlf(want));
 }
 
 TEST(KestrumProcess, EmptyFileReportsNoEntries) {
   TScratchFile file("", "empty.log");
   TProcessResult r = RunKestrum({file.Name()});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   std::string want = std::string(80, '-') +
                      "\n TOTAL UNIQUE SCRIPTS EXECUTED .......... 0\n"
                      " TOTAL SYSLOG ENTRIES FOUND/READ ........ 0\n" +
                      std::string(80, '=') + "\n\n" + std::string(80, '~') +
-                     "\n ERROR: File Did Not Contain Valid Syslog Entries\n" + std::string(80, '~') + "\n" +
-                     kTiming;
+                     "\n ERROR: File Did Not Contain Valid Syslog Entries\n" + std::string(80, '~') + "\n" + kTiming;
   EXPECT_EQ(MaskClock(r.Out), Crlf(want));
 }
 
@@ -71,7 +72,7 @@ TEST(KestrumProcess, MissingFileOrDirectoryIsNotFound) {
   for (const std::string& name : {std::string("no-such-file.log"), dir, std::string("")}) {
     SCOPED_TRACE(name);
     TProcessResult r = RunKestrum({name});
-    EXPECT_EQ(r.ExitCode, 70);
+    EXPECT_EQ(r.ExitCode, KestrumExit::FileNotFound);
     EXPECT_EQ(r.Out, "");
     EXPECT_EQ(r.Err, "ERROR: File Not Found...\r\n");
   }
@@ -81,7 +82,7 @@ TEST(KestrumProcess, ShippedSampleTallies) {
   TProcessOptions where;
   where.WorkDir = SAMPLES_DIR;
   TProcessResult r = RunKestrum({"nxlog-sample.log"}, where);
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_NE(r.Out.find(" TOTAL SYSLOG ENTRIES FOUND/READ ........ 53\r\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find(" CURRENT SYSLOG FILENAME ................ nxlog-sample.log\r\n"), std::string::npos);
@@ -90,7 +91,7 @@ TEST(KestrumProcess, ShippedSampleTallies) {
 TEST(KestrumProcess, NoLineEndsAnywhere) {
   TScratchFile file("<158>1 a 08:00:00 b c d e f g Solo Dec 07", "noeol.log");
   TProcessResult r = RunKestrum({file.Name()});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_NE(r.Out.find(" Solo ................................... 1\r\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("LAST SYSLOG ENTRY READ .... Dec 07 at 08:00:00\r\n"), std::string::npos) << r.Out;
 }

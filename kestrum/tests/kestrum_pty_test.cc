@@ -1,6 +1,5 @@
 // The pause and the alert on a real terminal (a pseudo-terminal).
 #include <gtest/gtest.h>
-
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -9,6 +8,8 @@
 
 #include <chrono>
 #include <string>
+
+#include "exit_codes.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ TTerminalRun RunOnTerminal(std::vector<std::string> args, int dotsBeforeKey) {
 
 TEST(KestrumTerminal, DebugSyntaxErrorBeepsPausesAndAKeyEndsIt) {
   TTerminalRun run = RunOnTerminal({"log.txt", "-D", "-q"}, 3);
-  EXPECT_EQ(run.ExitCode, 65);
+  EXPECT_EQ(run.ExitCode, KestrumExit::InvalidParameters);
   std::size_t bell = run.Output.find('\a');
   std::size_t prompt = run.Output.find("Press Any Key to Continue...");
   ASSERT_NE(bell, std::string::npos) << run.Output;
@@ -88,7 +89,7 @@ TEST(KestrumTerminal, DebugSyntaxErrorBeepsPausesAndAKeyEndsIt) {
 
 TEST(KestrumTerminal, WithoutDebugNoPauseAndNoBeep) {
   TTerminalRun run = RunOnTerminal({"log.txt", "-q"}, -1);
-  EXPECT_EQ(run.ExitCode, 65);
+  EXPECT_EQ(run.ExitCode, KestrumExit::InvalidParameters);
   EXPECT_EQ(run.Output.find('\a'), std::string::npos);
   EXPECT_EQ(run.Output.find("Press Any Key"), std::string::npos);
 }

@@ -2,15 +2,15 @@
 // with drive letters and backslashes, and the system's error wording.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "exit_codes.h"
 #include "process_runner.h"
 #include "system_error_text_win32.h"
 
@@ -65,8 +65,7 @@ std::string ReportValue(const std::string& out, const std::string& label) {
 }
 
 HANDLE Hold(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -85,13 +84,12 @@ TEST(KestrumWin32, ReadsFileHeldOpenForWritingByAnotherProcess) {
   TProcessResult r = RunProgram(kKestrum, {log});
   CloseHandle(server);
   ASSERT_TRUE(r.Started);
-  EXPECT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok) << r.Err;
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(ReportValue(r.Out, "backup"), "2");
   EXPECT_EQ(ReportValue(r.Out, "cleanup"), "1");
   EXPECT_EQ(ReportValue(r.Out, "TOTAL SYSLOG ENTRIES FOUND/READ"), "3");
-  EXPECT_EQ(ReportValue(r.Out, "CURRENT SYSLOG FILESIZE (in bytes)"),
-            std::to_string(kSyslog.size() + more.size()));
+  EXPECT_EQ(ReportValue(r.Out, "CURRENT SYSLOG FILESIZE (in bytes)"), std::to_string(kSyslog.size() + more.size()));
 }
 
 TEST(KestrumWin32, FileLockedWithoutSharingIsAFileError) {
@@ -102,7 +100,7 @@ TEST(KestrumWin32, FileLockedWithoutSharingIsAFileError) {
   TProcessResult r = RunProgram(kKestrum, {log});
   CloseHandle(locker);
   ASSERT_TRUE(r.Started);
-  EXPECT_EQ(r.ExitCode, 71);
+  EXPECT_EQ(r.ExitCode, KestrumExit::ReadError);
   EXPECT_EQ(r.Err, FileErrorLine(log, ERROR_SHARING_VIOLATION));
   EXPECT_EQ(r.Out, "");
 }
@@ -116,8 +114,12 @@ TEST(KestrumWin32, ReportShowsThePathAsTyped) {
     if (c == '\\') c = '/';
   std::string lowerDrive = full;
   lowerDrive[0] = static_cast<char>(tolower(lowerDrive[0]));
-  const std::string typed[] = {full, forward, lowerDrive, "logs\\today\\syslog.txt",
-                               "logs/today\\syslog.txt", ".\\logs\\..\\logs\\today\\syslog.txt",
+  const std::string typed[] = {full,
+                               forward,
+                               lowerDrive,
+                               "logs\\today\\syslog.txt",
+                               "logs/today\\syslog.txt",
+                               ".\\logs\\..\\logs\\today\\syslog.txt",
                                full.substr(0, 2) + "logs\\today\\syslog.txt"};
   TProcessOptions o;
   o.WorkDir = dir.Name();
@@ -125,7 +127,7 @@ TEST(KestrumWin32, ReportShowsThePathAsTyped) {
     SCOPED_TRACE(name);
     TProcessResult r = RunProgram(kKestrum, {name}, o);
     ASSERT_TRUE(r.Started);
-    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok) << r.Err;
     EXPECT_EQ(ReportValue(r.Out, "CURRENT SYSLOG FILENAME"), name);
     EXPECT_EQ(ReportValue(r.Out, "TOTAL SYSLOG ENTRIES FOUND/READ"), "2");
   }
@@ -133,11 +135,11 @@ TEST(KestrumWin32, ReportShowsThePathAsTyped) {
 
 TEST(KestrumWin32, MissingPathsInWindowsFormAreNotFound) {
   TScratchFolder dir("missing");
-  for (const std::string& name : {dir.Name() + "\\none.txt", dir.Name() + "\\no\\dir\\f.txt",
-                                  std::string("logs\\none.txt"), dir.Name()}) {
+  for (const std::string& name :
+       {dir.Name() + "\\none.txt", dir.Name() + "\\no\\dir\\f.txt", std::string("logs\\none.txt"), dir.Name()}) {
     SCOPED_TRACE(name);
     TProcessResult r = RunProgram(kKestrum, {name});
-    EXPECT_EQ(r.ExitCode, 70);
+    EXPECT_EQ(r.ExitCode, KestrumExit::FileNotFound);
     EXPECT_EQ(r.Err, "ERROR: File Not Found...\r\n");
     EXPECT_EQ(r.Out, "");
   }
@@ -153,17 +155,15 @@ TEST(KestrumWin32, ExportConfirmationShowsTheFullWindowsPath) {
     std::vector<std::string> args;
     std::string written;  // relative to the folder, Windows form
   } cases[] = {
-      {{"-X", "sub/sample.txt"}, "sub\\sample.txt"},
-      {{"-X", "sub\\other.txt"}, "sub\\other.txt"},
-      {{"-X", "./sub/../third.cfg"}, "third.cfg"},
-      {{"-X"}, "Kestrum.Input.TXT"},
+      {{"-X", "sub/sample.txt"}, "sub\\sample.txt"},         {{"-X", "sub\\other.txt"}, "sub\\other.txt"},
+      {{"-X", "./sub/../third.cfg"}, "third.cfg"},           {{"-X"}, "Kestrum.Input.TXT"},
       {{"-X", dir.Name() + "/sub/abs.txt"}, "sub\\abs.txt"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.written);
     TProcessResult r = RunProgram(kKestrum, c.args, o);
     ASSERT_TRUE(r.Started);
-    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok) << r.Err;
     std::string full = (dir.Path / c.written).string();
     EXPECT_EQ(r.Out, "Sample Custom Configuration saved to: \"" + full + "\"\r\n");
     std::ifstream f(full, std::ios::binary);
@@ -191,7 +191,7 @@ TEST(KestrumWin32, ExportErrorsUseTheSystemWording) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TProcessResult r = RunProgram(kKestrum, {"-X", c.name}, o);
-    EXPECT_EQ(r.ExitCode, 72);
+    EXPECT_EQ(r.ExitCode, KestrumExit::WriteError);
     EXPECT_EQ(r.Err, FileErrorLine(c.name, c.code));
     EXPECT_EQ(r.Out, "");
   }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "exit_codes.h"
 #include "kestrum_test_util.h"
 #include "test_files.h"
 
@@ -12,10 +13,12 @@ namespace {
 
 // One realistic entry line per layout, with the name and the time put in.
 std::string LayoutLine(const std::string& kind, const std::string& name, const std::string& t) {
-  if (kind == "NxLog") return "<158>1 2026-12-07T" + t + " " + t + " SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07";
+  if (kind == "NxLog")
+    return "<158>1 2026-12-07T" + t + " " + t + " SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07";
   if (kind == "TFTPD32" || kind == "Custom")
     return "Mon Dec 07 " + t + " 2026;<158>;SRV01 ORVELLA " + t + " [MAJOR] Script " + name + ": ok";
-  if (kind == "KiwiSyslog") return "2026-12-07\t" + t + "\tLocal3.Info\t10.0.0.5\tDec  7 " + t + " SRV01 " + name + ": go";
+  if (kind == "KiwiSyslog")
+    return "2026-12-07\t" + t + "\tLocal3.Info\t10.0.0.5\tDec  7 " + t + " SRV01 " + name + ": go";
   if (kind == "WhatsUp") return "2026-12-07\t" + t + "\tlocal3.info\t10.0.0.5\tDec  7 " + t + " SRV01 " + name + ": go";
   if (kind == "WinSyslog")
     return "2026-12-07," + t + ",10.0.0.5,Local3,Info,SRV01,Orvella,[MAJOR],Script,run,of," + name + " -- Initiated";
@@ -65,30 +68,31 @@ TEST(KestrumLayouts, EachPresetAndCustom) {
   struct {
     std::string kind, option;
   } cases[] = {
-      {"NxLog", ""},           {"NxLog", "--NXLOG"},        {"TFTPD32", "--TF"},     {"TFTPD32", "--LEGACY"},
-      {"KiwiSyslog", "--KS"},  {"KiwiSyslog", "--solarwinds"}, {"WhatsUp", "--WU"},  {"WhatsUp", "--ipswitch"},
-      {"WinSyslog", "--WS"},   {"WinSyslog", "/ADISCON"},   {"VisualSyslog", "--VS"}, {"FastVue", "--FV"},
+      {"NxLog", ""},          {"NxLog", "--NXLOG"},           {"TFTPD32", "--TF"},      {"TFTPD32", "--LEGACY"},
+      {"KiwiSyslog", "--KS"}, {"KiwiSyslog", "--solarwinds"}, {"WhatsUp", "--WU"},      {"WhatsUp", "--ipswitch"},
+      {"WinSyslog", "--WS"},  {"WinSyslog", "/ADISCON"},      {"VisualSyslog", "--VS"}, {"FastVue", "--FV"},
       {"Custom", "--CS"},
   };
-  const std::string firstDate[] = {"Dec 07 at 08:00:01", "Mon, Dec 07 2026 at 08:00:01", "2026-12-07 at 08:00:01",
-                                   "2026-12-07 at 08:00:01", "2026-12-07 at 08:00:01", "Dec 07 at 08:00:01",
-                                   "Dec 07 at 08:00:01", "Mon Dec 07 08:00:01 2026"};
-  const std::vector<std::string> kinds = {"NxLog", "TFTPD32", "KiwiSyslog", "WhatsUp",
-                                          "WinSyslog", "VisualSyslog", "FastVue", "Custom"};
-  TScratchFile config("#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2\r\n"
-                      "<158>|;|1|;|3| :|8\r\n",
-                      "layout.cfg");
+  const std::string firstDate[] = {"Dec 07 at 08:00:01",     "Mon, Dec 07 2026 at 08:00:01", "2026-12-07 at 08:00:01",
+                                   "2026-12-07 at 08:00:01", "2026-12-07 at 08:00:01",       "Dec 07 at 08:00:01",
+                                   "Dec 07 at 08:00:01",     "Mon Dec 07 08:00:01 2026"};
+  const std::vector<std::string> kinds = {"NxLog",     "TFTPD32",      "KiwiSyslog", "WhatsUp",
+                                          "WinSyslog", "VisualSyslog", "FastVue",    "Custom"};
+  TScratchFile config(
+      "#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2\r\n"
+      "<158>|;|1|;|3| :|8\r\n",
+      "layout.cfg");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind + " " + c.option);
-    std::string content = "header line without any marker\r\n" + LayoutLine(c.kind, "Backup", "08:00:01") +
-                          "\r\n" + LayoutLine(c.kind, "cleanup", "08:00:02") + "\r\n" +
+    std::string content = "header line without any marker\r\n" + LayoutLine(c.kind, "Backup", "08:00:01") + "\r\n" +
+                          LayoutLine(c.kind, "cleanup", "08:00:02") + "\r\n" +
                           LayoutLine(c.kind, "BACKUP", "08:00:03") + "\r\nfooter\r\n";
     TScratchFile file(content, "layout.log");
     std::vector<std::string> args = {file.Name()};
     if (!c.option.empty()) args.push_back(c.option);
     if (c.kind == "Custom") args.push_back(config.Name());
     TProcessResult r = RunKestrum(args);
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     std::size_t k = static_cast<std::size_t>(std::find(kinds.begin(), kinds.end(), c.kind) - kinds.begin());
     std::string lastDate = firstDate[k];
@@ -96,12 +100,10 @@ TEST(KestrumLayouts, EachPresetAndCustom) {
     EXPECT_EQ(r.Out.substr(0, r.Out.find(std::string(80, '='))),
               "Processing " + c.kind + " Syslog...  Please Wait...\r\n\r\nTally of [MAJOR] Scripts Used since " +
                   firstDate[k] + "\r\n");
-    EXPECT_EQ(NameLines(r.Out), (std::vector<std::string>{NameLine("Backup", "2"),
-                                                         NameLine("cleanup", "1")}));
+    EXPECT_EQ(NameLines(r.Out), (std::vector<std::string>{NameLine("Backup", "2"), NameLine("cleanup", "1")}));
     std::string type = c.kind == "Custom" ? "Custom via \"" + config.Name() + "\"" : c.kind;
     EXPECT_NE(r.Out.find(" CURRENT SYSLOG TYPE .................... " + type + "\r\n"), std::string::npos);
-    EXPECT_NE(r.Out.find(" TIMESTAMP OF LAST SYSLOG ENTRY READ .... " + lastDate + "\r\n"), std::string::npos)
-        << r.Out;
+    EXPECT_NE(r.Out.find(" TIMESTAMP OF LAST SYSLOG ENTRY READ .... " + lastDate + "\r\n"), std::string::npos) << r.Out;
   }
 }
 
@@ -141,7 +143,7 @@ TEST(KestrumOptions, ReportOptionsTable) {
     std::vector<std::string> args = {file.Name()};
     args.insert(args.end(), c.options.begin(), c.options.end());
     TProcessResult r = RunKestrum(args);
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     std::vector<std::string> names;
     for (const std::string& line : NameLines(r.Out)) names.push_back(line.substr(1, line.find(' ', 1) - 1));
@@ -188,7 +190,7 @@ TEST(KestrumOptions, CommaSwitches) {
 TEST(KestrumOptions, ListOnlyPrintsNamesOnly) {
   TScratchFile file(Fruit(), "list.log");
   TProcessResult r = RunKestrum({file.Name(), "-L", "-a", "-o"});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Out, "cherry\r\nBanana\r\napple\r\nCHERRY\r\napple\r\ncherry\r\n");
   TProcessResult debug = RunKestrum({file.Name(), "--list-only", "--DEBUG", "-m", "1"});
   EXPECT_EQ(debug.Out.substr(0, 8), "cherry\r\n");
@@ -200,7 +202,7 @@ TEST(KestrumOptions, ListOnlyPrintsNamesOnly) {
 TEST(KestrumOptions, BannerBeforeTheReport) {
   TScratchFile file(Fruit(), "banner.log");
   TProcessResult r = RunKestrum({file.Name(), "-b"});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(r.Err.substr(0, 15), "Kestrum v2.2.0 ");
   EXPECT_EQ(r.Err.find(" was compiled on "), std::string::npos);
   TProcessResult v = RunKestrum({file.Name(), "-v"});
@@ -215,10 +217,12 @@ TEST(KestrumOptions, MissingFilesAndConfigurations) {
     int code;
     std::string err;
   } cases[] = {
-      {{"no-such.log"}, 70, "ERROR: File Not Found...\r\n"},
-      {{file.Name(), "--CS", "no-such.cfg"}, 70, "ERROR: File Not Found...\r\n"},
-      {{"no-such.log", "--CS", "no-such.cfg"}, 70, "ERROR: File Not Found...\r\n"},
-      {{file.Name(), "--CS", std::filesystem::temp_directory_path().string()}, 70, "ERROR: File Not Found...\r\n"},
+      {{"no-such.log"}, KestrumExit::FileNotFound, "ERROR: File Not Found...\r\n"},
+      {{file.Name(), "--CS", "no-such.cfg"}, KestrumExit::FileNotFound, "ERROR: File Not Found...\r\n"},
+      {{"no-such.log", "--CS", "no-such.cfg"}, KestrumExit::FileNotFound, "ERROR: File Not Found...\r\n"},
+      {{file.Name(), "--CS", std::filesystem::temp_directory_path().string()},
+       KestrumExit::FileNotFound,
+       "ERROR: File Not Found...\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -230,7 +234,8 @@ TEST(KestrumOptions, MissingFilesAndConfigurations) {
 }
 
 TEST(KestrumExport, DefaultNameInTheCurrentDirectory) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("orvella_export_" + std::to_string(std::random_device{}()));
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvella_export_" + std::to_string(std::random_device{}()));
   std::filesystem::create_directory(dir);
   TProcessOptions where;
   where.WorkDir = dir.string();
@@ -239,7 +244,7 @@ TEST(KestrumExport, DefaultNameInTheCurrentDirectory) {
     SCOPED_TRACE(args.back());
     std::filesystem::remove(dir / "Kestrum.Input.TXT");
     TProcessResult r = RunKestrum(args, where);
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     std::filesystem::path full = std::filesystem::canonical(dir) / "Kestrum.Input.TXT";
     EXPECT_EQ(r.Out, "Sample Custom Configuration saved to: \"" + full.string() + "\"\r\n");
@@ -253,19 +258,19 @@ TEST(KestrumExport, AppendAddsAndNeverTruncates) {
   TScratchFile target("existing line\r\n", "export.txt");
   const std::string sample =
       "#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2\r\n<158>|;|1|;|3| :|8\r\n";
-  EXPECT_EQ(RunKestrum({"log.txt", "-x", target.Name(), "--APPEND"}).ExitCode, 0);
-  EXPECT_EQ(RunKestrum({"log.txt", "-x:" + target.Name(), "--append"}).ExitCode, 0);
+  EXPECT_EQ(RunKestrum({"log.txt", "-x", target.Name(), "--APPEND"}).ExitCode, KestrumExit::Ok);
+  EXPECT_EQ(RunKestrum({"log.txt", "-x:" + target.Name(), "--append"}).ExitCode, KestrumExit::Ok);
   EXPECT_EQ(Slurp(target.Path), "existing line\r\n" + sample + sample);
-  EXPECT_EQ(RunKestrum({"log.txt", "-x=" + target.Name()}).ExitCode, 0);
+  EXPECT_EQ(RunKestrum({"log.txt", "-x=" + target.Name()}).ExitCode, KestrumExit::Ok);
   EXPECT_EQ(Slurp(target.Path), sample);
 }
 
 TEST(KestrumExport, ExportedFileReadsBackAsALayout) {
   TScratchFile config("", "roundtrip.cfg");
-  ASSERT_EQ(RunKestrum({"-x", config.Name()}).ExitCode, 0);
+  ASSERT_EQ(RunKestrum({"-x", config.Name()}).ExitCode, KestrumExit::Ok);
   TScratchFile log(LayoutLine("TFTPD32", "Roundtrip", "08:00:00") + "\n", "roundtrip.log");
   TProcessResult r = RunKestrum({log.Name(), "--CUSTOM-SYSLOG", config.Name()});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
   EXPECT_EQ(NameLines(r.Out), std::vector<std::string>{NameLine("Roundtrip", "1")});
 }
 
@@ -274,7 +279,7 @@ TEST(KestrumExport, UnwritableTargetsFail) {
   for (const std::string& target : {dir, dir + "/no-such-folder/out.txt"}) {
     SCOPED_TRACE(target);
     TProcessResult r = RunKestrum({"log.txt", "-x", target});
-    EXPECT_EQ(r.ExitCode, 72);
+    EXPECT_EQ(r.ExitCode, KestrumExit::WriteError);
     EXPECT_EQ(r.Out, "");
     EXPECT_EQ(r.Err.rfind("File handling ERROR occurred with \"" + target + "\" -- ", 0), 0u) << r.Err;
     EXPECT_EQ(r.Err.substr(r.Err.size() - 2), "\r\n");

@@ -1,9 +1,8 @@
-#include "scanner.h"
-
 #include <gtest/gtest.h>
 
 #include "kestrum_test_util.h"
 #include "run_state.h"
+#include "scan_output.h"
 #include "syslog_profiles.h"
 #include "tally.h"
 #include "test_files.h"
@@ -39,8 +38,8 @@ struct ScannerTest : ::testing::Test {
 }  // namespace
 
 TEST_F(ScannerTest, CountsEntriesAndSkipsOtherLines) {
-  ASSERT_TRUE(Scan(Nx("BackupJob", "08:00:01") + "noise line\r\n" + Nx("backupjob") +
-                   Nx("Other", "08:00:00", "<134>") + Nx("sshd:", "09:30:00") + "trailing\r\n"))
+  ASSERT_TRUE(Scan(Nx("BackupJob", "08:00:01") + "noise line\r\n" + Nx("backupjob") + Nx("Other", "08:00:00", "<134>") +
+                   Nx("sshd:", "09:30:00") + "trailing\r\n"))
       << error;
   EXPECT_EQ(ScanResult.EntryCount, 3);
   EXPECT_EQ(TallyNames, (TStringArray{"BackupJob", "sshd"}));
@@ -66,8 +65,7 @@ TEST_F(ScannerTest, ColonAloneIsAnEmptyName) {
 TEST_F(ScannerTest, MaxEntriesStopsAfterTheLastCountedEntry) {
   RunOptions.MaxGiven = true;
   RunOptions.MaxEntries = 2;
-  ASSERT_TRUE(Scan(Nx("a", "01:00:00") + "x\r\n" + Nx(":", "02:00:00") + Nx("b", "03:00:00") +
-                   Nx("c", "04:00:00")));
+  ASSERT_TRUE(Scan(Nx("a", "01:00:00") + "x\r\n" + Nx(":", "02:00:00") + Nx("b", "03:00:00") + Nx("c", "04:00:00")));
   EXPECT_EQ(ScanResult.EntryCount, 2);
   EXPECT_EQ(ScanResult.LastEntryDate, "Dec 07 at 03:00:00");
 }
@@ -109,8 +107,8 @@ TEST_F(ScannerTest, ListOnlyWithDebugInterleavesAndSkipsProgress) {
   ASSERT_TRUE(Scan(line + "\n" + line + "\n"));
   std::string block = std::string(80, '-') + "\n Current Line# ..... N\n Original .......... " + line +
                       "\n ThisSection ....... " + line + "\n ThisProcess ....... Job\n" + std::string(80, '-') + "\n";
-  const char* words[] = {"<158>1", "2026-12-07", "08:00:00", "SRV", "ORVELLA", "-", "-", "[MAJOR]",
-                         "Script:", "Job", "Dec", "07"};
+  const char* words[] = {"<158>1", "2026-12-07", "08:00:00", "SRV", "ORVELLA", "-",
+                         "-",      "[MAJOR]",    "Script:",  "Job", "Dec",     "07"};
   for (int k = 1; k <= 19; ++k) {
     char label[32];
     std::snprintf(label, sizeof label, " ThisSection - %2d ... ", k);
@@ -142,10 +140,11 @@ TEST_F(ScannerTest, MarkerIsCaseSensitiveAnywhereInTheLine) {
   BuildPresetProfiles(table);
   CurrentSyslogConfig = table[KiwiSyslog];
   RunOptions.Marker = "Local3.Info";
-  ASSERT_TRUE(Scan("a b c d e f g h One Local3.Info\n"
-                   "Local3.Info b c d e f g h Two\n"
-                   "a b c Local3.Info e f g h Three\n"
-                   "a b c local3.info e f g h Four\n"));
+  ASSERT_TRUE(
+      Scan("a b c d e f g h One Local3.Info\n"
+           "Local3.Info b c d e f g h Two\n"
+           "a b c Local3.Info e f g h Three\n"
+           "a b c local3.info e f g h Four\n"));
   EXPECT_EQ(TallyNames, (TStringArray{"One", "Two", "Three"}));
 }
 

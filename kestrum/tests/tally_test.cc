@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -18,6 +21,23 @@ std::vector<std::pair<std::string, std::int64_t>> Rows() {
 }
 
 typedef std::vector<std::pair<std::string, std::int64_t>> TRows;
+
+// The plain rule: names are equal when their bytes fold alike under the code
+// page's case mapping; first-seen order, first spelling kept.
+TRows ReferenceTally(const std::vector<std::string>& names) {
+  unsigned char fold[256];
+  PlatCaseFoldTable(fold);
+  std::map<std::string, std::size_t> row;
+  TRows rows;
+  for (const std::string& n : names) {
+    std::string key = n;
+    for (char& c : key) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
+    auto [it, fresh] = row.emplace(key, rows.size());
+    if (fresh) rows.emplace_back(n, 0);
+    ++rows[it->second].second;
+  }
+  return rows;
+}
 
 }  // namespace
 
@@ -83,10 +103,10 @@ TEST(Tally, CountSortIsStableForLargeTables) {
   }
 }
 
-// Batches must count exactly as one call per name would, across table growth
-// (past the size where lookups are fetched ahead), letter case, bytes above
-// 0x7F and names longer than one eight-byte word.
-TEST(Tally, BatchesCountLikeSingleAdds) {
+// Single adds and batches must both count as the plain rule does, across
+// table growth (past the size where lookups are fetched ahead), letter case,
+// bytes above 0x7F and names longer than one eight-byte word.
+TEST(Tally, CountsLikeTheReferenceModel) {
   std::vector<std::string> names;
   std::uint32_t seed = 99;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
@@ -97,9 +117,10 @@ TEST(Tally, BatchesCountLikeSingleAdds) {
       if (next() % 4 == 0) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c == '\xE9' ? '\xC9' : c);
     names.push_back(n);
   }
+  const TRows want = ReferenceTally(names);
   ResetTally();
   for (const std::string& n : names) AddToTally(n);
-  TRows want = Rows();
+  EXPECT_EQ(Rows(), want);
 
   ResetTally();
   std::vector<std::string_view> views(names.begin(), names.end());

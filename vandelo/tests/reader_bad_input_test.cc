@@ -10,6 +10,7 @@
 #include "output_capture.h"
 #include "process_runner.h"
 #include "read_fault.h"
+#include "reader_exit_codes.h"
 #include "test_files.h"
 
 namespace {
@@ -65,7 +66,7 @@ TEST(ReaderBadInput, HundredMegabyteLine) {
   content.clear();
   content.shrink_to_fit();
   TProcessResult r = RunProgram(VANDELO_EXE, {file.Name()});
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "before\r\nhuge\r\nafter\r\n");
 }
@@ -87,7 +88,7 @@ TEST(ReaderBadInput, OneOutputLineForEveryLineWhateverTheBytes) {
     SCOPED_TRACE(c.what);
     TScratchFile file(c.content, "bytes.txt");
     TProcessResult r = RunProgram(VANDELO_EXE, {file.Name()});
-    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
     EXPECT_EQ(r.Err, "");
     // Every value line ends in CR LF; a value itself holds no line end.
     EXPECT_EQ(CountOf(r.Out, "\r\n"), LineCount(c.content));
@@ -102,7 +103,7 @@ TEST(ReaderBadInput, TenThousandArgumentsAreIgnored) {
   const char* const ignored[] = {"-g", "-m", "-n", "-p", "-f", "x"};
   for (int i = 0; i < 10000; ++i) args.push_back(ignored[i % 6]);
   TProcessResult r = RunProgram(VANDELO_EXE, args);
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "value0\r\nvalue1\r\n");
 }

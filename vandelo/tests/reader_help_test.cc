@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "output_capture.h"
+#include "reader_help_text.h"
 #include "reader_state.h"
 
 namespace {
@@ -26,14 +27,26 @@ std::vector<std::string> HelpLines(bool extended) {
 
 }  // namespace
 
+TEST(ReaderHelp, FixedText) {
+  for (bool extended : {false, true}) {
+    TOutputCapture capture;
+    ReaderVersionInfo.ProgramName = "VANDELO";
+    ShowReaderHelp(extended);
+    EXPECT_EQ(capture.Get(), ReaderHelpText(extended)) << extended;
+  }
+}
+
 TEST(ReaderHelp, ShortAndExtendedSizes) {
   std::vector<std::string> shortForm = HelpLines(false), longForm = HelpLines(true);
   EXPECT_EQ(shortForm.size(), 35u);
   ASSERT_EQ(longForm.size(), 74u);
   EXPECT_TRUE(std::equal(shortForm.begin(), shortForm.end(), longForm.begin()));
-  EXPECT_EQ(shortForm[5], " VANDELO <name_of_config_file> [-b] [-d] [-n|-m|-f [scriptname] [-g]] [-s <variable> [-p]] ");
+  EXPECT_EQ(shortForm[5],
+            " VANDELO <name_of_config_file> [-b] [-d] [-n|-m|-f [scriptname] [-g]] [-s <variable> [-p]] ");
   EXPECT_EQ(shortForm[32], " VANDELO E:\\MyApp\\MainApp.TXT -g -s \"BIGVAR\"");
-  EXPECT_EQ(longForm[54], " * Main Orvella config file (CustomVariables.TXT) contains three columns: ScriptName, VariableName, Value.");
+  EXPECT_EQ(
+      longForm[54],
+      " * Main Orvella config file (CustomVariables.TXT) contains three columns: ScriptName, VariableName, Value.");
   EXPECT_EQ(longForm[73], "");
 }
 
@@ -41,8 +54,7 @@ TEST(ReaderHelp, HeadingRowsMatchHeadingLengths) {
   std::vector<std::string> lines = HelpLines(true);
   int headings = 0;
   for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
-    if (lines[i].empty() || lines[i - 1].find_first_not_of('-') != std::string::npos || lines[i - 1].empty())
-      continue;
+    if (lines[i].empty() || lines[i - 1].find_first_not_of('-') != std::string::npos || lines[i - 1].empty()) continue;
     if (lines[i][0] == '-' || lines[i][0] == ' ') continue;
     ++headings;
     EXPECT_EQ(lines[i - 1], std::string(lines[i].size(), '-')) << lines[i];

@@ -7,6 +7,7 @@
 #include "flat_reader.h"
 #include "output_capture.h"
 #include "posix_process.h"
+#include "reader_exit_codes.h"
 #include "test_files.h"
 
 namespace {
@@ -32,11 +33,11 @@ TEST(VandeloPosix, OutputThatCannotBeWrittenEndsWithExit3) {
          {std::vector<std::string>{file->Name()}, std::vector<std::string>{file->Name(), "-d"}}) {
       SCOPED_TRACE(::testing::PrintToString(args));
       TProcessResult full = RunWithStdoutOn(VANDELO_EXE, args, "/dev/full");
-      EXPECT_EQ(full.ExitCode, 3);
+      EXPECT_EQ(full.ExitCode, VandeloExit::FileError);
       EXPECT_EQ(full.Err, FileErrorLine(file->Name(), "No space left on device"));
       // A closed pipe is an error result, not a signal that kills the program.
       TProcessResult pipe = RunWithClosedStdout(VANDELO_EXE, args);
-      EXPECT_EQ(pipe.ExitCode, 3);
+      EXPECT_EQ(pipe.ExitCode, VandeloExit::FileError);
       EXPECT_EQ(pipe.Err, FileErrorLine(file->Name(), "Broken pipe"));
     }
   }
@@ -46,7 +47,7 @@ TEST(VandeloPosix, FifoIsReadAndNeverWaitsForAWriter) {
   TFifo fifo;
   ASSERT_FALSE(fifo.Path.empty());
   TProcessResult empty = RunProgram(VANDELO_EXE, {fifo.Path});
-  EXPECT_EQ(empty.ExitCode, 0);
+  EXPECT_EQ(empty.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(empty.Err, "");
   EXPECT_EQ(empty.Out, "");
 
@@ -60,7 +61,7 @@ TEST(VandeloPosix, FifoIsReadAndNeverWaitsForAWriter) {
   close(writer);
   TProcessResult r = RunProgram(VANDELO_EXE, {fifo.Path});
   close(keep);
-  EXPECT_EQ(r.ExitCode, 0);
+  EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "value0\r\nvalue1\r\nvalue2\r\n");
 }

@@ -8,33 +8,29 @@
 #include "output_capture.h"
 #include "platform/platform.h"
 #include "process_runner.h"
-#include "reader_help.h"
-#include "reader_state.h"
+#include "reader_exit_codes.h"
+#include "reader_help_text.h"
 #include "test_files.h"
 #include "text.h"
 
 namespace {
 
 std::string Banner(bool buildLine, bool banner) {
-  TFileVersionInfoRec any = FillVersionInfo("", "", "", "", false);
   std::string text;
   if (banner)
     text += "VANDELO v1.0.0 x64 (" + BannerDate(BuildDate) +
-            ") - Tabulate and Summarize Syslog Entries in Flat Syslog\r\n" + any.CopyrightLine + "\r\n" +
-            any.AuthorLine + "\r\n\r\n";
+            ") - Tabulate and Summarize Syslog Entries in Flat Syslog\r\n"
+            "Copyright (c) 2026 The Orvella Project. All rights reserved.\r\n"
+            "Orvella console tools -- maintained by the Orvella project team\r\n\r\n";
   if (buildLine) {
     std::string file = UpperAscii(std::filesystem::path(VANDELO_EXE).filename().string());
-    text += file + " v1.0.0.030 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() + "\r\n\r\n";
+    text += file + " v1.0.0.030 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() +
+            "\r\n\r\n";
   }
   return text;
 }
 
-std::string Help(bool extended) {
-  TOutputCapture capture;
-  ReaderVersionInfo.ProgramName = "VANDELO";
-  ShowReaderHelp(extended);
-  return capture.Get();
-}
+std::string Help(bool extended) { return ReaderHelpText(extended); }
 
 std::string Report(const std::vector<std::string>& args, const std::string& message) {
   // The full path as the system names it (on Windows with a drive letter
@@ -60,32 +56,41 @@ TEST(VandeloProcess, DecisionsTable) {
     int code;
     std::string out, err;
   } cases[] = {
-      {{}, 6, "", Banner(false, true) + Report({}, kMissing) + Help(false)},
-      {{"-v"}, 0, "", ""},  // replaced below: a lone -v is the file name
-      {{f, "-s"}, 1, "", Banner(false, true) + Report({f, "-s"}, kNoSearch) + Help(false)},
-      {{f, "-s", ""}, 1, "", Banner(false, true) + Report({f, "-s", ""}, kNoSearch) + Help(false)},
-      {{f, "-h", "-s"}, 1, "", Banner(false, true) + Report({f, "-h", "-s"}, kNoSearch) + Help(false)},
-      {{f, "-v", "-s"}, 1, "", Banner(true, true) + Report({f, "-v", "-s"}, kNoSearch) + Help(true)},
-      {{"-?"}, 99, Help(false), Banner(false, true)},
-      {{f, "/H"}, 99, Help(false), Banner(false, true)},
-      {{f, "-help"}, 99, Help(false), Banner(false, true)},
-      {{"--??"}, 99, Help(true), Banner(true, true)},
-      {{f, "-help2"}, 99, Help(true), Banner(true, true)},
-      {{"-h", "-v"}, 99, Help(true), Banner(true, true)},
-      {{f, "--version-only", "-h"}, 99, Help(false), Banner(false, true)},
-      {{"--version-only"}, 0, "", Banner(true, false)},
-      {{f, "-build-only", "-i"}, 0, "", Banner(true, false)},
-      {{"-i"}, 0, "", Banner(true, true)},
-      {{"-b", f}, 2, "", Banner(false, true) + "File Not Found...\r\n"},
-      {{f, "-s", "-p"}, 0, "eight\r\n", ""},
-      {{f, "-f", "script", "-g", "-m", "-n", "-p", "-s", "x"}, 0, "eight\r\n", ""},
-      {{f, "-b"}, 0, "eight\r\n", Banner(false, true)},
-      {{f, "-V"}, 0, "eight\r\n", Banner(true, true)},
-      {{""}, 2, "", "File Not Found...\r\n"},
-      {{std::filesystem::temp_directory_path().string()}, 2, "", "File Not Found...\r\n"},
-      {{"no-such-file.txt"}, 2, "", "File Not Found...\r\n"},
+      {{}, VandeloExit::MissingParameters, "", Banner(false, true) + Report({}, kMissing) + Help(false)},
+      {{"-v"}, VandeloExit::Ok, "", ""},  // replaced below: a lone -v is the file name
+      {{f, "-s"}, VandeloExit::NoSearchText, "", Banner(false, true) + Report({f, "-s"}, kNoSearch) + Help(false)},
+      {{f, "-s", ""},
+       VandeloExit::NoSearchText,
+       "",
+       Banner(false, true) + Report({f, "-s", ""}, kNoSearch) + Help(false)},
+      {{f, "-h", "-s"},
+       VandeloExit::NoSearchText,
+       "",
+       Banner(false, true) + Report({f, "-h", "-s"}, kNoSearch) + Help(false)},
+      {{f, "-v", "-s"},
+       VandeloExit::NoSearchText,
+       "",
+       Banner(true, true) + Report({f, "-v", "-s"}, kNoSearch) + Help(true)},
+      {{"-?"}, VandeloExit::HelpShown, Help(false), Banner(false, true)},
+      {{f, "/H"}, VandeloExit::HelpShown, Help(false), Banner(false, true)},
+      {{f, "-help"}, VandeloExit::HelpShown, Help(false), Banner(false, true)},
+      {{"--??"}, VandeloExit::HelpShown, Help(true), Banner(true, true)},
+      {{f, "-help2"}, VandeloExit::HelpShown, Help(true), Banner(true, true)},
+      {{"-h", "-v"}, VandeloExit::HelpShown, Help(true), Banner(true, true)},
+      {{f, "--version-only", "-h"}, VandeloExit::HelpShown, Help(false), Banner(false, true)},
+      {{"--version-only"}, VandeloExit::Ok, "", Banner(true, false)},
+      {{f, "-build-only", "-i"}, VandeloExit::Ok, "", Banner(true, false)},
+      {{"-i"}, VandeloExit::Ok, "", Banner(true, true)},
+      {{"-b", f}, VandeloExit::FileNotFound, "", Banner(false, true) + "File Not Found...\r\n"},
+      {{f, "-s", "-p"}, VandeloExit::Ok, "eight\r\n", ""},
+      {{f, "-f", "script", "-g", "-m", "-n", "-p", "-s", "x"}, VandeloExit::Ok, "eight\r\n", ""},
+      {{f, "-b"}, VandeloExit::Ok, "eight\r\n", Banner(false, true)},
+      {{f, "-V"}, VandeloExit::Ok, "eight\r\n", Banner(true, true)},
+      {{""}, VandeloExit::FileNotFound, "", "File Not Found...\r\n"},
+      {{std::filesystem::temp_directory_path().string()}, VandeloExit::FileNotFound, "", "File Not Found...\r\n"},
+      {{"no-such-file.txt"}, VandeloExit::FileNotFound, "", "File Not Found...\r\n"},
   };
-  cases[1] = {{"-v"}, 2, "", Banner(true, true) + "File Not Found...\r\n"};
+  cases[1] = {{"-v"}, VandeloExit::FileNotFound, "", Banner(true, true) + "File Not Found...\r\n"};
   for (const auto& c : cases) {
     std::string label;
     for (const std::string& a : c.args) label += "[" + a + "]";
@@ -97,12 +102,22 @@ TEST(VandeloProcess, DecisionsTable) {
   }
 }
 
+// The codes scripts branch on are the ones the help screen documents.
+TEST(VandeloProcess, EveryExitCodeIsDocumented) {
+  const std::string help = RunReader({"--??"}).Out;
+  for (int code : {VandeloExit::Ok, VandeloExit::NoSearchText, VandeloExit::FileNotFound, VandeloExit::FileError,
+                   VandeloExit::MissingParameters, VandeloExit::HelpShown}) {
+    std::string number = std::to_string(code);
+    EXPECT_NE(help.find("\r\n" + std::string(5 - number.size(), ' ') + number + " - "), std::string::npos) << code;
+  }
+}
+
 TEST(VandeloProcess, DebugBreakdownThroughTheProgram) {
   TScratchFile data("x;y;one two:three four five:six seven eight nine\n;;\n", "debug.txt");
   TProcessResult plain = RunReader({data.Name()});
   TProcessResult debug = RunReader({data.Name(), "--debug"});
   EXPECT_EQ(plain.Out, "eight\r\n\r\n");
-  EXPECT_EQ(debug.ExitCode, 0);
+  EXPECT_EQ(debug.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(debug.Out.substr(0, 13), "Original   = ");
   EXPECT_NE(debug.Out.find("Parse1 - 9 = nine\r\n------\r\n\r\nOriginal   = ;;\r\n"), std::string::npos);
 }
@@ -115,7 +130,7 @@ TEST(VandeloProcess, ProgramNameIsUpperCasedFromTheFile) {
   TProcessResult r = RunProgram(copy.string(), {"-?", "-v"});
   std::filesystem::remove(copy);
   std::string name = UpperAscii(copy.stem().string());
-  EXPECT_EQ(r.ExitCode, 99);
+  EXPECT_EQ(r.ExitCode, VandeloExit::HelpShown);
   EXPECT_EQ(r.Err.substr(0, name.size() + 9), name + " v1.0.0 x");
   EXPECT_NE(r.Err.find(UpperAscii(copy.filename().string()) + " v1.0.0.030 x64 was compiled on "), std::string::npos);
   EXPECT_NE(r.Out.find(" " + name + " <name_of_config_file> [options]\r\n"), std::string::npos);

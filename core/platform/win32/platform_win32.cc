@@ -3,14 +3,12 @@
 // page; only the file-exists test goes through the wide API.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
-#include "date_picture.h"
 #include "platform/platform.h"
 
 namespace {
@@ -20,14 +18,12 @@ std::vector<std::string> gArgs;
 // The system's text for an error code, without the trailing ". \r\n".
 std::string ErrorText(DWORD code) {
   char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string s;
   if (n > 0 && text) s.assign(text, n);
   if (text) LocalFree(text);
-  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.'))
-    s.pop_back();
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
   if (s.empty()) s = "Error " + std::to_string(code);
   return s;
 }
@@ -144,16 +140,14 @@ TLocalTime PlatNow() {
 }
 
 bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   *handle = FromHandle(h);
   return true;
 }
 
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got,
-              std::string* err) {
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
   DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
   DWORD n = 0;
   if (!ReadFile(ToHandle(handle), buffer, want, &n, nullptr)) {
@@ -199,8 +193,8 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
 
 bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err) {
   // A directory is refused by CreateFileA itself (access denied).
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   if (append) {
     LARGE_INTEGER zero;
@@ -259,18 +253,15 @@ TPathKind PlatSearchDirectory(const std::string& path) {
   std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
   if (name.empty() || name.find_first_of("*?") != std::string::npos) return TPathKind::Missing;
   WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileExW(Widen(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                              nullptr, 0);
+  HANDLE h = FindFirstFileExW(Widen(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
   if (h == INVALID_HANDLE_VALUE) return TPathKind::Missing;
   FindClose(h);
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory
-                                                             : TPathKind::File;
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory : TPathKind::File;
 }
 
 std::string PlatFullPath(const std::string& path) {
-  std::string full = GrowingCall([&path](char* buf, DWORD size) {
-    return GetFullPathNameA(path.c_str(), size, buf, nullptr);
-  });
+  std::string full =
+      GrowingCall([&path](char* buf, DWORD size) { return GetFullPathNameA(path.c_str(), size, buf, nullptr); });
   return full.empty() ? path : full;
 }
 
@@ -279,8 +270,7 @@ TLocaleFormats PlatDefaultLocale() {
   f.DateSeparator = LocaleText(LOCALE_SDATE, "/");
   f.TimeSeparator = LocaleText(LOCALE_STIME, ":");
   f.ThousandSeparator = LocaleText(LOCALE_STHOUSAND, ",");
-  f.ShortDatePattern =
-      DatePatternOfPicture(LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy"), f.DateSeparator);
+  f.ShortDatePicture = LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy");
   static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   for (int i = 0; i < 12; ++i)
@@ -300,8 +290,8 @@ void PlatKeyWatchStart() {
   gWatch = TKeyWatch();
   gWatch.Input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
-  gWatch.IsConsole = gWatch.Input != INVALID_HANDLE_VALUE && gWatch.Input != nullptr &&
-                     GetConsoleMode(gWatch.Input, &mode);
+  gWatch.IsConsole =
+      gWatch.Input != INVALID_HANDLE_VALUE && gWatch.Input != nullptr && GetConsoleMode(gWatch.Input, &mode);
   if (gWatch.IsConsole) FlushConsoleInputBuffer(gWatch.Input);
 }
 
