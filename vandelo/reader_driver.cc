@@ -49,7 +49,8 @@ void RunVandelo() {
   ReaderBannerStyle = true;
   const TStringArray args = PlatArguments();
   const std::string fileName = args.empty() ? std::string() : args[0];
-  ReaderVersionInfo = FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
+  ReaderVersionInfo =
+      FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
   const TReaderParams p = LookUpReaderOptions();
 
   if (p.Search.Found && p.SearchValue.empty()) {
