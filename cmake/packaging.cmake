@@ -1,13 +1,69 @@
-# The release ZIP: both programs and the README, nothing else.
-install(TARGETS Kestrum Vandelo RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+# What ships: on Windows a flat ZIP of both programs and the user guide; on
+# Linux the GNU layout, with man pages, as a .tar.gz and a .deb.
+set(ORVELLA_USER_GUIDE ${PROJECT_SOURCE_DIR}/packaging/user-guide.txt)
+if(WIN32)
+  install(TARGETS Kestrum Vandelo RUNTIME DESTINATION .)
+  install(FILES ${ORVELLA_USER_GUIDE} DESTINATION . RENAME README.txt)
+  set(CPACK_GENERATOR ZIP)
+else()
+  include(GNUInstallDirs)
+  install(TARGETS Kestrum Vandelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${ORVELLA_USER_GUIDE} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvella RENAME README.txt)
+  set(CPACK_GENERATOR TGZ DEB)
+endif()
 
-set(CPACK_GENERATOR ZIP)
+# Made from each program's own extended help by running it, so only a native
+# build can. Sanitizer and fuzzing builds are never shipped.
+if(NOT WIN32 AND NOT CMAKE_CROSSCOMPILING AND NOT ORVELLA_SANITIZE AND NOT ORVELLA_FUZZ)
+  string(TIMESTAMP ORVELLA_MAN_DATE "%Y-%m-%d")
+
+  # HELP_EXIT_CODE: what "<program> --??" ends with; anything else means no help.
+  function(orvella_man_page program help_exit_code)
+    set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+    add_custom_command(OUTPUT ${page}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND sh ${PROJECT_SOURCE_DIR}/packaging/help-to-man $<TARGET_FILE:${program}> ${help_exit_code}
+              $<TARGET_PROPERTY:${program},ORVELLA_FULL_VERSION> ${ORVELLA_MAN_DATE} ${ORVELLA_PRODUCT_NAME}
+              $<TARGET_PROPERTY:${program},ORVELLA_DESCRIPTION> ${page}
+      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/packaging/help-to-man
+      COMMENT "Making the man page ${program}.1 from ${program} --??"
+      VERBATIM)
+    add_custom_target(${program}_man_page ALL DEPENDS ${page})
+    install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    if(ORVELLA_TESTS)
+      add_test(NAME ManPage.${program}
+               COMMAND sh ${PROJECT_SOURCE_DIR}/packaging/check-man-page $<TARGET_FILE:${program}> ${page})
+      set_tests_properties(ManPage.${program} PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
+  endfunction()
+
+  orvella_man_page(Kestrum 255)
+  orvella_man_page(Vandelo 99)
+endif()
+
 set(CPACK_PACKAGE_NAME Orvella)
-set(CPACK_PACKAGE_VENDOR Orvella)
+set(CPACK_PACKAGE_VENDOR "${ORVELLA_COMPANY_NAME}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "${ORVELLA_PRODUCT_NAME}: a syslog tally (Kestrum) and a flat-file reader (Vandelo)")
+set(CPACK_PACKAGE_DESCRIPTION "Kestrum tallies the entries of a text syslog file per job or process\n\
+name and prints a fixed-width report.\n\
+Vandelo prints one value cut out of every line of a flat file.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_NAME orvella)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(ORVELLA_DEB_MAINTAINER "Orvella project team <maintainers@orvella.invalid>"
+    CACHE STRING "The Maintainer field of the .deb: name <e-mail>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVELLA_DEB_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The programs link the C and C++ runtimes dynamically on Linux.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
+
+if(WIN32 AND ORVELLA_TESTS)
+  add_subdirectory(packaging/tests)
+endif()
 
 if(WIN32 AND ORVELLA_TESTS AND CMAKE_OBJDUMP)
   # The programs must run from a bare folder: no runtime DLLs beside them.

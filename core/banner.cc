@@ -4,6 +4,7 @@
 
 #include "channels.h"
 #include "dates.h"
+#include "orvella_identity.h"
 #include "platform/platform.h"
 #include "text.h"
 
@@ -14,9 +15,6 @@ const char* const BuildDate = ORVELLA_BUILD_DATE;
 const char* const BuildDateTime = ORVELLA_BUILD_DATE_TIME;
 
 namespace {
-
-const char kCopyrightLine[] = "Copyright (c) 2026 The Orvella Project. All rights reserved.";
-const char kAuthorLine[] = "Orvella console tools -- maintained by the Orvella project team";
 
 // The stamp is written yyyy/mm/dd, whatever the locale's pattern.
 TDateTime StampValue(const char* stamp) { return NormaliseDateTime(stamp, "yyyy/mm/dd", "mm/dd/yyyy"); }
@@ -50,8 +48,8 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
   r.FileTitle = r.FileName + " v" + std::string(fullVersion);
   r.FullTitle = r.ProgramName + " v" + std::string(fullVersion);
   r.Description = std::string(description);
-  r.CopyrightLine = kCopyrightLine;
-  r.AuthorLine = kAuthorLine;
+  r.CopyrightLine = ORVELLA_COPYRIGHT_LINE;
+  r.AuthorLine = ORVELLA_AUTHOR_LINE;
   r.Filled = true;
   return r;
 }

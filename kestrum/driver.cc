@@ -9,6 +9,7 @@
 #include "options.h"
 #include "params.h"
 #include "profile_selection.h"
+#include "program_identity.h"
 #include "report.h"
 #include "run_state.h"
 #include "scan_output.h"
@@ -22,8 +23,6 @@ TScanResult ScanResult;
 TFileVersionInfoRec VersionInfo;
 
 namespace {
-
-const char kDescription[] = "Tabulate and Summarize Entries in Text-based Syslog Files";
 
 // Banner, report, short help on standard error; the run ends with code.
 void SyntaxError(const std::string& message, int code) {
@@ -110,7 +109,7 @@ void RunKestrum() {
   ResetTally();
   RunOptions = TRunOptions();
   SwitchValueMode = 2;
-  VersionInfo = FillVersionInfo("2.2.0", "2.2.0.250", kDescription, "Kestrum", false);
+  VersionInfo = FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, false);
   TakePositionalParam(ParamStatusList, RunOptions.SyslogFileName, 1);
   DefineKestrumOptions();
   TakeRunOptions();

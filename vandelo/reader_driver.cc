@@ -5,6 +5,7 @@
 #include "files.h"
 #include "flat_reader.h"
 #include "params.h"
+#include "program_identity.h"
 #include "reader_exit_codes.h"
 #include "reader_help.h"
 #include "reader_state.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char kDescription[] = "Tabulate and Summarize Syslog Entries in Flat Syslog";
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
 
@@ -49,7 +49,8 @@ void RunVandelo() {
   ReaderBannerStyle = true;
   const TStringArray args = PlatArguments();
   const std::string fileName = args.empty() ? std::string() : args[0];
-  ReaderVersionInfo = FillVersionInfo("1.0.0", "1.0.0.030", kDescription, "Vandelo", true);
+  ReaderVersionInfo =
+      FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
   const TReaderParams p = LookUpReaderOptions();
 
   if (p.Search.Found && p.SearchValue.empty()) {
