@@ -1,13 +1,11 @@
 #include "banner.h"
 
 #include "build_stamp.h"  // generated at build time
-
 #include "channels.h"
 #include "dates.h"
 #include "orvella_identity.h"
 #include "platform/platform.h"
 #include "text.h"
-
 
 bool BannerShown = false;
 bool ReaderBannerStyle = false;

@@ -19,7 +19,7 @@ struct TFileVersionInfoRec {
   std::string CopyrightLine;
   std::string AuthorLine;
   std::string Unused7;
-  std::string ProgramDir;   // without trailing separator (a root kept whole)
+  std::string ProgramDir;  // without trailing separator (a root kept whole)
 };
 
 extern bool BannerShown;
@@ -37,8 +37,7 @@ std::string ToolchainName();
 // Names come from the running program file, so a copy stored under another
 // name shows that name; internalName is accepted and not used.
 TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_view fullVersion,
-                                    std::string_view description, std::string_view internalName,
-                                    bool upperCaseNames);
+                                    std::string_view description, std::string_view internalName, bool upperCaseNames);
 
 // Only the first call in a run prints.
 void ShowBanner(const TFileVersionInfoRec& info, bool showBuildLine, bool showBanner);

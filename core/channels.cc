@@ -23,18 +23,26 @@ void PointSharedOutputAtError() {
 
 void ResetSharedOutput() { gShared = &gStdOut; }
 
+namespace {
+
+bool WriteOut(TChannel& ch, std::string_view text) {
+  if (ch.Capture) {
+    ch.Capture->append(text);
+    return true;
+  }
+  if (!PlatWriteStd(ch.Stream, text.data(), text.size(), &ch.ErrorText)) ch.Failed = true;
+  return !ch.Failed;
+}
+
+}  // namespace
+
 bool Flush(TChannel& ch) {
   if (ch.Failed) {
     ch.Buffer.clear();
     return false;
   }
   if (ch.Buffer.empty()) return true;
-  if (ch.Capture) {
-    ch.Capture->append(ch.Buffer);
-    ch.Buffer.clear();
-    return true;
-  }
-  if (!PlatWriteStd(ch.Stream, ch.Buffer.data(), ch.Buffer.size(), &ch.ErrorText)) ch.Failed = true;
+  WriteOut(ch, ch.Buffer);
   ch.Buffer.clear();
   return !ch.Failed;
 }
@@ -44,6 +52,12 @@ void Write(TChannel& ch, std::string_view text) {
   if (&ch == &gStdErr) {
     // Keep the console order of the two streams: what stdout holds came first.
     Flush(gStdOut);
+  }
+  if (text.size() >= kChannelBuffer) {
+    // A text as big as the buffer goes straight out: a line of any length
+    // is never copied.
+    if (Flush(ch)) WriteOut(ch, text);
+    return;
   }
   ch.Buffer.append(text.data(), text.size());
   if (ch.Buffer.size() >= kChannelBuffer) Flush(ch);

@@ -21,3 +21,7 @@ void ReportFileError(const std::string& name, const std::string& error, int exit
   WriteLine(ErrorChannel(), "File handling ERROR occurred with \"" + name + "\" -- " + error);
   ExitCode = exitCode;
 }
+
+void ReportOutOfMemory(const std::string& name, int exitCode) {
+  ReportFileError(name, PlatOutOfMemoryText(), exitCode);
+}

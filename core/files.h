@@ -11,3 +11,7 @@ bool FileExists(const std::string& path);
 // "File handling ERROR occurred with "<name>" -- <error>" on standard error,
 // and the exit code: how both programs report a failed file operation.
 void ReportFileError(const std::string& name, const std::string& error, int exitCode);
+
+// The same line with the system's wording for running out of memory: what
+// the programs report when memory gives out while they work on a file.
+void ReportOutOfMemory(const std::string& name, int exitCode);

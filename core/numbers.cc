@@ -6,8 +6,7 @@
 
 bool LastNumberDefaulted = false;
 
-bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue,
-                  std::int64_t* value) {
+bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue, std::int64_t* value) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
@@ -39,8 +38,7 @@ std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue) {
   for (char c : head)
     if (c != ',') digits += c;
   std::int64_t value;
-  if (!ParseDecimal(digits, std::numeric_limits<std::int64_t>::min(),
-                    std::numeric_limits<std::int64_t>::max(), &value))
+  if (!ParseDecimal(digits, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), &value))
     value = defaultValue;
   LastNumberDefaulted = value == defaultValue;
   return value;

@@ -16,8 +16,7 @@ std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue);
 
 // Strict signed decimal into *value; false for empty text, stray characters
 // or a value outside [minValue, maxValue]. Leading blanks/tabs allowed.
-bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue,
-                  std::int64_t* value);
+bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue, std::int64_t* value);
 
 // Digits grouped in threes with the locale's thousands separator.
 std::string FormatGrouped(std::int64_t value);

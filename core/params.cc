@@ -56,8 +56,8 @@ void RememberAliases(std::string_view definition) {
 enum class TMatch { None, Plain, Attached };
 
 // Tries the spellings of one alias in order; the first that fits wins.
-TMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool attachAllowed,
-                  std::string_view& switchText, std::string_view& value) {
+TMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool attachAllowed, std::string_view& switchText,
+                  std::string_view& value) {
   for (const std::string& s : spellings) {
     if (EqualsIgnoreCase(arg, s)) {
       switchText = arg;
@@ -74,8 +74,8 @@ TMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool atta
 }
 
 // Takes argument switchIndex + offset as a value of the switch at switchIndex.
-void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool required,
-               std::string& value, TFindParamRec& result) {
+void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool required, std::string& value,
+               TFindParamRec& result) {
   TParamStatusRec& sw = list[static_cast<std::size_t>(switchIndex)];
   std::size_t at = static_cast<std::size_t>(switchIndex) + static_cast<std::size_t>(offset);
   if (at >= list.size()) {
@@ -123,8 +123,8 @@ void ResetParamState(const TStringArray& args) {
   gAliasWords.clear();
   gAliasText.clear();
   LastNumberDefaulted = false;
-  for (TFindParamRec* r : {&DebugParam, &ErrorDelayParam, &AudibleErrorParam, &HelpParam,
-                           &BuildParam, &VersionOnlyParam, &BannerParam, &InfoParam})
+  for (TFindParamRec* r : {&DebugParam, &ErrorDelayParam, &AudibleErrorParam, &HelpParam, &BuildParam,
+                           &VersionOnlyParam, &BannerParam, &InfoParam})
     *r = TFindParamRec();
 }
 
@@ -168,9 +168,8 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
   arg.IsPositional = true;
 }
 
-TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex,
-                        int firstIndex, int valueCount, int flags, std::string_view defaultValue,
-                        std::string_view defaultSecond) {
+TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex, int firstIndex,
+                        int valueCount, int flags, std::string_view defaultValue, std::string_view defaultSecond) {
   RememberAliases(definition);
 
   TFindParamRec result;
@@ -187,8 +186,7 @@ TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, in
   const bool needSecond = (flags & RequireAllValues) != 0;
 
   std::vector<TStringArray> spellings;
-  for (std::string_view alias : DefinitionAliases(definition))
-    spellings.push_back(AliasSpellings(alias, bare));
+  for (std::string_view alias : DefinitionAliases(definition)) spellings.push_back(AliasSpellings(alias, bare));
 
   for (long long i = first; i <= last; ++i) {
     const int index = static_cast<int>(i);
@@ -235,20 +233,18 @@ TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, in
   return result;
 }
 
-TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index,
-                         int direction) {
+TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index, int direction) {
   return FindSwitchEx(list, definition, 0, index, direction);
 }
 
-TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags,
-                           int index, int direction) {
+TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags, int index, int direction) {
   int first, last;
   SearchRange(index, direction, first, last);
   return FindParam(list, definition, last, first, 0, flags, "", "");
 }
 
-TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag,
-                             int index, int direction) {
+TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag, int index,
+                             int direction) {
   int first, last;
   SearchRange(index, direction, first, last);
   TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
@@ -256,8 +252,8 @@ TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definitio
   return result;
 }
 
-TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition,
-                             std::string& text, int index, int direction) {
+TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition, std::string& text, int index,
+                             int direction) {
   text.clear();
   int first, last;
   SearchRange(index, direction, first, last);
@@ -266,9 +262,8 @@ TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definitio
   return result;
 }
 
-TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition,
-                               std::int64_t& number, std::int64_t defaultNumber, int index,
-                               int direction) {
+TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition, std::int64_t& number,
+                               std::int64_t defaultNumber, int index, int direction) {
   int first, last;
   SearchRange(index, direction, first, last);
   TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");

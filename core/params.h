@@ -121,29 +121,25 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
 // claims what it finds. valueCount is 0, 1 or 2; flags are RequireValue,
 // RequireAllValues and ScanAll. Value and SecondValue start as the defaults.
 // A later lookup re-claims an argument as Switch whatever it was before.
-TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex,
-                        int firstIndex, int valueCount, int flags, std::string_view defaultValue,
-                        std::string_view defaultSecond);
+TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex, int firstIndex,
+                        int valueCount, int flags, std::string_view defaultValue, std::string_view defaultSecond);
 
 // No value.
-TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index,
-                         int direction);
+TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index, int direction);
 // No value, with flags.
-TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags,
-                           int index, int direction);
+TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags, int index, int direction);
 // One optional value (so a free argument after the switch is consumed);
 // flag := Found.
-TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag,
-                             int index, int direction);
+TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag, int index,
+                             int direction);
 // One optional value; text := Value (cleared first).
-TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition,
-                             std::string& text, int index, int direction);
+TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition, std::string& text, int index,
+                             int direction);
 // One optional value read by NumberFromText (up to the first ".", "," removed,
 // else the default); Value becomes the number's decimal text and
 // NumberDefaulted is set when the number equals the default.
-TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition,
-                               std::int64_t& number, std::int64_t defaultNumber, int index,
-                               int direction);
+TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition, std::int64_t& number,
+                               std::int64_t defaultNumber, int index, int direction);
 
 // Empty the array, then size it to n empty elements (none for n below 1).
 void ResetParamRecArray(TParamRecArray& array, int n);

@@ -58,8 +58,7 @@ void ReportSyntaxErrorPlain(const TParamStatisticsRec&, std::string_view message
   FullReport(message, pause, beep);
 }
 
-void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause,
-                              bool beep) {
+void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause, bool beep) {
   ReportHead();
   std::string typed = "You entered: " + PlatProgramPath() + " ";
   for (const std::string& a : args) {

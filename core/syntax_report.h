@@ -21,8 +21,7 @@ void ReportSyntaxError(std::string_view message, bool pause, bool beep);
 void ReportSyntaxErrorPlain(const TParamStatisticsRec& stats, std::string_view message, bool pause, bool beep);
 // The short form: "You entered: " with the program's full path and the
 // arguments, no execution path line.
-void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause,
-                              bool beep);
+void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause, bool beep);
 
 // lead + text + an empty line's worth of line ends on the error channel.
 void PrintMessageBlock(std::string_view text, std::string_view lead);

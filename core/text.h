@@ -30,7 +30,7 @@ std::string_view WordOf(std::string_view text, const TCharSet& delims, long long
 struct TWordCutter {
   TCharSet Set;
   unsigned char Members[4] = {};
-  int MemberCount = -1;  // -1: more than four members (or none): byte by byte
+  int MemberCount = -1;           // -1: more than four members (or none): byte by byte
   TScanWidth Width = kScanPlain;  // the widest scan to use (tests set it lower)
 };
 
@@ -60,8 +60,7 @@ std::string RepeatChar(char c, long long count);
 
 // Replaces occurrences of old (compared ignoring ASCII letter case) by
 // replacement; an empty old returns the text unchanged.
-std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement,
-                        bool firstOnly);
+std::string ReplaceText(std::string_view text, std::string_view old, std::string_view replacement, bool firstOnly);
 
 // Wrapped in double quotes when empty or holding a blank; quotes inside are
 // not doubled.

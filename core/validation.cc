@@ -11,8 +11,7 @@ const char DefaultSyntaxStatsName[] = "Default Syntax Validation Record";
 
 namespace {
 
-const char* const kHelpWords[] = {"H",  "HELP",         "?",          "H2",  "HELP2",
-                                  "??", "VERSION-ONLY", "BUILD-ONLY", "INFO"};
+const char* const kHelpWords[] = {"H", "HELP", "?", "H2", "HELP2", "??", "VERSION-ONLY", "BUILD-ONLY", "INFO"};
 
 void Count(std::uint16_t& counter) { counter = static_cast<std::uint16_t>(counter + 1); }
 
@@ -91,8 +90,8 @@ void CollectRecognised(const std::string& list, const std::unordered_set<std::st
   }
 }
 
-void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list,
-                    std::string_view aliases, bool strict, int firstIndex, int lastIndex) {
+void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, std::string_view aliases, bool strict,
+                    int firstIndex, int lastIndex) {
   ResetSyntaxStats(stats, "");
   UpdateHelpSwitchSummary();
   stats.AcceptedSpellings = AcceptedSpellingsList(aliases, 0);
@@ -117,8 +116,7 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list,
       const TParamStatusRec& arg = list[static_cast<std::size_t>(i)];
       if (i < first || i > last) {
         Add(stats.OutOfRangeCount, stats.OutOfRangeList, arg.Text);
-        if (arg.Kind == TParamKind::Positional)
-          Add(stats.PositionalCount, stats.PositionalList, arg.Text);
+        if (arg.Kind == TParamKind::Positional) Add(stats.PositionalCount, stats.PositionalList, arg.Text);
         continue;
       }
       ++inRange;
@@ -162,16 +160,15 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list,
 
   if (!stats.AcceptedSpellings.empty()) {
     std::unordered_set<std::string> accepted;
-    for (std::string_view word : DefinitionAliases(stats.AcceptedSpellings))
-      accepted.insert(LowerAscii(word));
+    for (std::string_view word : DefinitionAliases(stats.AcceptedSpellings)) accepted.insert(LowerAscii(word));
     CollectRecognised(stats.SwitchList, accepted, stats.RecognisedSwitches);
     CollectRecognised(stats.AttachedList, accepted, stats.RecognisedSwitches);
     stats.NoRecognisedSwitch = strict && stats.RecognisedSwitches.empty();
   }
 
   stats.Validated = true;
-  stats.SyntaxValid = first <= inRange && stats.UnrecognisedList.empty() &&
-                      stats.IncompleteList.empty() && !stats.NoRecognisedSwitch;
+  stats.SyntaxValid =
+      first <= inRange && stats.UnrecognisedList.empty() && stats.IncompleteList.empty() && !stats.NoRecognisedSwitch;
 }
 
 }  // namespace
@@ -188,11 +185,10 @@ void ResetParamEngine(const TStringArray& args) {
   ResetSyntaxStats(DefaultSyntaxStats, DefaultSyntaxStatsName);
 }
 
-bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list,
-                         std::string_view aliases, bool strict, int firstIndex, int lastIndex) {
+bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list, std::string_view aliases,
+                         bool strict, int firstIndex, int lastIndex) {
   ValidateSyntax(stats, list, aliases, strict, firstIndex, lastIndex);
-  if (!DefaultSyntaxStats.Validated)
-    ValidateSyntax(DefaultSyntaxStats, list, aliases, strict, 0, -1);
+  if (!DefaultSyntaxStats.Validated) ValidateSyntax(DefaultSyntaxStats, list, aliases, strict, 0, -1);
   return stats.SyntaxValid;
 }
 

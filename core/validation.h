@@ -73,8 +73,8 @@ void ResetParamEngine(const TStringArray& args);
 // the switches are checked against (the programs pass KnownAliases). With
 // strict, at least one matched switch must be an accepted spelling. Also
 // refreshes HelpSwitchSummary. Returns stats.SyntaxValid.
-bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list,
-                         std::string_view aliases, bool strict, int firstIndex, int lastIndex);
+bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list, std::string_view aliases,
+                         bool strict, int firstIndex, int lastIndex);
 
 // Every accepted spelling of every alias in the text ("/H -H /HELP --HELP "),
 // each followed by a space and listed once, under the given SwitchValueMode

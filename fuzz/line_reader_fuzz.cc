@@ -98,9 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TFuzzFile file(content, "lines.txt");
   const std::string& path = file.Path;
   if (data[3] & 2) {
-    // The flat-file reader keeps its own buffer; only the reads are cut short.
+    // The flat-file reader opens its own reader: lines that outgrow the
+    // small buffer take its long-line path.
     LineReaderRead = ShortRead;
+    LineReaderBufferSize = bufferSize;
     CheckFlatReader(content, path);
+    LineReaderBufferSize = kReadBufferSize;
     LineReaderRead = ReadFileAt;
     return 0;
   }

@@ -1,6 +1,7 @@
 #include "custom_config.h"
 
 #include <limits>
+#include <new>
 
 #include "channels.h"
 #include "exit_codes.h"
@@ -58,7 +59,13 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
   // Read into a copy so a failure halfway leaves the profile untouched.
   TSyslogConfigRec read = profile;
   std::string_view line;
-  while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
+  try {
+    while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
+  } catch (const std::bad_alloc&) {
+    CloseLineReader(reader);
+    ReportOutOfMemory(fileName, KestrumExit::ReadError);
+    return;
+  }
   bool readOk = !reader.Failed;
   bool closeOk = CloseLineReader(reader);
   if (!readOk || !closeOk) {
@@ -68,8 +75,9 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
   profile = read;
 }
 
-void ExportSampleConfig(const std::string& fileName, bool append) {
-  const std::string name = fileName.empty() ? std::string(kSampleConfigFileName) : fileName;
+namespace {
+
+void WriteSampleConfig(const std::string& name, bool append) {
   const bool appending = append && FileExists(name);
   TPlatHandle handle = NoPlatHandle;
   std::string error;
@@ -89,4 +97,15 @@ void ExportSampleConfig(const std::string& fileName, bool append) {
   WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
   // A script reading the confirmation must not take a lost one for success.
   if (!Flush(Out())) ReportFileError(name, Out().ErrorText, KestrumExit::WriteError);
+}
+
+}  // namespace
+
+void ExportSampleConfig(const std::string& fileName, bool append) {
+  const std::string name = fileName.empty() ? std::string(kSampleConfigFileName) : fileName;
+  try {
+    WriteSampleConfig(name, append);
+  } catch (const std::bad_alloc&) {
+    ReportOutOfMemory(name, KestrumExit::WriteError);
+  }
 }

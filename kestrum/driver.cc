@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <new>
+
 #include "banner.h"
 #include "channels.h"
 #include "custom_config.h"
@@ -121,15 +123,24 @@ void RunKestrum() {
     ReportFileNotFound();
     return;
   }
-  std::string error;
-  if (!ScanSyslogFile(&error)) {
-    ReportFileError(RunOptions.SyslogFileName, error, KestrumExit::ReadError);
+  try {
+    std::string error;
+    if (!ScanSyslogFile(&error)) {
+      ReportFileError(RunOptions.SyslogFileName, error, KestrumExit::ReadError);
+      return;
+    }
+    if (!RunOptions.ListOnly) {
+      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
+      PrintReport();
+      PrintTimingBlock(start, Now());
+    }
+  } catch (const std::bad_alloc&) {
+    // An entry line or a tally larger than memory: a failure of the file
+    // work like any other, not an abort. The tally goes first, so that the
+    // message itself finds memory.
+    ResetTally();
+    ReportOutOfMemory(RunOptions.SyslogFileName, KestrumExit::ReadError);
     return;
-  }
-  if (!RunOptions.ListOnly) {
-    SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
-    PrintReport();
-    PrintTimingBlock(start, Now());
   }
   // Output nobody received is a failure, not a success.
   if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, KestrumExit::ReadError);

@@ -37,7 +37,7 @@ struct alignas(32) TSlot {
 struct TTallyIndex {
   std::vector<TSlot> Slots;
   unsigned char Fold[256] = {};
-  bool PlainAsciiFold = false;  // Fold maps A-Z to a-z and leaves all other ASCII
+  bool PlainAsciiFold = false;      // Fold maps A-Z to a-z and leaves all other ASCII
   std::vector<TNameKey> BatchKeys;  // AddNamesToTally's scratch, kept for its capacity
 };
 TTallyIndex gIndex;

@@ -1,8 +1,6 @@
-#include "process_runner.h"
-#include "posix_process.h"
-
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "posix_process.h"
+#include "process_runner.h"
 
 extern char** environ;
 
@@ -84,31 +85,56 @@ TProcessResult RunWithClosedStdout(const std::string& program, const std::vector
 TProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const TProcessOptions& options) {
   TProcessResult result;
-  std::string outPath = TempName(".out"), errPath = TempName(".err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
+  const bool captureOut = options.StdoutPath.empty();
+  std::string outPath = captureOut ? TempName(".out") : options.StdoutPath, errPath = TempName(".err");
   std::string in = options.StdinPath.empty() ? "/dev/null" : options.StdinPath;
-  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (!options.WorkDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.WorkDir.c_str());
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.Started = true;
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  pid_t pid = -1;
+  if (options.MemoryLimitBytes > 0) {
+    // posix_spawn cannot set a limit: fork, and only system calls before exec.
+    const int inFd = open(in.c_str(), O_RDONLY | O_CLOEXEC);
+    const int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const rlimit limit{static_cast<rlim_t>(options.MemoryLimitBytes), static_cast<rlim_t>(options.MemoryLimitBytes)};
+    if (inFd >= 0 && outFd >= 0 && errFd >= 0) pid = fork();
+    if (pid == 0) {
+      if (dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(127);
+      if (!options.WorkDir.empty() && chdir(options.WorkDir.c_str()) != 0) _exit(127);
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+      execve(program.c_str(), argv.data(), environ);
+      _exit(127);
+    }
+    for (int fd : {inFd, outFd, errFd})
+      if (fd >= 0) close(fd);
+  } else {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!options.WorkDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.WorkDir.c_str());
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
   }
-  posix_spawn_file_actions_destroy(&actions);
-  result.Out = Slurp(outPath);
+  if (pid > 0) {
+    int status = 0;
+    rusage usage;
+    if (wait4(pid, &status, 0, &usage) == pid) {
+      result.Started = true;
+      result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      result.PeakMemoryBytes = static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+    }
+  }
+  if (captureOut) result.Out = Slurp(outPath);
   result.Err = Slurp(errPath);
-  std::remove(outPath.c_str());
+  if (captureOut) {
+    std::remove(outPath.c_str());
+    std::remove(outPath.substr(0, outPath.size() - 4).c_str());
+  }
   std::remove(errPath.c_str());
-  std::remove(outPath.substr(0, outPath.size() - 4).c_str());
   std::remove(errPath.substr(0, errPath.size() - 4).c_str());
   return result;
 }

@@ -1,6 +1,8 @@
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include "process_runner.h"
 
@@ -55,8 +57,7 @@ HANDLE OpenInheritable(const std::string& path, bool forWriting) {
 
 std::string Slurp(const std::string& path) {
   std::string data;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return data;
   char buf[65536];
@@ -75,7 +76,8 @@ void CloseIfOpen(HANDLE h) {
 TProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const TProcessOptions& options) {
   TProcessResult result;
-  std::string outPath = TempFile(), errPath = TempFile();
+  const bool captureOut = options.StdoutPath.empty();
+  std::string outPath = captureOut ? TempFile() : options.StdoutPath, errPath = TempFile();
   HANDLE in = OpenInheritable(options.StdinPath.empty() ? "NUL" : options.StdinPath, false);
   HANDLE out = OpenInheritable(outPath, true);
   HANDLE err = OpenInheritable(errPath, true);
@@ -94,12 +96,9 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
   ZeroMemory(&pi, sizeof pi);
   bool timedOut = false;
   std::string startError;
-  bool ready = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
-               err != INVALID_HANDLE_VALUE;
-  if (ready && CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                              nullptr,
-                              options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &si,
-                              &pi)) {
+  bool ready = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE;
+  if (ready && CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                              options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &si, &pi)) {
     result.Started = true;
     if (WaitForSingleObject(pi.hProcess, kRunTimeoutMs) != WAIT_OBJECT_0) {
       TerminateProcess(pi.hProcess, 1);
@@ -109,21 +108,23 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
       DWORD code = 0;
       GetExitCodeProcess(pi.hProcess, &code);
       result.ExitCode = static_cast<int>(code);
+      PROCESS_MEMORY_COUNTERS memory;
+      if (K32GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory))
+        result.PeakMemoryBytes = static_cast<std::int64_t>(memory.PeakWorkingSetSize);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   } else {
-    startError = "[test runner: cannot start " + program + ", error " +
-                 std::to_string(GetLastError()) + "]\n";
+    startError = "[test runner: cannot start " + program + ", error " + std::to_string(GetLastError()) + "]\n";
   }
   CloseIfOpen(in);
   CloseIfOpen(out);
   CloseIfOpen(err);
-  result.Out = Slurp(outPath);
+  if (captureOut) result.Out = Slurp(outPath);
   result.Err = Slurp(errPath);
   result.Err += startError;
   if (timedOut) result.Err += "\n[test runner: stopped after 120 seconds]\n";
-  DeleteFileA(outPath.c_str());
+  if (captureOut) DeleteFileA(outPath.c_str());
   DeleteFileA(errPath.c_str());
   return result;
 }

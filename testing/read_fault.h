@@ -1,10 +1,11 @@
 // Faults under the line reader, for the life of the object: the read
-// numbered FailAt (from 1) fails with ErrorText, and BeforeRead, when set,
-// runs before every read with the read's number (to cut or grow the file
-// while it is being read).
+// numbered FailAt (from 1) fails with ErrorText (or, with OutOfMemory, finds
+// no memory), and BeforeRead, when set, runs before every read with the
+// read's number (to cut or grow the file while it is being read).
 #pragma once
 
 #include <functional>
+#include <new>
 #include <string>
 
 #include "line_reader.h"
@@ -14,11 +15,13 @@ struct TReadFault {
   static inline int FailAt = 0;
   static inline std::string ErrorText;
   static inline std::function<void(int)> BeforeRead;
+  static inline bool OutOfMemory = false;
 
-  explicit TReadFault(int failAt, const std::string& errorText = "Input/output error") {
+  explicit TReadFault(int failAt, const std::string& errorText = "Input/output error", bool outOfMemory = false) {
     Reads = 0;
     FailAt = failAt;
     ErrorText = errorText;
+    OutOfMemory = outOfMemory;
     BeforeRead = nullptr;
     LineReaderRead = Read;
   }
@@ -32,6 +35,7 @@ struct TReadFault {
     ++Reads;
     if (BeforeRead) BeforeRead(Reads);
     if (Reads == FailAt) {
+      if (OutOfMemory) throw std::bad_alloc();
       *err = ErrorText;
       return false;
     }

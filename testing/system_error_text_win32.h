@@ -14,8 +14,8 @@
 
 inline std::string SystemText(DWORD code) {
   char buf[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                           0, buf, sizeof buf, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf, nullptr);
   std::string s(buf, n);
   while (!s.empty() && std::string(". \r\n").find(s.back()) != std::string::npos) s.pop_back();
   return s;

@@ -1,5 +1,7 @@
 #include "flat_reader.h"
 
+#include <cstring>
+
 #include "channels.h"
 #include "line_reader.h"
 #include "text.h"
@@ -33,6 +35,59 @@ void PrintBreakdown(TChannel& out, std::string_view line, std::string_view field
   WriteLineEnd(out);
 }
 
+// Field kFieldNumber by ";" of a line longer than the buffer, gathered
+// while its pieces pass: nothing else of the line is kept.
+bool FieldOfLongLine(TLineReader& r, std::string_view piece, std::string* field) {
+  int words = 0;        // words begun so far
+  bool inWord = false;  // the byte before the piece belongs to a word
+  bool last = false;
+  for (;;) {
+    std::size_t i = 0;
+    while (i < piece.size() && words <= kFieldNumber) {
+      if (!inWord) {
+        if (piece[i] == ';') {
+          ++i;
+          continue;
+        }
+        inWord = true;
+        ++words;
+      }
+      const void* end = std::memchr(piece.data() + i, ';', piece.size() - i);
+      const std::size_t stop =
+          end ? static_cast<std::size_t>(static_cast<const char*>(end) - piece.data()) : piece.size();
+      if (words == kFieldNumber) field->append(piece.substr(i, stop - i));
+      inWord = end == nullptr;
+      i = stop;
+    }
+    if (last) return true;
+    if (!ReadLongLinePiece(r, &piece, &last)) return !r.Failed;
+  }
+}
+
+void PrintLine(TChannel& out, std::string_view line, bool debug) {
+  std::string_view field = TrimmedWordOf(line, kFieldCutter, kFieldNumber);
+  std::string_view word = TrimmedWordOf(field, kWordCutter, kWordNumber);
+  if (debug)
+    PrintBreakdown(out, line, field, word);
+  else
+    WriteLine(out, word);
+}
+
+// A line longer than the buffer: with debug it is shown whole, so it is
+// taken whole; otherwise only its field is.
+bool PrintLongLine(TChannel& out, TLineReader& reader, std::string_view piece, bool debug) {
+  if (debug) {
+    std::string_view line;
+    if (!ReadLongLineWhole(reader, &line)) return false;
+    PrintLine(out, line, true);
+    return true;
+  }
+  std::string field;
+  if (!FieldOfLongLine(reader, piece, &field)) return false;
+  WriteLine(out, TrimmedWordOf(Trim(field), kWordCutter, kWordNumber));
+  return true;
+}
+
 }  // namespace
 
 bool PrintFlatFile(const std::string& fileName, bool debug, std::string* err) {
@@ -43,16 +98,16 @@ bool PrintFlatFile(const std::string& fileName, bool debug, std::string* err) {
     return false;
   }
   std::string_view block;
-  while (ReadLineBlock(reader, &block)) {
-    while (!block.empty()) {
-      std::string_view line;
-      block = TakeLine(block, &line);
-      std::string_view field = TrimmedWordOf(line, kFieldCutter, kFieldNumber);
-      std::string_view word = TrimmedWordOf(field, kWordCutter, kWordNumber);
-      if (debug)
-        PrintBreakdown(out, line, field, word);
-      else
-        WriteLine(out, word);
+  TBlockKind kind;
+  while (ReadBlockOrPiece(reader, &block, &kind)) {
+    if (kind == TBlockKind::LongLine) {
+      if (!PrintLongLine(out, reader, block, debug)) break;
+    } else {
+      while (!block.empty()) {
+        std::string_view line;
+        block = TakeLine(block, &line);
+        PrintLine(out, line, debug);
+      }
     }
     // A closed pipe or a full device ends the run like a read error.
     if (out.Failed) break;

@@ -1,8 +1,9 @@
+#include "platform/platform.h"
 #include "reader_driver.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
   OrvellaStartup(argc, argv);
-  RunVandelo();
+  RunVandelo(PlatArguments());
   return OrvellaFinish();
 }

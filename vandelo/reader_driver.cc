@@ -1,5 +1,7 @@
 #include "reader_driver.h"
 
+#include <new>
+
 #include "banner.h"
 #include "channels.h"
 #include "files.h"
@@ -43,11 +45,10 @@ TReaderParams LookUpReaderOptions() {
   return p;
 }
 
-void RunVandelo() {
+void RunVandelo(const TStringArray& args) {
   ExitCode = VandeloExit::Ok;
   LongNamesNeedDoubleDash = false;
   ReaderBannerStyle = true;
-  const TStringArray args = PlatArguments();
   const std::string fileName = args.empty() ? std::string() : args[0];
   ReaderVersionInfo =
       FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
@@ -83,6 +84,11 @@ void RunVandelo() {
     ExitCode = VandeloExit::FileNotFound;
     return;
   }
-  std::string error;
-  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, VandeloExit::FileError);
+  try {
+    std::string error;
+    if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, VandeloExit::FileError);
+  } catch (const std::bad_alloc&) {
+    // A line larger than memory fails like the file work it is part of.
+    ReportOutOfMemory(fileName, VandeloExit::FileError);
+  }
 }

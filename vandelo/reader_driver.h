@@ -13,5 +13,6 @@ struct TReaderParams {
 // The lookups, in table order, on the library's argument table.
 TReaderParams LookUpReaderOptions();
 
-// The whole run of the reader after the library's start-up; sets ExitCode.
-void RunVandelo();
+// The whole run of the reader after the library's start-up, on the
+// command-line arguments the start-up took; sets ExitCode.
+void RunVandelo(const TStringArray& args);

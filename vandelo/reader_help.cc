@@ -28,8 +28,9 @@ void ShowReaderHelp(bool extended) {
   Line(" -b, --banner ............ Display banner information on each program execution");
   Line(" -d, --debug ............. Provide additional debug info and parsing of each line");
   Line(" -g, --get-all ........... Processs ALL variables, not just the ones which match the current scriptname");
-  Line(" -f, --full-config ....... Obtain variables from a full config file containing scriptname/variable/value "
-       "entries");
+  Line(
+      " -f, --full-config ....... Obtain variables from a full config file containing scriptname/variable/value "
+      "entries");
   Line(" -m, --mini-config ....... Obtain variables from a mini config file containing only variable/value entries");
   Line(" -n, --no-parsing ........ Read and display all lines of the config file");
   Line(" -s, --search ............ Return a specific variable, if it exists");
@@ -69,10 +70,12 @@ void ShowReaderHelp(bool extended) {
   Line(" * Explicitly using -F with a script name, will obtain all variables matching \"&\" or the scriptname.");
   Line(" * The -G parameter is used to process ALL variables from a three-column config file. Only useful with -F");
   Line(" * The -M parameter is used for config files which only contain two columns: VariableName, Value.");
-  Line(" * The -N parameter has the highest precedence, followed by -M, and then -G, if more than one of these is "
-       "selected.");
-  Line(" * The -S parameter must be accompanied by a search string.  If matching content is not found, nothing will "
-       "be returned.");
+  Line(
+      " * The -N parameter has the highest precedence, followed by -M, and then -G, if more than one of these is "
+      "selected.");
+  Line(
+      " * The -S parameter must be accompanied by a search string.  If matching content is not found, nothing will "
+      "be returned.");
   Empty();
   PrintHelpHeading("ERROR CODES:");
   Line(" * Error Exit Codes will be generated on the following failures:");

@@ -10,6 +10,7 @@
 #include "driver.h"
 #include "exit_codes.h"
 #include "kestrum_test_util.h"
+#include "platform/platform.h"
 #include "read_fault.h"
 #include "run_state.h"
 #include "startup.h"
@@ -53,19 +54,25 @@ struct TInProcessRun {
 
 }  // namespace
 
-TEST(KestrumBadInput, ReadErrorInTheMiddleOfTheFile) {
+// A read that fails, or memory that gives out, halfway through the file.
+TEST(KestrumBadInput, FileWorkFailsInTheMiddleOfTheFile) {
   const std::string content = ManyEntries("Early", 2000) + ManyEntries("Late", 2000);
   ASSERT_GT(content.size(), 2 * kReadBufferSize);
   TScratchFile file(content, "midfail.log");
-  TReadFault fault(2);
-  TInProcessRun run;
-  run.Run({file.Name()});
-  EXPECT_EQ(run.Code, 71);
-  EXPECT_EQ(run.Err, "File handling ERROR occurred with \"" + file.Name() + "\" -- Input/output error\r\n");
-  // The progress lines went out with the first entry; no report follows them.
-  EXPECT_EQ(run.Out.find("TOTAL"), std::string::npos) << run.Out;
-  EXPECT_EQ(run.Out.find("Start Time"), std::string::npos) << run.Out;
-  EXPECT_EQ(TReadFault::Reads, 2);
+  for (bool outOfMemory : {false, true}) {
+    SCOPED_TRACE(outOfMemory);
+    TReadFault fault(2, "Input/output error", outOfMemory);
+    TInProcessRun run;
+    run.Run({file.Name()});
+    EXPECT_EQ(run.Code, KestrumExit::ReadError);
+    EXPECT_EQ(run.Err, "File handling ERROR occurred with \"" + file.Name() + "\" -- " +
+                           (outOfMemory ? PlatOutOfMemoryText() : "Input/output error") + "\r\n");
+    // The progress lines went out with the first entry; no report follows them.
+    EXPECT_EQ(run.Out.substr(0, 26), "Processing NxLog Syslog...");
+    EXPECT_EQ(run.Out.find("TOTAL"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("Start Time"), std::string::npos) << run.Out;
+    EXPECT_EQ(TReadFault::Reads, 2);
+  }
 }
 
 TEST(KestrumBadInput, ReadErrorInListModeKeepsTheExitCode) {
@@ -73,7 +80,7 @@ TEST(KestrumBadInput, ReadErrorInListModeKeepsTheExitCode) {
   TReadFault fault(3);
   TInProcessRun run;
   run.Run({file.Name(), "-L"});
-  EXPECT_EQ(run.Code, 71);
+  EXPECT_EQ(run.Code, KestrumExit::ReadError);
   EXPECT_EQ(run.Err, "File handling ERROR occurred with \"" + file.Name() + "\" -- Input/output error\r\n");
 }
 
@@ -90,7 +97,7 @@ TEST(KestrumBadInput, FileCutShortWhileReadEndsWhereTheFileNowEnds) {
   };
   TInProcessRun run;
   run.Run({file.Name()});
-  EXPECT_EQ(run.Code, 0);
+  EXPECT_EQ(run.Code, KestrumExit::Ok);
   EXPECT_EQ(run.Err, "");
   EXPECT_NE(run.Out.find(CountLine("Kept", "800")), std::string::npos) << run.Out;
   EXPECT_EQ(run.Out.find("Gone"), std::string::npos);
@@ -107,7 +114,7 @@ TEST(KestrumBadInput, FileGrowingWhileReadIsReadToItsNewEnd) {
   };
   TInProcessRun run;
   run.Run({file.Name()});
-  EXPECT_EQ(run.Code, 0);
+  EXPECT_EQ(run.Code, KestrumExit::Ok);
   EXPECT_EQ(run.Err, "");
   EXPECT_NE(run.Out.find(CountLine("Old", "1,000")), std::string::npos) << run.Out;
   // Counts stand right-aligned under the total, 1,700.

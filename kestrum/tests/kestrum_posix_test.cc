@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -19,6 +21,7 @@
 #include "scan_output.h"
 #include "tally.h"
 #include "test_files.h"
+#include "time_limits.h"
 
 TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
   // Reading this file at offset 0 fails with an I/O error.
@@ -222,4 +225,79 @@ TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
         << r.Out;
   }
   std::filesystem::remove(path);
+}
+
+namespace {
+
+constexpr std::int64_t kMiB = 1 << 20;
+// What a run may take beside the line it must hold.
+constexpr std::int64_t kBaseMemory = 16 * kMiB;
+
+std::string NxLine(const std::string& name) {
+  return "<158>1 2026-12-07 08:00:00 SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07";
+}
+
+}  // namespace
+
+// Damaged logs: long runs of NUL bytes (holes in the file, so no disk) with
+// no line end. A line costs memory only when it holds the marker, and then
+// about its own size, once.
+TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
+  const std::int64_t run = 256 * kMiB;
+  struct {
+    const char* what;
+    std::int64_t size;
+    std::vector<std::pair<std::int64_t, std::string>> pieces;
+    std::string names;  // the report's name lines, in order
+    std::int64_t held;  // the longest line that must be held
+  } cases[] = {
+      {"NUL run, then an entry line",
+       run + 200,
+       {{0, NxLine("Before") + "\r\n"}, {run, "\r\n" + NxLine("After") + "\r\n"}},
+       " Before ................................. 1\r\n After .................................. 1\r\n",
+       0},
+      {"NUL run and no marker after it",
+       run,
+       {{0, NxLine("Only") + "\r\n"}},
+       " Only ................................... 1\r\n",
+       0},
+      {"NUL run with the marker after it on its line",
+       run + 200,
+       {{run, NxLine("Joined") + "\r\n"}},
+       " Joined ................................. 1\r\n",
+       run + 100},
+      {"an entry line of 300 MB",
+       300 * kMiB + 10,
+       {{0, NxLine("Huge") + " "}, {300 * kMiB, " Tail\r\n"}},
+       " Huge ................................... 1\r\n",
+       300 * kMiB},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TScratchFile file(c.size, c.pieces, "damaged.log");
+    TProcessResult r = RunKestrum({file.Name()});
+    EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
+    EXPECT_EQ(r.Err, "");
+    const std::size_t rule = r.Out.find(std::string(80, '=') + "\r\n");
+    ASSERT_NE(rule, std::string::npos) << r.Out;
+    EXPECT_EQ(r.Out.substr(rule + 82, c.names.size()), c.names);
+    if (!kSanitizedBuild) {
+      EXPECT_LE(r.PeakMemoryBytes, c.held + c.held / 10 + kBaseMemory);
+    }
+  }
+}
+
+// Memory that gives out is a failure of the file work: the file error line
+// with the system's wording, exit 71, and what was written stays written.
+TEST(KestrumPosix, RunningOutOfMemoryIsAFileError) {
+  if (kSanitizedBuild) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+  const std::int64_t huge = 512 * kMiB;
+  TScratchFile file(huge, {{0, NxLine("Small") + "\r\n" + NxLine("Huge") + " "}}, "oom.log");
+  TProcessOptions limited;
+  limited.MemoryLimitBytes = 256 * kMiB;
+  TProcessResult r = RunKestrum({file.Name()}, limited);
+  EXPECT_EQ(r.ExitCode, KestrumExit::ReadError);
+  EXPECT_EQ(r.Err, FileErrorLine(file.Name(), std::strerror(ENOMEM)));
+  EXPECT_EQ(r.Out.substr(0, 26), "Processing NxLog Syslog...");
+  EXPECT_EQ(r.Out.find("TOTAL"), std::string::npos) << r.Out;
 }

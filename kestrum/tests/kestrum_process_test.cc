@@ -95,3 +95,26 @@ TEST(KestrumProcess, NoLineEndsAnywhere) {
   EXPECT_NE(r.Out.find(" Solo ................................... 1\r\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("LAST SYSLOG ENTRY READ .... Dec 07 at 08:00:00\r\n"), std::string::npos) << r.Out;
 }
+
+// Past 4 GiB: offsets, the grouped size and the dates of the first and the
+// last entry all hold. The NUL stretches are holes (also under wine), so the
+// file costs no disk; they read as two lines of gigabytes without a marker.
+TEST(KestrumProcess, FileLargerThanFourGigabytes) {
+  const std::int64_t size = (std::int64_t{5} << 30) + 123;
+  const std::string last = Entry("Last", "23:59:59");
+  TScratchFile file(size,
+                    {{0, Entry("First", "00:00:01")},
+                     {size / 2, "\r\n" + Entry("Middle", "12:00:00")},
+                     {size - static_cast<std::int64_t>(last.size()) - 2, "\r\n" + last}},
+                    "five-gib.log");
+  TProcessResult r = RunKestrum({file.Name()});
+  EXPECT_EQ(r.ExitCode, KestrumExit::Ok) << r.Err;
+  EXPECT_EQ(r.Err, "");
+  for (const char* line :
+       {" First .................................. 1\r\n", " Middle ................................. 1\r\n",
+        " Last ................................... 1\r\n", " TOTAL SYSLOG ENTRIES FOUND/READ ........ 3\r\n",
+        " CURRENT SYSLOG FILESIZE (in bytes) ..... 5,368,709,243\r\n",
+        " TIMESTAMP OF FIRST SYSLOG ENTRY ........ Dec 07 at 00:00:01\r\n",
+        " TIMESTAMP OF LAST SYSLOG ENTRY READ .... Dec 07 at 23:59:59\r\n"})
+    EXPECT_NE(r.Out.find(line), std::string::npos) << line << r.Out;
+}

@@ -8,10 +8,14 @@
 
 #include "flat_reader.h"
 #include "output_capture.h"
+#include "platform/platform.h"
 #include "process_runner.h"
 #include "read_fault.h"
+#include "reader_driver.h"
 #include "reader_exit_codes.h"
+#include "startup.h"
 #include "test_files.h"
+#include "validation.h"
 
 namespace {
 
@@ -56,6 +60,20 @@ TEST(ReaderBadInput, ReadErrorInTheMiddleOfTheFile) {
   const std::size_t firstRead = std::count(content.begin(), content.begin() + kReadBufferSize, '\n');
   EXPECT_EQ(CountOf(out, "\r\n"), firstRead);
   EXPECT_EQ(out.substr(0, 16), "value0\r\nvalue1\r\n");
+}
+
+// Memory that gives out halfway: the file error line with the system's
+// wording, exit 3, and the values before it stay written.
+TEST(ReaderBadInput, OutOfMemoryInTheMiddleOfTheFile) {
+  TScratchFile file(Values(5000), "midfail-memory.txt");
+  TOutputCapture capture;
+  TReadFault fault(2, "", true);
+  ResetParamEngine({file.Name()});
+  RunVandelo({file.Name()});
+  EXPECT_EQ(ExitCode, VandeloExit::FileError);
+  EXPECT_EQ(capture.GetErrors(),
+            "File handling ERROR occurred with \"" + file.Name() + "\" -- " + PlatOutOfMemoryText() + "\r\n");
+  EXPECT_EQ(capture.Get().substr(0, 16), "value0\r\nvalue1\r\n");
 }
 
 TEST(ReaderBadInput, HundredMegabyteLine) {

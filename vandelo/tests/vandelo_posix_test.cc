@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "flat_reader.h"
 #include "output_capture.h"
 #include "posix_process.h"
 #include "reader_exit_codes.h"
 #include "test_files.h"
+#include "time_limits.h"
 
 namespace {
 
@@ -72,4 +76,60 @@ TEST(VandeloPosix, FileReplacedByADirectoryAfterTheExistenceTest) {
   EXPECT_FALSE(PrintFlatFile(std::filesystem::temp_directory_path().string(), false, &error));
   EXPECT_EQ(error, "Is a directory");
   EXPECT_EQ(capture.Get(), "");
+}
+
+namespace {
+
+constexpr std::int64_t kMiB = 1 << 20;
+constexpr std::int64_t kBaseMemory = 16 * kMiB;
+
+}  // namespace
+
+// A line of 300 MB (a hole of NUL bytes in field 4): the value needs only
+// field 3, so that is all that is kept; the breakdown shows the line, so it
+// is held once, at about its size.
+TEST(VandeloPosix, LongLinesInBoundedMemory) {
+  const std::int64_t size = 300 * kMiB;
+  TScratchFile file(size, {{0, "a;b;1 2 3 4 5 6 7 eight\r\nx;y;1 2 3 4 5 6 7 long;"}, {size - 6, "\r\nend"}},
+                    "long-line.txt");
+  struct {
+    std::vector<std::string> args;
+    std::int64_t held;
+  } cases[] = {{{file.Name()}, 0}, {{file.Name(), "-d"}, size}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.size());
+    TScratchFile out("", "long-line.out");
+    TProcessOptions options;
+    options.StdoutPath = out.Name();
+    TProcessResult r = RunProgram(VANDELO_EXE, c.args, options);
+    EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(std::filesystem::file_size(out.Path) > static_cast<std::uintmax_t>(size), c.held > 0);
+    if (c.held == 0) {
+      std::ifstream f(out.Path, std::ios::binary);
+      std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+      EXPECT_EQ(text, "eight\r\nlong\r\n\r\n");
+    }
+    if (!kSanitizedBuild) {
+      EXPECT_LE(r.PeakMemoryBytes, c.held + c.held / 10 + kBaseMemory);
+    }
+  }
+}
+
+// Memory that gives out is a failure of the file work: exit 3, the file
+// error line with the system's wording, and the values printed before stay.
+TEST(VandeloPosix, RunningOutOfMemoryIsAFileError) {
+  if (kSanitizedBuild) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+  const std::int64_t size = 512 * kMiB;
+  // Field 3 itself is the long part here, and it must be kept.
+  TScratchFile file(size, {{0, "a;b;1 2 3 4 5 6 7 eight\r\nx;y;"}}, "oom.txt");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{file.Name()}, {file.Name(), "-d"}}) {
+    SCOPED_TRACE(args.size());
+    TProcessOptions limited;
+    limited.MemoryLimitBytes = 256 * kMiB;
+    TProcessResult r = RunProgram(VANDELO_EXE, args, limited);
+    EXPECT_EQ(r.ExitCode, VandeloExit::FileError);
+    EXPECT_EQ(r.Err, FileErrorLine(file.Name(), std::strerror(ENOMEM)));
+    EXPECT_EQ(r.Out.substr(0, args.size() == 1 ? 7 : 13), args.size() == 1 ? "eight\r\n" : "Original   = ");
+  }
 }
