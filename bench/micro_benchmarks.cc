@@ -126,11 +126,13 @@ void TallyLookup(benchmark::State& state) {
     seq.push_back(std::move(name));
   }
   std::vector<std::string_view> views(seq.begin(), seq.end());
+  std::vector<std::int64_t> at(views.size());
+  for (std::size_t i = 0; i < at.size(); ++i) at[i] = static_cast<std::int64_t>(i);
   // Batches of 512 names, about a read buffer of entries, as the scan does.
   constexpr std::size_t kBatch = 512;
   std::size_t k = 0;
   for (auto _ : state) {
-    AddNamesToTally(views.data() + k, kBatch);
+    AddNamesToTally(views.data() + k, at.data() + k, kBatch);
     k = (k + kBatch) & (views.size() - 1);
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kBatch));
@@ -150,6 +152,7 @@ void TallySortByNameThenCount(benchmark::State& state) {
       for (std::uint32_t n = random() % 3; n > 0; --n) AddToTally(name);
       AddToTally(name);
     }
+    FinishTally(false);
     state.ResumeTiming();
     SortTallyFor(false, true);
   }

@@ -183,6 +183,7 @@ bool OpenLineReader(TLineReader& r, const std::string& path) {
 bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit) {
   r = TLineReader();
   r.Handle = handle;
+  r.OwnsHandle = false;
   r.ReadsAtOffsets = true;
   r.Limit = limit;
   r.Buffer.resize(LineReaderBufferSize);
@@ -329,5 +330,6 @@ bool CloseLineReader(TLineReader& r) {
   if (r.Handle == NoPlatHandle) return true;
   TPlatHandle h = r.Handle;
   r.Handle = NoPlatHandle;
+  if (!r.OwnsHandle) return true;
   return PlatClose(h, &r.ErrorText) || Fail(r);
 }

@@ -35,6 +35,7 @@ extern std::size_t LineReaderBufferSize;
 
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
+  bool OwnsHandle = true;
   bool ReadsAtOffsets = false;    // a regular file
   std::int64_t BufferAt = 0;      // file offset of Buffer[0]
   std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
@@ -58,10 +59,10 @@ struct TLineReader {
 // False with r.ErrorText set when the file cannot be opened.
 bool OpenLineReader(TLineReader& r, const std::string& path);
 
-// A reader of one stretch of a regular file, on a handle of its own: the
-// lines that start at or after begin and before limit. The last of them is
-// read to its end, past limit if need be. The handle is closed with the
-// reader.
+// A reader of one stretch of a regular file, on a handle that reads at
+// offsets: the lines that start at or after begin and before limit. The
+// last of them is read to its end, past limit if need be. The handle stays
+// the caller's.
 bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit);
 
 enum class TBlockKind { Lines, LongLine };

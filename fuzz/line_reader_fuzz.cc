@@ -69,6 +69,7 @@ void CheckStretches(std::string_view content, const std::string& path, std::size
       while (ReadLine(r, &line)) got.emplace_back(line);
     }
     CloseLineReader(r);
+    PlatClose(handle, &err);
     if (r.Failed) {
       FUZZ_CHECK(r.ErrorText == "injected read failure");
       break;

@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!o.Debug) FUZZ_CHECK(sink.Text == list);
   } else {
     std::int64_t total = 0;
-    for (std::int64_t c : TallyCounts) total += c;
+    for (std::size_t i = 0; i < TallyCounts.size(); ++i) total += TallyCounts[i];
     FUZZ_CHECK(total == ScanResult.EntryCount);
     for (std::size_t i = 0; i < TallyNames.size(); ++i)
       for (std::size_t k = i + 1; k < TallyNames.size(); ++k)

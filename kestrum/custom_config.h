@@ -7,7 +7,7 @@
 
 #include "syslog_profiles.h"
 
-extern const char kSampleConfigFileName[];   // "Kestrum.Input.TXT"
+extern const char kSampleConfigFileName[];  // "Kestrum.Input.TXT"
 extern const char kSampleConfigHeader[];
 extern const char kSampleConfigLine[];
 

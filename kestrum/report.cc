@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include <algorithm>
+
 #include "channels.h"
 #include "numbers.h"
 #include "run_state.h"
@@ -11,21 +13,27 @@ int NumberWidth = 0;
 
 namespace {
 
+// Built in place: the report may have a million of these lines.
 void WriteLabel(std::string_view label) {
-  static const std::string kDots(80, '.');
-  std::string lead;
-  lead.reserve(42);
-  lead += ' ';
-  lead.append(label.substr(0, 40));
-  if (lead.size() < 41) lead += ' ';
-  if (lead.size() < 41) lead.append(kDots, 0, 41 - lead.size());
-  lead += ' ';
-  Write(Out(), lead);
+  char lead[42];
+  std::size_t n = 0;
+  lead[n++] = ' ';
+  const std::string_view shown = label.substr(0, 40);
+  shown.copy(lead + n, shown.size());
+  n += shown.size();
+  if (n < 41) lead[n++] = ' ';
+  while (n < 41) lead[n++] = '.';
+  lead[n++] = ' ';
+  Write(Out(), std::string_view(lead, n));
 }
 
 void WriteRightAligned(std::string_view text, int width) {
-  if (static_cast<int>(text.size()) < width)
-    Write(Out(), std::string(static_cast<std::size_t>(width) - text.size(), ' '));
+  static const std::string kBlanks(64, ' ');
+  for (std::size_t pad = width > static_cast<int>(text.size()) ? width - text.size() : 0; pad > 0;) {
+    const std::size_t step = std::min(pad, kBlanks.size());
+    Write(Out(), std::string_view(kBlanks.data(), step));
+    pad -= step;
+  }
   WriteLine(Out(), text);
 }
 

@@ -10,19 +10,19 @@
 constexpr std::int64_t kDefaultMaxEntries = 2147483647;
 
 struct TRunOptions {
-  std::string SyslogFileName;     // argument 1, as typed
-  std::string CustomConfigFile;   // --CS value
-  std::string Marker;             // the marker the scan looks for
-  bool Debug = false;             // -D
-  bool Verbose = false;           // -V: build line, extended help
-  bool ListOnly = false;          // -L
-  bool SortByName = false;        // -A
-  bool SortByCount = false;       // -N
-  bool UseCommas = true;          // off with -O
-  bool SearchGiven = false;       // -S
+  std::string SyslogFileName;    // argument 1, as typed
+  std::string CustomConfigFile;  // --CS value
+  std::string Marker;            // the marker the scan looks for
+  bool Debug = false;            // -D
+  bool Verbose = false;          // -V: build line, extended help
+  bool ListOnly = false;         // -L
+  bool SortByName = false;       // -A
+  bool SortByCount = false;      // -N
+  bool UseCommas = true;         // off with -O
+  bool SearchGiven = false;      // -S
   std::string SearchText;
-  bool ExactMatch = false;        // -E
-  bool MaxGiven = false;          // -M
+  bool ExactMatch = false;  // -E
+  bool MaxGiven = false;    // -M
   std::int64_t MaxEntries = kDefaultMaxEntries;
 };
 

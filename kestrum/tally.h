@@ -1,25 +1,130 @@
 // The per-name tally: distinct names in first-seen order with their counts.
 // Names are equal when they match ignoring letter case (the ANSI code page's
 // case mapping); the spelling first met is the one kept.
+//
+// Counting and reporting are two phases. While counting, a table finds a
+// name by hash; its records and name bytes sit in small blocks that never
+// move, so nothing is copied as it grows. The parallel scan gives each
+// worker a share of its own and merges the shares into shards of the run's
+// tally; every record keeps the file offset of its first entry, which puts
+// the names back into the order of the sequential scan. FinishTally then
+// turns the records into the rows the report reads.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
 #include "text.h"
 
-extern TStringArray TallyNames;
-extern std::vector<std::int64_t> TallyCounts;
+// One distinct name. The key is the name's case-folded first, second and
+// last eight bytes: for names of up to 24 bytes it alone decides equality.
+struct TTallyRecord {
+  std::uint64_t Head, Second, Tail;
+  std::int64_t Count;
+  std::int64_t FirstAt;  // file offset of the line of its first entry
+  std::uint32_t Name;    // where the spelling of that entry is stored
+  std::uint32_t Size;
+};
 
-// Empties the table and loads the case mapping.
+struct TNameKey {
+  std::uint64_t Head = 0, Second = 0, Tail = 0;
+  std::uint64_t Size = 0;
+  std::uint64_t Hash = 0;
+};
+
+// Entries of one name to add: their count and the first one's offset.
+struct TTallyItem {
+  TNameKey Key;
+  std::string_view Name;
+  std::int64_t Count;
+  std::int64_t FirstAt;
+};
+
+struct TTallyTable {
+  // Open addressing, at most half full: the record index + 1 in the low 32
+  // bits (0: empty), the hash's high 32 bits above it.
+  std::vector<std::uint64_t> Slots;
+  std::vector<std::unique_ptr<TTallyRecord[]>> Records;  // blocks
+  std::size_t Count = 0;
+  std::vector<std::unique_ptr<char[]>> Names;  // blocks of name bytes
+  std::size_t NameUsed = 0;                    // of the current block
+  std::size_t NameBlock = 0;                   // the current block's index + 1
+};
+
+std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r);
+const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index);
+
+// Loads the code page's case mapping; before any table is used.
+void LoadCaseFolding();
+
+TNameKey KeyOf(std::string_view name);
+
+// The items in turn, into the table: a new name is added with the item's
+// spelling; an older record takes the entries, and the spelling too when
+// the item's first offset is earlier than its own.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n);
+// The same for items[which[j]], j below n.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, const std::uint32_t* which, std::size_t n);
+// One entry each of names[i], at offset at[i].
+void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n);
+
+// The run's tally in shards by hash, each with its lock: where the workers'
+// shares go. The sequential scan uses shard 0 alone, without locking.
+struct TShardedTally {
+  static constexpr int kShardBits = 6;
+  static constexpr int kShards = 1 << kShardBits;
+  std::array<TTallyTable, kShards> Shards;
+  std::array<std::mutex, kShards> Locks;
+};
+
+TShardedTally& RunTally();
+
+// A worker's share of the run's tally. Names are counted in a small table
+// of its own, merged into the shards when it fills; when names hardly
+// repeat (the table fills with few entries each), they go to the shards in
+// batches instead, without the table.
+struct TWorkerTally {
+  TTallyTable Table;
+  bool Batches = false;
+  std::int64_t Entries = 0;            // entries in the table now
+  std::vector<TTallyItem> Pending;     // batch mode: names not yet merged
+  std::string PendingNames;            // their bytes
+  std::vector<std::uint32_t> ByShard;  // scratch of the merge
+};
+void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n);
+// What the share still holds, into the shards.
+void FlushWorkerTally(TWorkerTally& w);
+
+// Empties the run's tally and loads the case mapping.
 void ResetTally();
+// One entry of the name into the run's tally, in sequence (shard 0).
 void AddToTally(std::string_view name);
-// The same as AddToTally for each name in turn, faster on big tables.
-void AddNamesToTally(const std::string_view* names, std::size_t count);
+void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count);
 
-// Stable sorts, moving names and counts together. By name: ASCII-lower-cased
-// bytes, unsigned, a prefix first. By count: ascending.
+// The end of counting: the names in the order of their first entries
+// (sharded: ordered by first offsets), ready for the report. Once only;
+// counting again starts with ResetTally.
+void FinishTally(bool sharded);
+
+// The report's view of the finished tally: TallyNames[i] and TallyCounts[i],
+// i below size(), in first-seen order or as sorted.
+struct TTallyNames {
+  std::string_view operator[](std::size_t i) const;
+  std::size_t size() const;
+};
+struct TTallyCounts {
+  std::int64_t operator[](std::size_t i) const;
+  std::size_t size() const;
+};
+extern const TTallyNames TallyNames;
+extern const TTallyCounts TallyCounts;
+
+// Stable sorts of the finished tally. By name: ASCII-lower-cased bytes,
+// unsigned, a prefix first. By count: ascending.
 void SortTally(bool byName);
 
 // -A sorts by name (also when -N is given); -N alone sorts by name and then

@@ -7,6 +7,8 @@
 
 #include "output_capture.h"
 #include "process_runner.h"
+#include "tally.h"
+#include "text.h"
 
 // The timing block's clock readings differ per run: check their form and
 // replace them with fixed words.
@@ -27,3 +29,14 @@ inline TProcessResult RunKestrum(const std::vector<std::string>& args,
   return RunProgram(KESTRUM_EXE, args, options);
 }
 
+// The tally's names and counts as plain arrays, to compare whole.
+inline TStringArray TallyNameList() {
+  TStringArray names;
+  for (std::size_t i = 0; i < TallyNames.size(); ++i) names.emplace_back(TallyNames[i]);
+  return names;
+}
+inline std::vector<std::int64_t> TallyCountList() {
+  std::vector<std::int64_t> counts;
+  for (std::size_t i = 0; i < TallyCounts.size(); ++i) counts.push_back(TallyCounts[i]);
+  return counts;
+}

@@ -71,6 +71,7 @@ TEST_F(ReportTest, NumberColumnFollowsTheEntryCountText) {
     capture.Text.clear();
     RunOptions.UseCommas = c.commas;
     for (std::int64_t i = 0; i < c.count; ++i) AddToTally("job");
+    FinishTally(false);
     ScanResult.EntryCount = c.count;
     ScanResult.FileSize = 1234567;
     PrintReport();
@@ -106,6 +107,7 @@ TEST_F(ReportTest, FileBlockNamesTheCustomConfiguration) {
   RunOptions.CustomConfigFile = "my conf.txt";
   RunOptions.SyslogFileName = "C:\\Logs\\Main.TXT";
   AddToTally("a");
+  FinishTally(false);
   ScanResult.EntryCount = 1;
   ScanResult.FirstEntryDate = "first";
   ScanResult.LastEntryDate = "last";

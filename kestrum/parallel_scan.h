@@ -1,0 +1,35 @@
+// The scan of one large regular file by several workers. The file is cut
+// into chunks; each worker takes the next chunk, reads the lines that start
+// in it at offsets into its own buffer, and tallies into its own table,
+// which it merges into the run's tally now and then. The chunks' results
+// are put together into exactly what the sequential scan gives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "line_reader.h"
+#include "run_state.h"
+#include "scanner.h"
+
+struct TParallelPlan {
+  std::int64_t MinFileSize = std::int64_t{16} << 20;  // smaller files are scanned in sequence
+  std::int64_t ChunkSize = 0;                         // 0: chosen from the size and the workers
+  int Workers = 0;                                    // 0: as many as the processors this process may run on
+};
+// Tests change it to force small chunks and many workers.
+extern TParallelPlan ParallelPlan;
+
+// How many workers the scan of the reader's file gets; 1: the sequential
+// scan. Files that are not regular, small files, and runs that print in
+// file order or stop at a count (-L, -D, -M) stay sequential.
+int ParallelWorkers(const TLineReader& reader, const TRunOptions& opt);
+
+enum class TParallelOutcome { Done, Failed, NotStarted };
+
+// The scan by that many workers, with only the hook for the first entry
+// (called as soon as the file's first entry is known). Done: the result and
+// the run's tally are filled. Failed: a worker's file error or the failed
+// hook, in *err. NotStarted: no worker could be started.
+TParallelOutcome ScanInParallel(const TLineReader& reader, int workers, const TScanHooks& hooks, TScanResult& result,
+                                std::string* err);
