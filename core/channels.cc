@@ -1,5 +1,7 @@
 #include "channels.h"
 
+#include "progress_line.h"
+
 const char kLineEnd[] = "\r\n";
 
 namespace {
@@ -23,6 +25,11 @@ void PointSharedOutputAtError() {
 
 void ResetSharedOutput() { gShared = &gStdOut; }
 
+void DetectInteractiveChannels() {
+  gStdOut.Interactive = PlatIsTerminal(StdOutput);
+  gStdErr.Interactive = PlatIsTerminal(StdError);
+}
+
 namespace {
 
 bool WriteOut(TChannel& ch, std::string_view text) {
@@ -30,6 +37,8 @@ bool WriteOut(TChannel& ch, std::string_view text) {
     ch.Capture->append(text);
     return true;
   }
+  // A progress line on the terminal makes room for real output.
+  EraseProgressLine();
   if (!PlatWriteStd(ch.Stream, text.data(), text.size(), &ch.ErrorText)) ch.Failed = true;
   return !ch.Failed;
 }
@@ -65,8 +74,9 @@ void Write(TChannel& ch, std::string_view text) {
 
 void WriteLineEnd(TChannel& ch) {
   Write(ch, kLineEnd);
-  // Errors and prompts are for a person waiting on them: no holding back.
-  if (&ch == &gStdErr) Flush(ch);
+  // Errors, prompts and whatever a person watches on a terminal: no
+  // holding back. Redirected output is written in large blocks.
+  if (&ch == &gStdErr || ch.Interactive) Flush(ch);
 }
 
 void WriteLine(TChannel& ch, std::string_view text) {

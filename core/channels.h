@@ -18,6 +18,7 @@ struct TChannel {
   bool Failed = false;
   std::string ErrorText;
   std::string* Capture = nullptr;  // tests: flushed bytes land here instead
+  bool Interactive = false;        // a terminal: each line goes out at once
 };
 
 // The copy of standard output and the copy of standard error made at start-up.
@@ -30,6 +31,8 @@ TChannel& Out();
 void PointSharedOutputAtError();
 // Back to standard output (start-up state); for tests.
 void ResetSharedOutput();
+// Which channels write to a terminal, from the platform; at start-up.
+void DetectInteractiveChannels();
 
 void Write(TChannel& ch, std::string_view text);
 void WriteLine(TChannel& ch, std::string_view text);  // text + CR LF

@@ -14,6 +14,7 @@ void OrvellaStartup(int argc, char** argv) {
   PlatInitProcess(argc, argv);
   ExitCode = 0;
   ResetSharedOutput();
+  DetectInteractiveChannels();
   ExecutionPath = QuoteIfNeeded(DirectoryPart(PlatProgramPath()));
   FormatSettings = DefaultFormatSettings();
   ResetParamEngine(PlatArguments());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -35,7 +36,9 @@ struct TShared {
   std::vector<TChunkResult> Results;
   std::atomic<std::size_t> Next{0};
   std::atomic<bool> Stop{false};
-  std::mutex Lock;  // guards Results and the failure
+  std::atomic<std::int64_t> BytesDone{0};  // for the progress line
+  std::atomic<int> Running{0};             // workers not yet done
+  std::mutex Lock;                         // guards Results and the failure
   std::condition_variable Changed;
   bool Failed = false;
   bool OutOfMemory = false;
@@ -71,7 +74,18 @@ void ScanChunk(TShared& sh, std::size_t k, TPlatHandle handle, TWorkerTally& sha
                             AddNamesForWorker(*static_cast<TWorkerTally*>(share), names, at, n);
                           },
                           &share};
-  TScanPass pass(RunOptions, CurrentSyslogConfig, none, toShare);
+  // The bytes read, added up over the workers for the progress line.
+  struct TCounted {
+    std::atomic<std::int64_t>& Done;
+    std::int64_t At;
+  } counted{sh.BytesDone, sh.Starts[k]};
+  const TPositionSink toCount{[](void* context, std::int64_t position) {
+                                auto* c = static_cast<TCounted*>(context);
+                                c->Done += position - c->At;
+                                c->At = position;
+                              },
+                              &counted};
+  TScanPass pass(RunOptions, CurrentSyslogConfig, none, toShare, toCount);
   TStep step = TStep::Go;
   std::string err;
   bool told = false;
@@ -118,6 +132,11 @@ void Work(TShared& sh) {
     Fail(sh, k, std::string(), true);
   }
   if (own) PlatClose(handle, &ignored);
+  {
+    std::lock_guard<std::mutex> lock(sh.Lock);
+    --sh.Running;
+  }
+  sh.Changed.notify_all();
 }
 
 // The chunk starts: at the file's start and at every chunk size after it.
@@ -152,32 +171,50 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, int workers, const TS
   sh.File = reader.Handle;
   // Bytes appended while the scan runs are read by the last chunk, which
   // goes on to the end as the sequential scan would.
-  sh.Starts = ChunkStarts(FileSizeNow(reader), workers);
+  const std::int64_t size = FileSizeNow(reader);
+  sh.Starts = ChunkStarts(size, workers);
   sh.Results.resize(sh.Starts.size());
   std::vector<std::thread> threads;
   try {
-    for (int w = 0; w < workers; ++w) threads.emplace_back(Work, std::ref(sh));
+    for (int w = 0; w < workers; ++w) {
+      ++sh.Running;
+      threads.emplace_back(Work, std::ref(sh));
+    }
   } catch (const std::system_error&) {
     // Those that did start do all the chunks between them.
+    --sh.Running;
   }
   if (threads.empty()) return TParallelOutcome::NotStarted;
 
   // The progress text goes out as soon as the file's first entry is known:
   // the first chunk with a marker line, all before it done without one.
+  // Meanwhile, and until the workers are done, the progress line.
   bool hookFailed = false;
-  if (hooks.FirstEntry) {
-    std::unique_lock<std::mutex> lock(sh.Lock);
-    for (std::size_t k = 0; k < sh.Results.size(); ++k) {
-      sh.Changed.wait(lock, [&] { return sh.Stop || sh.Results[k].FirstKnown || sh.Results[k].Done; });
-      if (sh.Stop) break;
-      if (!sh.Results[k].FirstKnown) continue;
+  bool firstPending = hooks.FirstEntry != nullptr;
+  std::size_t k = 0;
+  std::unique_lock<std::mutex> lock(sh.Lock);
+  for (;;) {
+    while (firstPending && !sh.Stop && k < sh.Results.size() && (sh.Results[k].FirstKnown || sh.Results[k].Done)) {
+      if (!sh.Results[k].FirstKnown) {
+        ++k;
+        continue;
+      }
+      firstPending = false;
       const std::string date = sh.Results[k].FirstEntryDate;
       lock.unlock();
       hookFailed = !hooks.FirstEntry(date, err);
       if (hookFailed) sh.Stop = true;
-      break;
+      lock.lock();
     }
+    if (sh.Running == 0) break;
+    if (hooks.Progress && !sh.Stop) {
+      lock.unlock();
+      hooks.Progress(sh.BytesDone, size);
+      lock.lock();
+    }
+    sh.Changed.wait_for(lock, std::chrono::milliseconds(250));
   }
+  lock.unlock();
   for (std::thread& t : threads) t.join();
   if (sh.OutOfMemory) throw std::bad_alloc();
   if (sh.Failed) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "channels.h"
+#include "progress_line.h"
 #include "report.h"
 #include "run_state.h"
 #include "syslog_profiles.h"
@@ -16,8 +17,10 @@ bool OutputHolds(std::string* err) {
   return false;
 }
 
-bool ShowProgress(const std::string& since, std::string* err) {
+bool ShowProgressText(const std::string& since, std::string* err) {
   PrintProgress(since);
+  // On the screen while the scan runs, not with the report at its end.
+  Flush(Out());
   return OutputHolds(err);
 }
 
@@ -66,7 +69,15 @@ void PrintDebugBlock(const TScanEntry& e) {
 bool ScanSyslogFile(std::string* err) {
   TScanHooks hooks;
   // -L prints no progress text.
-  if (!RunOptions.ListOnly) hooks.FirstEntry = ShowProgress;
-  if (RunOptions.ListOnly || RunOptions.Debug) hooks.Entry = ShowEntry;
-  return ScanLog(hooks, err);
+  if (!RunOptions.ListOnly) hooks.FirstEntry = ShowProgressText;
+  if (RunOptions.ListOnly || RunOptions.Debug) {
+    hooks.Entry = ShowEntry;
+  } else {
+    // A report run shows how far it is on a terminal: nothing else streams.
+    hooks.Progress = ShowProgress;
+    StartProgressLine("Reading");
+  }
+  const bool ok = ScanLog(hooks, err);
+  StopProgressLine();
+  return ok;
 }

@@ -96,6 +96,10 @@ TStep ScanBlock(TScanPass& s, std::string_view block, std::int64_t blockAt, std:
   return step;
 }
 
+void TellPosition(const TScanPass& s, const TLineReader& reader) {
+  if (s.Position.At) s.Position.At(s.Position.Context, reader.BufferAt + static_cast<std::int64_t>(reader.End));
+}
+
 // A line longer than the read buffer, whose first piece is at hand: it is
 // looked at piece by piece (a marker may straddle two) and read whole only
 // when it holds the marker.
@@ -118,6 +122,7 @@ TStep ScanLongLine(TScanPass& s, TLineReader& reader, std::string_view piece, st
       tail.erase(0, tail.size() > keep ? tail.size() - keep : 0);
     }
     if (!ReadLongLinePiece(reader, &piece, &last)) return TStep::Go;
+    TellPosition(s, reader);
   }
   std::string_view line;
   if (!ReadLongLineWhole(reader, &line)) return TStep::Go;
@@ -126,8 +131,9 @@ TStep ScanLongLine(TScanPass& s, TLineReader& reader, std::string_view piece, st
 
 }  // namespace
 
-TScanPass::TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names)
-    : Opt(opt), Profile(profile), Hooks(hooks), Sink(names) {
+TScanPass::TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names,
+                     TPositionSink position)
+    : Opt(opt), Profile(profile), Hooks(hooks), Sink(names), Position(position) {
   // A marker holding a line end can never occur inside a line.
   std::string_view marker = opt.Marker;
   const bool usable = !marker.empty() && marker.find_first_of("\r\n") == std::string_view::npos;
@@ -148,5 +154,6 @@ bool ScanNextBlock(TScanPass& pass, TLineReader& reader, TStep* step, std::strin
     const std::int64_t at = reader.BufferAt + (block.data() - reader.Buffer.data());
     *step = ScanBlock(pass, block, at, err);
   }
+  TellPosition(pass, reader);
   return true;
 }

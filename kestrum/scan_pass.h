@@ -20,12 +20,21 @@ struct TNameSink {
   void* Context;
 };
 
+// Told how far into the file the pass has read, after each block and each
+// piece of a long line; may be empty.
+struct TPositionSink {
+  void (*At)(void* context, std::int64_t position);
+  void* Context;
+};
+
 struct TScanPass {
-  TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names);
+  TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names,
+            TPositionSink position);
   const TRunOptions& Opt;
   const TSyslogConfigRec& Profile;
   const TScanHooks& Hooks;
   TNameSink Sink;
+  TPositionSink Position;
   TMarkerSearch Search;
   TWordCutter First, Second;  // the profile's two delimiter sets, made ready
   // What the pass found.

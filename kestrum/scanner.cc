@@ -2,6 +2,7 @@
 
 #include "line_reader.h"
 #include "parallel_scan.h"
+#include "platform/platform.h"
 #include "run_state.h"
 #include "scan_pass.h"
 #include "syslog_profiles.h"
@@ -9,12 +10,28 @@
 
 namespace {
 
+// The progress hook with the size at the start, for the pass to call.
+struct TProgressTo {
+  const TScanHooks& Hooks;
+  std::int64_t Total;
+};
+
 bool ScanInSequence(TLineReader& reader, const TScanHooks& hooks, TScanResult& result, std::string* err) {
   const TNameSink toRunTally{[](void*, const std::string_view* names, const std::int64_t* at, std::size_t n) {
                                AddNamesToTally(names, at, n);
                              },
                              nullptr};
-  TScanPass pass(RunOptions, CurrentSyslogConfig, hooks, toRunTally);
+  std::int64_t total = -1;
+  std::string ignored;
+  if (!(reader.ReadsAtOffsets && PlatFileSize(reader.Handle, &total, &ignored))) total = -1;
+  TProgressTo progress{hooks, total};
+  const TPositionSink toProgress{[](void* context, std::int64_t position) {
+                                   const auto* p = static_cast<const TProgressTo*>(context);
+                                   p->Hooks.Progress(position, p->Total);
+                                 },
+                                 &progress};
+  TScanPass pass(RunOptions, CurrentSyslogConfig, hooks, toRunTally,
+                 hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
   TStep step = RunOptions.MaxEntries <= 0 ? TStep::LimitReached : TStep::Go;
   while (step == TStep::Go && ScanNextBlock(pass, reader, &step, err)) {
   }

@@ -25,6 +25,9 @@ struct TScanHooks {
   bool (*FirstEntry)(const std::string& date, std::string* err) = nullptr;
   // Each counted entry, in file order; only wanted with -L or -D.
   bool (*Entry)(const TScanEntry& entry, std::string* err) = nullptr;
+  // Now and then: the bytes read so far, of the size at the start (below
+  // 0 for an input of no size).
+  void (*Progress)(std::int64_t done, std::int64_t total) = nullptr;
 };
 
 // Uses RunOptions and CurrentSyslogConfig; fills ScanResult and, without -L,

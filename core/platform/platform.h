@@ -50,6 +50,9 @@ std::string PlatRawCommandLine();
 // Full path of the running program file.
 std::string PlatProgramPath();
 
+// True when the standard stream is an interactive terminal (a console).
+bool PlatIsTerminal(TStdStream stream);
+
 // Unbuffered write of the whole range to a standard stream, bytes as given.
 bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err);
 

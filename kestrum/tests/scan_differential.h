@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "channels.h"
@@ -23,6 +24,12 @@ struct TScanRun {
   std::string FirstDate, LastDate;
 
   bool operator==(const TScanRun&) const = default;
+  // What a failed comparison shows.
+  friend void PrintTo(const TScanRun& r, std::ostream* os) {
+    *os << (r.Ok ? "ok" : "failed: " + r.Error) << ", " << r.Entries << " entries, first \"" << r.FirstDate
+        << "\", last \"" << r.LastDate << "\"\n"
+        << r.Shown;
+  }
 };
 
 // workers 1: the sequential scan. The options and the profile are the

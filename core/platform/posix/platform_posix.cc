@@ -118,6 +118,8 @@ std::string PlatProgramPath() {
   return ec ? gArgv0 : p.lexically_normal().string();
 }
 
+bool PlatIsTerminal(TStdStream stream) { return isatty(stream == StdError ? STDERR_FILENO : STDOUT_FILENO) == 1; }
+
 bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
   return WriteAll(stream == StdError ? STDERR_FILENO : STDOUT_FILENO, data, size, err);
 }

@@ -118,6 +118,11 @@ std::string PlatProgramPath() {
   });
 }
 
+bool PlatIsTerminal(TStdStream stream) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(stream == StdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
   HANDLE h = GetStdHandle(stream == StdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (h == INVALID_HANDLE_VALUE || h == nullptr) return Fail(err, ERROR_INVALID_HANDLE);

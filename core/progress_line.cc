@@ -1,0 +1,80 @@
+#include "progress_line.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "numbers.h"
+#include "platform/platform.h"
+
+namespace {
+
+typedef std::chrono::steady_clock TClock;
+constexpr auto kFirstAfter = std::chrono::seconds(1);
+constexpr auto kRedrawEvery = std::chrono::milliseconds(250);
+// Narrower than the narrowest console, so that it never wraps.
+constexpr std::size_t kMaxWidth = 79;
+
+struct TProgress {
+  bool On = false;
+  std::string Label;
+  TClock::time_point Start, LastDrawn;
+  std::size_t Shown = 0;  // characters on the screen now
+};
+TProgress gProgress;
+
+void Put(const std::string& text) {
+  std::string ignored;
+  PlatWriteStd(StdError, text.data(), text.size(), &ignored);
+}
+
+std::string LineFor(std::int64_t done, std::int64_t total, TClock::time_point now) {
+  const TProgress& p = gProgress;
+  std::string line = p.Label + " ";
+  if (total > 0) {
+    // A file that grows while it is read may pass its first size.
+    const auto percent = static_cast<std::int64_t>(std::min(100.0, 100.0 * static_cast<double>(done) / total));
+    line += std::to_string(percent) + "% - " + FormatGrouped(done) + " of " + FormatGrouped(total) + " bytes";
+  } else {
+    line += FormatGrouped(done) + " bytes";
+  }
+  const double seconds = std::chrono::duration<double>(now - p.Start).count();
+  if (seconds > 0) line += " - " + FormatGrouped(static_cast<std::int64_t>(done / seconds / 1e6)) + " MB/s";
+  if (line.size() > kMaxWidth) line.resize(kMaxWidth);
+  return line;
+}
+
+}  // namespace
+
+void StartProgressLine(std::string_view label) {
+  gProgress = TProgress();
+  gProgress.On = PlatIsTerminal(StdError);
+  gProgress.Label.assign(label);
+  gProgress.Start = TClock::now();
+}
+
+void ShowProgress(std::int64_t done, std::int64_t total) {
+  TProgress& p = gProgress;
+  if (!p.On) return;
+  const TClock::time_point now = TClock::now();
+  if (now - p.Start < kFirstAfter || (p.Shown > 0 && now - p.LastDrawn < kRedrawEvery)) return;
+  const std::string line = LineFor(done, total, now);
+  // Drawn over the last one; blanks cover what the new one leaves.
+  std::string draw = "\r" + line;
+  if (line.size() < p.Shown) draw += std::string(p.Shown - line.size(), ' ') + "\r" + line;
+  Put(draw);
+  p.Shown = line.size();
+  p.LastDrawn = now;
+}
+
+void EraseProgressLine() {
+  TProgress& p = gProgress;
+  if (p.Shown == 0) return;
+  Put("\r" + std::string(p.Shown, ' ') + "\r");
+  p.Shown = 0;
+}
+
+void StopProgressLine() {
+  EraseProgressLine();
+  gProgress.On = false;
+}
