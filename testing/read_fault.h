@@ -4,14 +4,16 @@
 // read's number (to cut or grow the file while it is being read).
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <new>
 #include <string>
 
 #include "line_reader.h"
 
+// Reads are counted across threads: the parallel scan reads in several.
 struct TReadFault {
-  static inline int Reads = 0;
+  static inline std::atomic<int> Reads = 0;
   static inline int FailAt = 0;
   static inline std::string ErrorText;
   static inline std::function<void(int)> BeforeRead;
@@ -32,9 +34,9 @@ struct TReadFault {
 
   static bool Read(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                    std::string* err) {
-    ++Reads;
-    if (BeforeRead) BeforeRead(Reads);
-    if (Reads == FailAt) {
+    const int read = ++Reads;
+    if (BeforeRead) BeforeRead(read);
+    if (read == FailAt) {
       if (OutOfMemory) throw std::bad_alloc();
       *err = ErrorText;
       return false;

@@ -3,9 +3,12 @@
 // with chunks cut anywhere (one byte to whole blocks) and 2 to 8 workers.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <regex>
 
 #include "custom_config.h"
+#include "read_fault.h"
 #include "scan_differential.h"
 #include "test_files.h"
 
@@ -143,5 +146,60 @@ TEST(ParallelScan, EntriesFoundLateOrNotAtAll) {
     RunOptions.Marker = CurrentSyslogConfig.Marker;
     const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
     EXPECT_EQ(RunScanWith(4, 1000, kReadBufferSize), sequential);
+  }
+}
+
+namespace {
+
+// The NxLog layout, the options of a plain report, on the file.
+void PlainNxLogRun(const std::string& path) {
+  RunOptions = TRunOptions();
+  RunOptions.SyslogFileName = path;
+  TSyslogChoicesArray table{};
+  BuildPresetProfiles(table);
+  CurrentSyslogConfig = table[NxLog];
+  RunOptions.Marker = CurrentSyslogConfig.Marker;
+}
+
+std::string NxEntries(const std::string& name, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += kLayouts[0].Entry(name, i) + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+// A file that grows while it is read: the chunks are cut by the size at the
+// start, and the last one reads on to the end, as the sequential scan does.
+TEST(ParallelScan, BytesAppendedWhileScanningAreRead) {
+  for (int workers : {1, 3}) {
+    SCOPED_TRACE(workers);
+    TScratchFile file(NxEntries("Before", 3000), "growing.log");
+    PlainNxLogRun(file.Name());
+    TReadFault grow(0);
+    TReadFault::BeforeRead = [&file](int read) {
+      if (read != 1) return;
+      std::ofstream f(file.Path, std::ios::binary | std::ios::app);
+      f << NxEntries("Appended", 500);
+    };
+    const TScanRun run = RunScanWith(workers, 20000, kReadBufferSize);
+    ASSERT_TRUE(run.Ok) << run.Error;
+    EXPECT_EQ(run.Entries, 3500);
+    EXPECT_TRUE(std::regex_search(run.Shown, std::regex(" Appended \\.+ +500\r\n"))) << run.Shown;
+  }
+}
+
+// A read that fails in any worker fails the scan with its error, and no
+// report is printed.
+TEST(ParallelScan, AReadErrorInAnyWorkerFailsTheScan) {
+  TScratchFile file(NxEntries("Job", 20000), "failing.log");
+  PlainNxLogRun(file.Name());
+  for (int failAt : {1, 5, 20}) {
+    SCOPED_TRACE(failAt);
+    TReadFault fault(failAt);
+    const TScanRun run = RunScanWith(4, 50000, kReadBufferSize);
+    EXPECT_FALSE(run.Ok);
+    EXPECT_EQ(run.Error, "Input/output error");
+    EXPECT_EQ(run.Shown.find("TOTAL"), std::string::npos);
   }
 }
