@@ -65,9 +65,21 @@ bool ScanLog(const TScanHooks& hooks, std::string* err) {
   const int workers = ParallelWorkers(reader, RunOptions);
   TParallelOutcome outcome = TParallelOutcome::NotStarted;
   if (workers > 1) outcome = ScanInParallel(reader, workers, hooks, result, err);
-  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, hooks, result, err))
-    return FailScan(reader, *err, err);
   if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
+  TScanHooks again = hooks;
+  if (outcome == TParallelOutcome::Done && result.EntryCount >= RunOptions.MaxEntries) {
+    // The count limit holds without -M too (2147483647 entries): only the
+    // sequential scan knows where it stops. Rare enough to read it all
+    // again; the progress text is out already.
+    ResetTally();
+    result = TScanResult();
+    again.FirstEntry = nullptr;
+    CloseLineReader(reader);
+    if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
+    outcome = TParallelOutcome::NotStarted;
+  }
+  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, again, result, err))
+    return FailScan(reader, *err, err);
 
   TLocalTime modified;
   if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))

@@ -203,3 +203,15 @@ TEST(ParallelScan, AReadErrorInAnyWorkerFailsTheScan) {
     EXPECT_EQ(run.Shown.find("TOTAL"), std::string::npos);
   }
 }
+
+// The count limit applies without -M too (2147483647 entries): a parallel
+// scan that reaches it gives way to the sequential one, which alone knows
+// the entry it stops at, and the progress text is not printed twice.
+TEST(ParallelScan, TheCountLimitWithoutTheOptionStillHolds) {
+  TScratchFile file(NxEntries("Early", 300) + NxEntries("Late", 300), "limit.log");
+  PlainNxLogRun(file.Name());
+  RunOptions.MaxEntries = 400;
+  const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
+  EXPECT_EQ(sequential.Entries, 400);
+  EXPECT_EQ(RunScanWith(3, 5000, kReadBufferSize), sequential);
+}
