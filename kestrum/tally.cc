@@ -1,10 +1,12 @@
 #include "tally.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -38,6 +40,14 @@ constexpr std::size_t kBatch = std::size_t{1} << 15;
 unsigned char gFold[256];
 bool gPlainAsciiFold = false;  // gFold maps A-Z to a-z and leaves all other ASCII
 
+// The run's tally in shards by hash, each with its lock: where the workers'
+// shares go. The sequential scan uses shard 0 alone, without locking.
+struct TShardedTally {
+  static constexpr int kShardBits = 6;
+  static constexpr int kShards = 1 << kShardBits;
+  std::array<TTallyTable, kShards> Shards;
+  std::array<std::mutex, kShards> Locks;
+};
 TShardedTally gRunTally;
 
 // The finished tally's report order: which record comes i-th. A record is
@@ -47,6 +57,14 @@ std::vector<std::uint32_t> gOrder;
 bool gSharded = false;
 bool gFinished = false;
 constexpr int kRefIndexBits = 32 - TShardedTally::kShardBits;
+
+std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r) {
+  return std::string_view(t.Names[r.Name >> kNameBlockBits].get() + (r.Name & (kNameBlock - 1)), r.Size);
+}
+
+const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index) {
+  return t.Records[index >> kRecordBlockBits][index & (kRecordBlock - 1)];
+}
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
@@ -100,6 +118,29 @@ std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t se
   if (size > 16) h = Mix(h ^ second);
   for (std::size_t at = 16; at + 8 < size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
   return Mix(Mix(h ^ tail));
+}
+
+void LoadCaseFolding() {
+  PlatCaseFoldTable(gFold);
+  gPlainAsciiFold = true;
+  for (int c = 0; c < 128; ++c)
+    if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
+}
+
+TNameKey KeyOf(std::string_view name) {
+  const char* p = name.data();
+  const std::size_t n = name.size();
+  TNameKey k;
+  k.Size = n;
+  if (n < 8) {
+    k.Head = k.Tail = FoldWord(ShortWord(p, n));
+  } else {
+    k.Head = FoldWord(Load8(p));
+    k.Tail = FoldWord(Load8(p + n - 8));
+    if (n > 16) k.Second = FoldWord(Load8(p + 8));
+  }
+  k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
+  return k;
 }
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
@@ -208,6 +249,8 @@ void Prefetch(const T* p) {
 }
 
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
+
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, const std::uint32_t* which, std::size_t n);
 
 // The items into the shards of the run's tally: put in order of shard (by
 // index, the items stay where they are), then each shard taken once under
@@ -338,41 +381,6 @@ void Reorder(const std::vector<TOrder>& order) {
   gOrder.swap(refs);
 }
 
-}  // namespace
-
-std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r) {
-  return std::string_view(t.Names[r.Name >> kNameBlockBits].get() + (r.Name & (kNameBlock - 1)), r.Size);
-}
-
-const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index) {
-  return t.Records[index >> kRecordBlockBits][index & (kRecordBlock - 1)];
-}
-
-void LoadCaseFolding() {
-  PlatCaseFoldTable(gFold);
-  gPlainAsciiFold = true;
-  for (int c = 0; c < 128; ++c)
-    if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
-}
-
-TNameKey KeyOf(std::string_view name) {
-  const char* p = name.data();
-  const std::size_t n = name.size();
-  TNameKey k;
-  k.Size = n;
-  if (n < 8) {
-    k.Head = k.Tail = FoldWord(ShortWord(p, n));
-  } else {
-    k.Head = FoldWord(Load8(p));
-    k.Tail = FoldWord(Load8(p + n - 8));
-    if (n > 16) k.Second = FoldWord(Load8(p + 8));
-  }
-  k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
-  return k;
-}
-
-namespace {
-
 // A big table does not fit the caches: the slot of an item some items ahead
 // is fetched, and the record it points to a few items later, so that the
 // lookups do not wait on memory one by one. ItemAt(j) gives the j-th item.
@@ -396,8 +404,6 @@ void AddInTurn(TTallyTable& t, std::size_t n, TItemAt itemAt) {
   for (; i < n; ++i) AddKeyed(t, itemAt(i));
 }
 
-}  // namespace
-
 void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   AddInTurn(t, n, [items](std::size_t j) -> const TTallyItem& { return items[j]; });
 }
@@ -413,7 +419,7 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
   AddItemsToTable(t, items.data(), n);
 }
 
-TShardedTally& RunTally() { return gRunTally; }
+}  // namespace
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   if (!w.Batches) {

@@ -11,10 +11,9 @@
 // turns the records into the rows the report reads.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -54,34 +53,6 @@ struct TTallyTable {
   std::size_t NameUsed = 0;                    // of the current block
   std::size_t NameBlock = 0;                   // the current block's index + 1
 };
-
-std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r);
-const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index);
-
-// Loads the code page's case mapping; before any table is used.
-void LoadCaseFolding();
-
-TNameKey KeyOf(std::string_view name);
-
-// The items in turn, into the table: a new name is added with the item's
-// spelling; an older record takes the entries, and the spelling too when
-// the item's first offset is earlier than its own.
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n);
-// The same for items[which[j]], j below n.
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, const std::uint32_t* which, std::size_t n);
-// One entry each of names[i], at offset at[i].
-void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n);
-
-// The run's tally in shards by hash, each with its lock: where the workers'
-// shares go. The sequential scan uses shard 0 alone, without locking.
-struct TShardedTally {
-  static constexpr int kShardBits = 6;
-  static constexpr int kShards = 1 << kShardBits;
-  std::array<TTallyTable, kShards> Shards;
-  std::array<std::mutex, kShards> Locks;
-};
-
-TShardedTally& RunTally();
 
 // A worker's share of the run's tally. Names are counted in a small table
 // of its own, merged into the shards when it fills; when names hardly
