@@ -68,6 +68,13 @@ std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
   return at;
 }
 
+// The line ends at Buffer[t]: reading goes on after its terminator. Only a
+// lone CR at the very end may still have its LF to come.
+void ContinueAfter(TLineReader& r, std::size_t t) {
+  r.Start = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
+  r.SkipLF = r.Buffer[t] == '\r' && t + 1 == r.End;
+}
+
 // Steps past the rest of the line that holds the byte before r.Start, unless
 // that rest reaches the limit: then the range holds no line.
 bool SkipToLineStart(TLineReader& r) {
@@ -76,8 +83,7 @@ bool SkipToLineStart(TLineReader& r) {
     const std::size_t t = FindLineEnd(buffer, r.Start);
     if (t < r.End) {
       if (OffsetOf(r, t) >= r.Limit) r.AtLimit = true;
-      r.Start = PastLineEnd(buffer, t);
-      r.SkipLF = buffer[t] == '\r' && t + 1 == r.End;
+      ContinueAfter(r, t);
       return true;
     }
     if (OffsetOf(r, r.End) >= r.Limit) {
@@ -202,16 +208,17 @@ bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
 bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind) {
   if (r.Failed) return false;
   if (r.InLongLine) {
-    // The caller left the long line before its end: step over the rest.
+    // The caller may have left the long line before its end: step over the
+    // rest, and let go of what was held of it.
     std::string_view piece;
     bool last = false;
     while (!r.LongEnded)
       if (!ReadLongLinePiece(r, &piece, &last)) return false;
+    r.InLongLine = false;
+    r.Held.reset();
+    r.Gathered.clear();
+    r.Gathered.shrink_to_fit();
   }
-  r.InLongLine = false;
-  r.Held.reset();
-  r.Gathered.clear();
-  r.Gathered.shrink_to_fit();
   *kind = TBlockKind::Lines;
   for (;;) {
     DropSkippedLF(r);
@@ -270,9 +277,7 @@ bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
   *piece = buffer.substr(0, t);
   *last = t < r.End || r.AtEof;
   if (t < r.End) {
-    r.Start = PastLineEnd(buffer, t);
-    // Only a lone CR at the very end may still have its LF to come.
-    r.SkipLF = buffer[t] == '\r' && t + 1 == r.End;
+    ContinueAfter(r, t);
   } else {
     r.Start = r.End;
   }
@@ -321,6 +326,12 @@ bool ReadLine(TLineReader& r, std::string_view* line) {
 }
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size) { return PlatFileSize(r.Handle, size, &r.ErrorText) || Fail(r); }
+
+std::int64_t SizeNow(const TLineReader& r) {
+  std::int64_t size = 0;
+  std::string ignored;
+  return r.ReadsAtOffsets && PlatFileSize(r.Handle, &size, &ignored) ? size : -1;
+}
 
 bool FileModifiedOf(TLineReader& r, TLocalTime* when) {
   return PlatFileModified(r.Handle, when, &r.ErrorText) || Fail(r);

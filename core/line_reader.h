@@ -103,6 +103,9 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
 std::size_t PastLineEnd(std::string_view text, std::size_t t);
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size);
+// The size of a regular file now, or -1 (a pipe, or no answer); unlike
+// FileSizeOf, no failure of the reader.
+std::int64_t SizeNow(const TLineReader& r);
 bool FileModifiedOf(TLineReader& r, TLocalTime* when);
 // False with r.ErrorText on a failure while closing.
 bool CloseLineReader(TLineReader& r);

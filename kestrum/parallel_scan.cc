@@ -148,17 +148,11 @@ std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers) {
   return starts;
 }
 
-std::int64_t FileSizeNow(const TLineReader& reader) {
-  std::int64_t size = 0;
-  std::string ignored;
-  return PlatFileSize(reader.Handle, &size, &ignored) ? size : 0;
-}
-
 }  // namespace
 
 int ParallelWorkers(const TLineReader& reader, const TRunOptions& opt) {
   if (!reader.ReadsAtOffsets || opt.ListOnly || opt.Debug || opt.MaxGiven) return 1;
-  const std::int64_t size = FileSizeNow(reader);
+  const std::int64_t size = SizeNow(reader);
   if (size < ParallelPlan.MinFileSize || size <= 0) return 1;
   const int cpus = ParallelPlan.Workers > 0 ? ParallelPlan.Workers : PlatUsableProcessors();
   const std::int64_t chunks = static_cast<std::int64_t>(ChunkStarts(size, cpus).size());
@@ -171,7 +165,7 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, int workers, const TS
   sh.File = reader.Handle;
   // Bytes appended while the scan runs are read by the last chunk, which
   // goes on to the end as the sequential scan would.
-  const std::int64_t size = FileSizeNow(reader);
+  const std::int64_t size = SizeNow(reader);
   sh.Starts = ChunkStarts(size, workers);
   sh.Results.resize(sh.Starts.size());
   std::vector<std::thread> threads;

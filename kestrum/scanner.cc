@@ -2,7 +2,6 @@
 
 #include "line_reader.h"
 #include "parallel_scan.h"
-#include "platform/platform.h"
 #include "run_state.h"
 #include "scan_pass.h"
 #include "syslog_profiles.h"
@@ -21,10 +20,7 @@ bool ScanInSequence(TLineReader& reader, const TScanHooks& hooks, TScanResult& r
                                AddNamesToTally(names, at, n);
                              },
                              nullptr};
-  std::int64_t total = -1;
-  std::string ignored;
-  if (!(reader.ReadsAtOffsets && PlatFileSize(reader.Handle, &total, &ignored))) total = -1;
-  TProgressTo progress{hooks, total};
+  TProgressTo progress{hooks, SizeNow(reader)};
   const TPositionSink toProgress{[](void* context, std::int64_t position) {
                                    const auto* p = static_cast<const TProgressTo*>(context);
                                    p->Hooks.Progress(position, p->Total);
