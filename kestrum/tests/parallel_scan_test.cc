@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <regex>
 
@@ -177,10 +178,14 @@ TEST(ParallelScan, BytesAppendedWhileScanningAreRead) {
     TScratchFile file(NxEntries("Before", 3000), "growing.log");
     PlainNxLogRun(file.Name());
     TReadFault grow(0);
-    TReadFault::BeforeRead = [&file](int read) {
-      if (read != 1) return;
-      std::ofstream f(file.Path, std::ios::binary | std::ios::app);
-      f << NxEntries("Appended", 500);
+    // Appended before any read gets through, whichever worker reads first:
+    // the others wait for it, so none can meet the old end first.
+    std::once_flag appended;
+    TReadFault::BeforeRead = [&file, &appended](int) {
+      std::call_once(appended, [&file] {
+        std::ofstream f(file.Path, std::ios::binary | std::ios::app);
+        f << NxEntries("Appended", 500);
+      });
     };
     const TScanRun run = RunScanWith(workers, 20000, kReadBufferSize);
     ASSERT_TRUE(run.Ok) << run.Error;
