@@ -226,6 +226,6 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, int workers, const TS
     result.LastEntryDate = r.LastEntryDate;
   }
   if (first) result.LastEntryDate = EntryDateText(std::string_view(), CurrentSyslogConfig);
-  FinishTally(true);
+  FinishTally(true, workers);
   return TParallelOutcome::Done;
 }

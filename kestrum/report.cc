@@ -1,6 +1,6 @@
 #include "report.h"
 
-#include <algorithm>
+#include <cstring>
 
 #include "channels.h"
 #include "numbers.h"
@@ -13,9 +13,9 @@ int NumberWidth = 0;
 
 namespace {
 
-// Built in place: the report may have a million of these lines.
-void WriteLabel(std::string_view label) {
-  char lead[42];
+// The label part of a report line: a blank, the label cut to 40 bytes and
+// dots up to column 41, a blank. Returns its length.
+std::size_t PutLabel(char* lead, std::string_view label) {
   std::size_t n = 0;
   lead[n++] = ' ';
   const std::string_view shown = label.substr(0, 40);
@@ -24,17 +24,7 @@ void WriteLabel(std::string_view label) {
   if (n < 41) lead[n++] = ' ';
   while (n < 41) lead[n++] = '.';
   lead[n++] = ' ';
-  Write(Out(), std::string_view(lead, n));
-}
-
-void WriteRightAligned(std::string_view text, int width) {
-  static const std::string kBlanks(64, ' ');
-  for (std::size_t pad = width > static_cast<int>(text.size()) ? width - text.size() : 0; pad > 0;) {
-    const std::size_t step = std::min(pad, kBlanks.size());
-    Write(Out(), std::string_view(kBlanks.data(), step));
-    pad -= step;
-  }
-  WriteLine(Out(), text);
+  return n;
 }
 
 }  // namespace
@@ -42,13 +32,23 @@ void WriteRightAligned(std::string_view text, int width) {
 void PrintRule80(char c) { WriteLine(Out(), std::string(80, c)); }
 
 void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped) {
-  WriteLabel(label);
-  WriteRightAligned(FormatCount(value, grouped), NumberWidth);
+  PrintTextLine(label, FormatCount(value, grouped), NumberWidth);
 }
 
 void PrintTextLine(std::string_view label, std::string_view text, int textWidth) {
-  WriteLabel(label);
-  WriteRightAligned(text, textWidth);
+  // Built in place and written at once: the report may have a million of
+  // these lines.
+  char line[128];
+  std::size_t n = PutLabel(line, label);
+  const std::size_t pad = textWidth > static_cast<int>(text.size()) ? textWidth - text.size() : 0;
+  if (n + pad + text.size() <= sizeof line) {
+    std::memset(line + n, ' ', pad);
+    text.copy(line + n + pad, text.size());
+    WriteLine(Out(), std::string_view(line, n + pad + text.size()));
+    return;
+  }
+  Write(Out(), std::string_view(line, n));
+  WriteLine(Out(), std::string(pad, ' ').append(text));
 }
 
 void PrintReport() {

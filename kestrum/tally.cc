@@ -9,6 +9,9 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -23,6 +26,7 @@ namespace {
 constexpr std::size_t kKeyedSize = 24;
 constexpr std::size_t kRecordBlockBits = 10;
 constexpr std::size_t kRecordBlock = std::size_t{1} << kRecordBlockBits;
+static_assert(sizeof(TTallyRecordBlock::At) / sizeof(TTallyRecord) == kRecordBlock);
 // Name bytes: blocks of 16 KiB, addressed by block and offset in 32 bits;
 // a name of more than a quarter block gets a block of its own.
 constexpr std::size_t kNameBlockBits = 14;
@@ -58,12 +62,16 @@ bool gSharded = false;
 bool gFinished = false;
 constexpr int kRefIndexBits = 32 - TShardedTally::kShardBits;
 
+const char* NameBytes(const TNameStore& store, std::uint32_t ref) {
+  return store.Blocks[ref >> kNameBlockBits].get() + (ref & (kNameBlock - 1));
+}
+
 std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r) {
-  return std::string_view(t.Names[r.Name >> kNameBlockBits].get() + (r.Name & (kNameBlock - 1)), r.Size);
+  return std::string_view(NameBytes(t.Names, r.Name), r.Size);
 }
 
 const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index) {
-  return t.Records[index >> kRecordBlockBits][index & (kRecordBlock - 1)];
+  return t.Records[index >> kRecordBlockBits]->At[index & (kRecordBlock - 1)];
 }
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
@@ -157,27 +165,46 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 }
 
 TTallyRecord& MutableRecordAt(TTallyTable& t, std::size_t index) {
-  return t.Records[index >> kRecordBlockBits][index & (kRecordBlock - 1)];
+  return t.Records[index >> kRecordBlockBits]->At[index & (kRecordBlock - 1)];
 }
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
-std::uint32_t StoreName(TTallyTable& t, std::string_view name) {
+std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   if (name.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+  // Every block holds at least the usual size, so that any of them can
+  // serve again once the store is emptied.
   const bool own = name.size() > kNameBlock / 4;
-  if (own || t.NameBlock == 0 || t.NameUsed + name.size() > kNameBlock) {
-    if (t.Names.size() == kMaxNameBlocks) throw std::bad_alloc();
-    t.Names.emplace_back(new char[own ? name.size() : kNameBlock]);
+  if (own || store.Current == 0 || store.Used + name.size() > kNameBlock) {
+    if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
+    if (!own && !store.Spare.empty()) {
+      store.Blocks.push_back(std::move(store.Spare.back()));
+      store.Spare.pop_back();
+    } else {
+      store.Blocks.emplace_back(new char[std::max(name.size(), kNameBlock)]);
+    }
+    if (own && name.size() > kNameBlock) store.Large.push_back(store.Blocks.size() - 1);
     if (!own) {
-      t.NameBlock = t.Names.size();
-      t.NameUsed = 0;
+      store.Current = store.Blocks.size();
+      store.Used = 0;
     }
   }
-  const std::size_t block = own ? t.Names.size() - 1 : t.NameBlock - 1;
-  const std::size_t offset = own ? 0 : t.NameUsed;
-  if (!name.empty()) std::memcpy(t.Names[block].get() + offset, name.data(), name.size());
-  if (!own) t.NameUsed += name.size();
+  const std::size_t block = own ? store.Blocks.size() - 1 : store.Current - 1;
+  const std::size_t offset = own ? 0 : store.Used;
+  if (!name.empty()) std::memcpy(store.Blocks[block].get() + offset, name.data(), name.size());
+  if (!own) store.Used += name.size();
   return static_cast<std::uint32_t>((block << kNameBlockBits) | offset);
+}
+
+// Empties the store; blocks of the usual size are kept for its next names,
+// as fresh memory costs more than the copying.
+void ClearNames(TNameStore& store) {
+  for (std::size_t i : store.Large) store.Blocks[i].reset();
+  for (std::unique_ptr<char[]>& b : store.Blocks)
+    if (b) store.Spare.push_back(std::move(b));
+  store.Blocks.clear();
+  store.Large.clear();
+  store.Used = store.Current = 0;
 }
 
 void Place(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t hash) {
@@ -213,16 +240,17 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     const std::uint64_t slot = t.Slots[s];
     if (slot == 0) {
       const std::size_t index = t.Count;
-      if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.emplace_back(new TTallyRecord[kRecordBlock]);
+      if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.emplace_back(new TTallyRecordBlock);
       if (item.Key.Size > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
       MutableRecordAt(t, index) = TTallyRecord{item.Key.Head,
                                                item.Key.Second,
                                                item.Key.Tail,
                                                item.Count,
                                                item.FirstAt,
-                                               StoreName(t, item.Name),
+                                               StoreName(t.Names, item.Name),
                                                static_cast<std::uint32_t>(item.Key.Size)};
       ++t.Count;
+      t.LastFirst = std::max(t.LastFirst, item.FirstAt);
       t.Slots[s] = SlotOf(item.Key.Hash, index);
       return;
     }
@@ -233,7 +261,7 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
       // Mostly the same spelling: kept once.
-      if (NameOf(t, r) != item.Name) r.Name = StoreName(t, item.Name);
+      if (NameOf(t, r) != item.Name) r.Name = StoreName(t.Names, item.Name);
     }
     return;
   }
@@ -248,63 +276,57 @@ void Prefetch(const T* p) {
 #endif
 }
 
+// A record may span two cache lines.
+void PrefetchRecord(const TTallyRecord& r) {
+  Prefetch(&r);
+  Prefetch(reinterpret_cast<const char*>(&r) + sizeof r - 1);
+}
+
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
 
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, const std::uint32_t* which, std::size_t n);
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n);
 
-// The items into the shards of the run's tally: put in order of shard (by
-// index, the items stay where they are), then each shard taken once under
-// its lock.
-void MergeItems(const std::vector<TTallyItem>& items, std::vector<std::uint32_t>& byShard) {
-  std::array<std::size_t, TShardedTally::kShards + 1> start{};
-  for (const TTallyItem& item : items) ++start[ShardOf(item.Key.Hash) + 1];
-  for (int s = 0; s < TShardedTally::kShards; ++s) start[s + 1] += start[s];
-  byShard.resize(items.size());
-  std::array<std::size_t, TShardedTally::kShards> fill{};
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const int s = ShardOf(items[i].Key.Hash);
-    byShard[start[s] + fill[s]++] = static_cast<std::uint32_t>(i);
-  }
+void Pend(TWorkerTally& w, const TTallyItem& item) {
+  if (w.Pending.empty()) w.Pending.resize(TShardedTally::kShards);
+  w.Pending[ShardOf(item.Key.Hash)].push_back(item);
+  ++w.PendingCount;
+}
+
+// The pending names into the shards of the run's tally, each shard taken
+// once under its lock.
+void MergePending(TWorkerTally& w) {
   // Workers start at different shards, so that they seldom wait on a lock.
   static std::atomic<int> turn{0};
   const int first = (turn++ * 17) % TShardedTally::kShards;
-  for (int k = 0; k < TShardedTally::kShards; ++k) {
+  for (int k = 0; k < TShardedTally::kShards && w.PendingCount > 0; ++k) {
     const int s = (first + k) % TShardedTally::kShards;
-    if (start[s] == start[s + 1]) continue;
-    std::lock_guard<std::mutex> lock(gRunTally.Locks[s]);
-    AddItemsToTable(gRunTally.Shards[s], items.data(), byShard.data() + start[s], start[s + 1] - start[s]);
+    std::vector<TTallyItem>& items = w.Pending[s];
+    if (items.empty()) continue;
+    {
+      std::lock_guard<std::mutex> lock(gRunTally.Locks[s]);
+      AddItemsToTable(gRunTally.Shards[s], items.data(), items.size());
+    }
+    w.PendingCount -= items.size();
+    items.clear();
   }
+  ClearNames(w.PendingNames);
 }
 
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
   t.Count = 0;
-  t.Names.clear();
-  t.NameUsed = t.NameBlock = 0;
+  t.LastFirst = 0;
+  ClearNames(t.Names);
 }
 
 void MergeWorkerTable(TWorkerTally& w) {
-  w.Pending.resize(w.Table.Count);
   for (std::size_t i = 0; i < w.Table.Count; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
-    w.Pending[i] = TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r), r.Count, r.FirstAt};
+    Pend(w, TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r), r.Count, r.FirstAt});
   }
-  MergeItems(w.Pending, w.ByShard);
-  w.Pending.clear();
+  MergePending(w);
   ClearTable(w.Table);
   w.Entries = 0;
-}
-
-void MergePending(TWorkerTally& w) {
-  // The names were kept as offsets into PendingNames, which may have moved.
-  std::size_t at = 0;
-  for (TTallyItem& item : w.Pending) {
-    item.Name = std::string_view(w.PendingNames.data() + at, item.Name.size());
-    at += item.Name.size();
-  }
-  MergeItems(w.Pending, w.ByShard);
-  w.Pending.clear();
-  w.PendingNames.clear();
 }
 
 std::uint32_t RefOf(int shard, std::size_t index) {
@@ -327,7 +349,7 @@ const TTallyRecord& ReportRecord(std::size_t i, const TTallyTable** table) {
   constexpr std::size_t kRecordAhead = 16, kNameAhead = 8;
   if (!gOrder.empty()) {
     const TTallyTable* other;
-    if (i + kRecordAhead < gOrder.size()) Prefetch(&RecordOfRef(gOrder[i + kRecordAhead], &other));
+    if (i + kRecordAhead < gOrder.size()) PrefetchRecord(RecordOfRef(gOrder[i + kRecordAhead], &other));
     if (i + kNameAhead < gOrder.size()) {
       const TTallyRecord& r = RecordOfRef(gOrder[i + kNameAhead], &other);
       Prefetch(NameOf(*other, r).data());
@@ -381,42 +403,65 @@ void Reorder(const std::vector<TOrder>& order) {
   gOrder.swap(refs);
 }
 
-// A big table does not fit the caches: the slot of an item some items ahead
-// is fetched, and the record it points to a few items later, so that the
-// lookups do not wait on memory one by one. ItemAt(j) gives the j-th item.
-template <typename TItemAt>
-void AddInTurn(TTallyTable& t, std::size_t n, TItemAt itemAt) {
+// The record whose slot matches the hash's tag, if any: the one to fetch
+// ahead for it.
+const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
+  const std::size_t mask = t.Slots.size() - 1;
+  const std::uint64_t tag = hash & ~kIndexMask;
+  for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+    const std::uint64_t slot = t.Slots[s];
+    if (slot == 0) return nullptr;
+    if ((slot & ~kIndexMask) == tag) return &RecordAt(t, (slot & kIndexMask) - 1);
+  }
+}
+
+// A big table does not fit the caches: the slots of an item some items
+// ahead are fetched, and the record they lead to a few items later, so that
+// the lookups do not wait on memory one by one.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   Grow(t, t.Count + n);
-  constexpr std::size_t kSlotAhead = 16, kRecordAhead = 8, kCachedSlots = 1 << 13;
+  constexpr std::size_t kSlotAhead = 32, kRecordAhead = 16, kCachedSlots = 1 << 13;
   const std::size_t mask = t.Slots.size() - 1;
   std::size_t i = 0;
   // A shard may be small and still out of the caches: the shards together
   // are as big as one table.
   if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
-    for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[itemAt(j).Key.Hash & mask]);
+    for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
     for (; i + kSlotAhead < n; ++i) {
-      Prefetch(&t.Slots[itemAt(i + kSlotAhead).Key.Hash & mask]);
-      const std::uint64_t slot = t.Slots[itemAt(i + kRecordAhead).Key.Hash & mask];
-      if (slot != 0) Prefetch(&RecordAt(t, (slot & kIndexMask) - 1));
-      AddKeyed(t, itemAt(i));
+      Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
+      if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
+      AddKeyed(t, items[i]);
     }
   }
-  for (; i < n; ++i) AddKeyed(t, itemAt(i));
+  for (; i < n; ++i) AddKeyed(t, items[i]);
 }
 
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
-  AddInTurn(t, n, [items](std::size_t j) -> const TTallyItem& { return items[j]; });
-}
-
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, const std::uint32_t* which, std::size_t n) {
-  AddInTurn(t, n, [items, which](std::size_t j) -> const TTallyItem& { return items[which[j]]; });
-}
 
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
   items.resize(n);
   for (std::size_t i = 0; i < n; ++i) items[i] = TTallyItem{KeyOf(names[i]), names[i], 1, at[i]};
   AddItemsToTable(t, items.data(), n);
+}
+
+constexpr int kMaxFinishParts = 8;
+
+// Runs part(p) for every p below parts, each on a thread of its own but the
+// first; a part whose thread cannot start runs here.
+template <typename TPart>
+void InParts(int parts, const TPart& part) {
+  std::vector<std::thread> threads;
+  threads.reserve(parts);
+  std::vector<int> here{0};
+  for (int p = 1; p < parts; ++p) {
+    try {
+      threads.emplace_back([&part, p] { part(p); });
+    } catch (const std::system_error&) {
+      here.push_back(p);
+    }
+  }
+  for (int p : here) part(p);
+  for (std::thread& t : threads) t.join();
 }
 
 }  // namespace
@@ -432,11 +477,10 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
     return;
   }
   for (std::size_t i = 0; i < n; ++i) {
-    // The name's bytes go to PendingNames; its view is set at the merge.
-    w.Pending.push_back(TTallyItem{KeyOf(names[i]), names[i], 1, at[i]});
-    w.PendingNames.append(names[i]);
+    const std::uint32_t ref = StoreName(w.PendingNames, names[i]);
+    Pend(w, TTallyItem{KeyOf(names[i]), std::string_view(NameBytes(w.PendingNames, ref), names[i].size()), 1, at[i]});
   }
-  if (w.Pending.size() >= kBatch) MergePending(w);
+  if (w.PendingCount >= kBatch) MergePending(w);
 }
 
 void FlushWorkerTally(TWorkerTally& w) {
@@ -462,7 +506,7 @@ void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std:
   AddNamesToTable(gRunTally.Shards[0], names, at, count);
 }
 
-void FinishTally(bool sharded) {
+void FinishTally(bool sharded, int threads) {
   if (gFinished) return;
   gFinished = true;
   gSharded = sharded;
@@ -472,41 +516,67 @@ void FinishTally(bool sharded) {
   }
   if (!sharded) return;
   // The names by the offsets of their first entries: the order of the file.
-  // The records go into buckets by offset first, then each small bucket is
-  // sorted: quicker than one sort of them all, and only the order is built.
+  // The records go into buckets of nearby offsets, a few to a bucket, and
+  // each bucket is sorted. A record is one word there: its offset from the
+  // bucket's start above its reference. Each part of the work takes some of
+  // the shards, or some of the buckets.
   std::size_t total = 0;
   std::int64_t last = 0;
-  for (const TTallyTable& t : gRunTally.Shards) {
+  for (int s = 0; s < TShardedTally::kShards; ++s) {
+    const TTallyTable& t = gRunTally.Shards[s];
+    if (t.Count > 0) RefOf(s, t.Count - 1);  // all can be named, before the parts start
     total += t.Count;
-    for (std::size_t i = 0; i < t.Count; ++i) last = std::max(last, RecordAt(t, i).FirstAt);
+    last = std::max(last, t.LastFirst);
   }
-  const std::size_t buckets = std::bit_ceil(total / 256 + 1);
+  constexpr std::size_t kPerBucket = 8;
+  const std::size_t buckets =
+      std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
   const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  std::vector<std::size_t> start(buckets + 1);
-  for (const TTallyTable& t : gRunTally.Shards)
-    for (std::size_t i = 0; i < t.Count; ++i) ++start[static_cast<std::size_t>(RecordAt(t, i).FirstAt / width) + 1];
-  for (std::size_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
-  gOrder.resize(total);
-  {
-    std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-    for (int s = 0; s < TShardedTally::kShards; ++s) {
+  const int parts = std::clamp(threads, 1, kMaxFinishParts);
+  auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
+  auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
+
+  // Per part, how many of its records each bucket gets; then where they go.
+  std::vector<std::vector<std::uint32_t>> place(parts, std::vector<std::uint32_t>(buckets));
+  InParts(parts, [&](int p) {
+    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
       const TTallyTable& t = gRunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i)
-        gOrder[fill[static_cast<std::size_t>(RecordAt(t, i).FirstAt / width)]++] = RefOf(s, i);
+      for (std::size_t i = 0; i < t.Count; ++i) ++place[p][bucketOf(RecordAt(t, i).FirstAt)];
     }
-  }
-  typedef std::pair<std::int64_t, std::uint32_t> TFirst;  // first offset, record
-  std::vector<TFirst> bucket;
-  const TTallyTable* table;
+  });
+  std::vector<std::uint32_t> start(buckets + 1);
+  std::uint32_t at = 0;
   for (std::size_t b = 0; b < buckets; ++b) {
-    bucket.clear();
-    for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
-      if (i + 8 < start[b + 1]) Prefetch(&RecordOfRef(gOrder[i + 8], &table));
-      bucket.emplace_back(RecordOfRef(gOrder[i], &table).FirstAt, gOrder[i]);
-    }
-    std::sort(bucket.begin(), bucket.end());
-    for (std::size_t i = 0; i < bucket.size(); ++i) gOrder[start[b] + i] = bucket[i].second;
+    start[b] = at;
+    for (int p = 0; p < parts; ++p) at += std::exchange(place[p][b], at);
   }
+  start[buckets] = at;
+
+  std::unique_ptr<std::uint64_t[]> keys(new std::uint64_t[total]);
+  InParts(parts, [&](int p) {
+    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
+      const TTallyTable& t = gRunTally.Shards[s];
+      for (std::size_t i = 0; i < t.Count; ++i) {
+        const std::int64_t first = RecordAt(t, i).FirstAt;
+        const std::size_t b = bucketOf(first);
+        const auto offset = static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width);
+        keys[place[p][b]++] = (offset << 32) | RefOf(s, i);
+      }
+    }
+  });
+  place.clear();
+
+  gOrder.resize(total);
+  InParts(parts, [&](int p) {
+    // Buckets of about as many records for each part.
+    auto firstBucket = [&](int q) {
+      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) - start.begin());
+    };
+    for (std::size_t b = firstBucket(p), end = p + 1 == parts ? buckets : firstBucket(p + 1); b < end; ++b) {
+      std::sort(keys.get() + start[b], keys.get() + start[b + 1]);
+      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i]);
+    }
+  });
 }
 
 std::string_view TTallyNames::operator[](std::size_t i) const {

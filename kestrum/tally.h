@@ -43,15 +43,30 @@ struct TTallyItem {
   std::int64_t FirstAt;
 };
 
+// Records in blocks aligned to cache lines, so that a record spans at most
+// two lines and both can be fetched ahead.
+struct alignas(64) TTallyRecordBlock {
+  TTallyRecord At[1024];
+};
+
+// Name bytes in blocks that never move, so that views of them stay valid;
+// a name is found by its block and offset in 32 bits.
+struct TNameStore {
+  std::vector<std::unique_ptr<char[]>> Blocks;
+  std::size_t Used = 0;     // of the current block
+  std::size_t Current = 0;  // the current block's index + 1
+  std::vector<std::size_t> Large;  // blocks larger than the usual size
+  std::vector<std::unique_ptr<char[]>> Spare;  // usual blocks to use again
+};
+
 struct TTallyTable {
   // Open addressing, at most half full: the record index + 1 in the low 32
   // bits (0: empty), the hash's high 32 bits above it.
   std::vector<std::uint64_t> Slots;
-  std::vector<std::unique_ptr<TTallyRecord[]>> Records;  // blocks
+  std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
-  std::vector<std::unique_ptr<char[]>> Names;  // blocks of name bytes
-  std::size_t NameUsed = 0;                    // of the current block
-  std::size_t NameBlock = 0;                   // the current block's index + 1
+  TNameStore Names;
+  std::int64_t LastFirst = 0;  // the largest first offset of a record
 };
 
 // A worker's share of the run's tally. Names are counted in a small table
@@ -61,10 +76,11 @@ struct TTallyTable {
 struct TWorkerTally {
   TTallyTable Table;
   bool Batches = false;
-  std::int64_t Entries = 0;            // entries in the table now
-  std::vector<TTallyItem> Pending;     // batch mode: names not yet merged
-  std::string PendingNames;            // their bytes
-  std::vector<std::uint32_t> ByShard;  // scratch of the merge
+  std::int64_t Entries = 0;  // entries in the table now
+  // Names not yet merged, by the shard they go to, and their bytes.
+  std::vector<std::vector<TTallyItem>> Pending;
+  std::size_t PendingCount = 0;
+  TNameStore PendingNames;
 };
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n);
 // What the share still holds, into the shards.
@@ -77,9 +93,9 @@ void AddToTally(std::string_view name);
 void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count);
 
 // The end of counting: the names in the order of their first entries
-// (sharded: ordered by first offsets), ready for the report. Once only;
-// counting again starts with ResetTally.
-void FinishTally(bool sharded);
+// (sharded: ordered by first offsets, on up to the given threads), ready
+// for the report. Once only; counting again starts with ResetTally.
+void FinishTally(bool sharded, int threads = 1);
 
 // The report's view of the finished tally: TallyNames[i] and TallyCounts[i],
 // i below size(), in first-seen order or as sorted.

@@ -142,23 +142,26 @@ TEST(Tally, CountsLikeTheReferenceModel) {
 
   // As the parallel scan does it: stretches of the names in workers' shares
   // (one counting in its table, one sending batches), merged into the shards
-  // now and then and in any order, then put back in the order of the offsets.
-  ResetTally();
-  std::vector<std::size_t> cuts{0};
-  while (cuts.back() < views.size()) cuts.push_back(std::min(views.size(), cuts.back() + 1 + next() % 9000));
-  std::vector<std::size_t> stretches(cuts.size() - 1);
-  for (std::size_t i = 0; i < stretches.size(); ++i) stretches[i] = i;
-  std::shuffle(stretches.begin(), stretches.end(), std::mt19937(next()));
-  TWorkerTally shares[2];
-  shares[1].Batches = true;
-  for (std::size_t k : stretches) {
-    TWorkerTally& share = shares[k % 2];
-    AddNamesForWorker(share, views.data() + cuts[k], offsets.data() + cuts[k], cuts[k + 1] - cuts[k]);
-    if (next() % 2) FlushWorkerTally(share);
+  // now and then and in any order, then put back in the order of the offsets
+  // by one or several threads.
+  for (int threads : {1, 3}) {
+    ResetTally();
+    std::vector<std::size_t> cuts{0};
+    while (cuts.back() < views.size()) cuts.push_back(std::min(views.size(), cuts.back() + 1 + next() % 9000));
+    std::vector<std::size_t> stretches(cuts.size() - 1);
+    for (std::size_t i = 0; i < stretches.size(); ++i) stretches[i] = i;
+    std::shuffle(stretches.begin(), stretches.end(), std::mt19937(next()));
+    TWorkerTally shares[2];
+    shares[1].Batches = true;
+    for (std::size_t k : stretches) {
+      TWorkerTally& share = shares[k % 2];
+      AddNamesForWorker(share, views.data() + cuts[k], offsets.data() + cuts[k], cuts[k + 1] - cuts[k]);
+      if (next() % 2) FlushWorkerTally(share);
+    }
+    for (TWorkerTally& share : shares) FlushWorkerTally(share);
+    FinishTally(true, threads);
+    EXPECT_EQ(Rows(), want) << threads << " threads";
   }
-  for (TWorkerTally& share : shares) FlushWorkerTally(share);
-  FinishTally(true);
-  EXPECT_EQ(Rows(), want);
 }
 
 // Every byte of a name counts, whatever its length and position, and letter
