@@ -39,7 +39,7 @@ constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
 // in batches of kBatch from then on.
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
 constexpr std::int64_t kRepeatsForTable = 2;
-constexpr std::size_t kBatch = std::size_t{1} << 15;
+constexpr std::size_t kBatch = std::size_t{1} << 14;
 
 unsigned char gFold[256];
 bool gPlainAsciiFold = false;  // gFold maps A-Z to a-z and leaves all other ASCII
@@ -235,33 +235,30 @@ bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, c
 // The lookup proper; the table has room for one more name.
 void AddKeyed(TTallyTable& t, const TTallyItem& item) {
   const std::size_t mask = t.Slots.size() - 1;
-  const std::uint64_t tag = item.Key.Hash & ~kIndexMask;
-  for (std::size_t s = item.Key.Hash & mask;; s = (s + 1) & mask) {
+  const TNameKey& key = item.Key;
+  const std::uint64_t tag = key.Hash & ~kIndexMask;
+  const std::string_view name(item.Name, key.Size);
+  for (std::size_t s = key.Hash & mask;; s = (s + 1) & mask) {
     const std::uint64_t slot = t.Slots[s];
     if (slot == 0) {
       const std::size_t index = t.Count;
       if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.emplace_back(new TTallyRecordBlock);
-      if (item.Key.Size > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-      MutableRecordAt(t, index) = TTallyRecord{item.Key.Head,
-                                               item.Key.Second,
-                                               item.Key.Tail,
-                                               item.Count,
-                                               item.FirstAt,
-                                               StoreName(t.Names, item.Name),
-                                               static_cast<std::uint32_t>(item.Key.Size)};
+      MutableRecordAt(t, index) = TTallyRecord{key.Head,  key.Second,   key.Tail,
+                                               item.Count, item.FirstAt, StoreName(t.Names, name),
+                                               static_cast<std::uint32_t>(key.Size)};
       ++t.Count;
       t.LastFirst = std::max(t.LastFirst, item.FirstAt);
-      t.Slots[s] = SlotOf(item.Key.Hash, index);
+      t.Slots[s] = SlotOf(key.Hash, index);
       return;
     }
     if ((slot & ~kIndexMask) != tag) continue;
     TTallyRecord& r = MutableRecordAt(t, (slot & kIndexMask) - 1);
-    if (!Matches(t, r, item.Key, item.Name.data())) continue;
+    if (!Matches(t, r, key, item.Name)) continue;
     r.Count += item.Count;
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
       // Mostly the same spelling: kept once.
-      if (NameOf(t, r) != item.Name) r.Name = StoreName(t.Names, item.Name);
+      if (NameOf(t, r) != name) r.Name = StoreName(t.Names, name);
     }
     return;
   }
@@ -322,7 +319,7 @@ void ClearTable(TTallyTable& t) {
 void MergeWorkerTable(TWorkerTally& w) {
   for (std::size_t i = 0; i < w.Table.Count; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
-    Pend(w, TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r), r.Count, r.FirstAt});
+    Pend(w, TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt});
   }
   MergePending(w);
   ClearTable(w.Table);
@@ -440,28 +437,39 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
   items.resize(n);
-  for (std::size_t i = 0; i < n; ++i) items[i] = TTallyItem{KeyOf(names[i]), names[i], 1, at[i]};
+  for (std::size_t i = 0; i < n; ++i) items[i] = TTallyItem{KeyOf(names[i]), names[i].data(), 1, at[i]};
   AddItemsToTable(t, items.data(), n);
 }
 
 constexpr int kMaxFinishParts = 8;
 
 // Runs part(p) for every p below parts, each on a thread of its own but the
-// first; a part whose thread cannot start runs here.
+// first; a part whose thread cannot start runs here. Running out of memory
+// in any part is thrown here once all are done.
 template <typename TPart>
 void InParts(int parts, const TPart& part) {
   std::vector<std::thread> threads;
   threads.reserve(parts);
   std::vector<int> here{0};
+  here.reserve(parts);
+  std::atomic<bool> outOfMemory{false};
+  auto run = [&part, &outOfMemory](int p) {
+    try {
+      part(p);
+    } catch (const std::bad_alloc&) {
+      outOfMemory = true;
+    }
+  };
   for (int p = 1; p < parts; ++p) {
     try {
-      threads.emplace_back([&part, p] { part(p); });
+      threads.emplace_back(run, p);
     } catch (const std::system_error&) {
       here.push_back(p);
     }
   }
-  for (int p : here) part(p);
+  for (int p : here) run(p);
   for (std::thread& t : threads) t.join();
+  if (outOfMemory) throw std::bad_alloc();
 }
 
 }  // namespace
@@ -478,7 +486,7 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
   }
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint32_t ref = StoreName(w.PendingNames, names[i]);
-    Pend(w, TTallyItem{KeyOf(names[i]), std::string_view(NameBytes(w.PendingNames, ref), names[i].size()), 1, at[i]});
+    Pend(w, TTallyItem{KeyOf(names[i]), NameBytes(w.PendingNames, ref), 1, at[i]});
   }
   if (w.PendingCount >= kBatch) MergePending(w);
 }
@@ -517,9 +525,9 @@ void FinishTally(bool sharded, int threads) {
   if (!sharded) return;
   // The names by the offsets of their first entries: the order of the file.
   // The records go into buckets of nearby offsets, a few to a bucket, and
-  // each bucket is sorted. A record is one word there: its offset from the
-  // bucket's start above its reference. Each part of the work takes some of
-  // the shards, or some of the buckets.
+  // each bucket is sorted by one word a record: its offset from the bucket's
+  // start above its reference. Each part of the work takes some of the
+  // shards, or some of the buckets.
   std::size_t total = 0;
   std::int64_t last = 0;
   for (int s = 0; s < TShardedTally::kShards; ++s) {
@@ -552,29 +560,31 @@ void FinishTally(bool sharded, int threads) {
   }
   start[buckets] = at;
 
-  std::unique_ptr<std::uint64_t[]> keys(new std::uint64_t[total]);
+  gOrder.resize(total);
   InParts(parts, [&](int p) {
     for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
       const TTallyTable& t = gRunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i) {
-        const std::int64_t first = RecordAt(t, i).FirstAt;
-        const std::size_t b = bucketOf(first);
-        const auto offset = static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width);
-        keys[place[p][b]++] = (offset << 32) | RefOf(s, i);
-      }
+      for (std::size_t i = 0; i < t.Count; ++i) gOrder[place[p][bucketOf(RecordAt(t, i).FirstAt)]++] = RefOf(s, i);
     }
   });
   place.clear();
 
-  gOrder.resize(total);
   InParts(parts, [&](int p) {
     // Buckets of about as many records for each part.
     auto firstBucket = [&](int q) {
       return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) - start.begin());
     };
+    std::vector<std::uint64_t> keys;
+    const TTallyTable* table;
     for (std::size_t b = firstBucket(p), end = p + 1 == parts ? buckets : firstBucket(p + 1); b < end; ++b) {
-      std::sort(keys.get() + start[b], keys.get() + start[b + 1]);
-      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i]);
+      keys.clear();
+      for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
+        if (i + 8 < start[b + 1]) PrefetchRecord(RecordOfRef(gOrder[i + 8], &table));
+        const std::int64_t first = RecordOfRef(gOrder[i], &table).FirstAt;
+        keys.push_back((static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width) << 32) | gOrder[i]);
+      }
+      std::sort(keys.begin(), keys.end());
+      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i - start[b]]);
     }
   });
 }

@@ -35,10 +35,12 @@ struct TNameKey {
   std::uint64_t Hash = 0;
 };
 
-// Entries of one name to add: their count and the first one's offset.
+// Entries of one name to add: the name's key, their count and the first
+// one's offset. A cache line each: the key goes along, as the name itself
+// has mostly left the caches by the time it is looked up.
 struct TTallyItem {
   TNameKey Key;
-  std::string_view Name;
+  const char* Name;
   std::int64_t Count;
   std::int64_t FirstAt;
 };
