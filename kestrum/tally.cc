@@ -135,11 +135,12 @@ void LoadCaseFolding() {
     if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
 }
 
-TNameKey KeyOf(std::string_view name) {
+// Made in place: a key copied right after it was made waits on the stores.
+void MakeKey(TNameKey& k, std::string_view name) {
   const char* p = name.data();
   const std::size_t n = name.size();
-  TNameKey k;
   k.Size = n;
+  k.Second = 0;
   if (n < 8) {
     k.Head = k.Tail = FoldWord(ShortWord(p, n));
   } else {
@@ -148,7 +149,14 @@ TNameKey KeyOf(std::string_view name) {
     if (n > 16) k.Second = FoldWord(Load8(p + 8));
   }
   k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
-  return k;
+}
+
+// An item of one entry of the name, whose bytes are kept at kept.
+void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::int64_t at) {
+  MakeKey(item.Key, name);
+  item.Name = kept;
+  item.Count = 1;
+  item.FirstAt = at;
 }
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
@@ -437,7 +445,7 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
   items.resize(n);
-  for (std::size_t i = 0; i < n; ++i) items[i] = TTallyItem{KeyOf(names[i]), names[i].data(), 1, at[i]};
+  for (std::size_t i = 0; i < n; ++i) MakeItem(items[i], names[i], names[i].data(), at[i]);
   AddItemsToTable(t, items.data(), n);
 }
 
@@ -484,10 +492,13 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
     w.Batches = fewRepeats;
     return;
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint32_t ref = StoreName(w.PendingNames, names[i]);
-    Pend(w, TTallyItem{KeyOf(names[i]), NameBytes(w.PendingNames, ref), 1, at[i]});
-  }
+  // The items are made first and filed by shard after: a copy straight
+  // from the making would wait on the stores just made.
+  thread_local std::vector<TTallyItem> items;
+  items.resize(n);
+  for (std::size_t i = 0; i < n; ++i)
+    MakeItem(items[i], names[i], NameBytes(w.PendingNames, StoreName(w.PendingNames, names[i])), at[i]);
+  for (std::size_t i = 0; i < n; ++i) Pend(w, items[i]);
   if (w.PendingCount >= kBatch) MergePending(w);
 }
 
