@@ -587,10 +587,13 @@ void FinishTally(bool sharded, int threads) {
     };
     std::vector<std::uint64_t> keys;
     const TTallyTable* table;
-    for (std::size_t b = firstBucket(p), end = p + 1 == parts ? buckets : firstBucket(p + 1); b < end; ++b) {
+    const std::size_t last = p + 1 == parts ? buckets : firstBucket(p + 1);
+    // The records are fetched ahead across buckets: a bucket holds a few.
+    constexpr std::size_t kAhead = 32;
+    for (std::size_t b = firstBucket(p); b < last; ++b) {
       keys.clear();
       for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
-        if (i + 8 < start[b + 1]) PrefetchRecord(RecordOfRef(gOrder[i + 8], &table));
+        if (i + kAhead < start[last]) PrefetchRecord(RecordOfRef(gOrder[i + kAhead], &table));
         const std::int64_t first = RecordOfRef(gOrder[i], &table).FirstAt;
         keys.push_back((static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width) << 32) | gOrder[i]);
       }
