@@ -111,7 +111,8 @@ TEST(Tally, CountSortIsStableForLargeTables) {
 
 // Single adds and batches must both count as the plain rule does, across
 // table growth (past the size where lookups are fetched ahead), letter case,
-// bytes above 0x7F and names longer than one eight-byte word.
+// bytes above 0x7F, names longer than one eight-byte word and a few longer
+// than a block of name bytes.
 TEST(Tally, CountsLikeTheReferenceModel) {
   std::vector<std::string> names;
   std::uint32_t seed = 99;
@@ -119,6 +120,7 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   const char* stems[] = {"job", "Backup_Daily_Long_Name", "\xC9T\xC9", "x", "ReportMailer.ps1"};
   for (int i = 0; i < 120000; ++i) {
     std::string n = stems[next() % 5] + std::to_string(next() % 10000);
+    if (i % 500 == 0) n = "long" + std::to_string(next() % 4) + std::string(3000 + next() % 3 * 8000, 'q');
     for (char& c : n)
       if (next() % 4 == 0) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c == '\xE9' ? '\xC9' : c);
     names.push_back(n);
