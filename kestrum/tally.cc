@@ -441,7 +441,6 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   for (; i < n; ++i) AddKeyed(t, items[i]);
 }
 
-
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
   items.resize(n);
@@ -478,6 +477,76 @@ void InParts(int parts, const TPart& part) {
   for (int p : here) run(p);
   for (std::thread& t : threads) t.join();
   if (outOfMemory) throw std::bad_alloc();
+}
+
+// The names by the offsets of their first entries: the order of the file.
+// The records go into buckets of nearby offsets, a few to a bucket, and each
+// bucket is sorted by one word a record: its offset from the bucket's start
+// above its reference. Each part of the work takes some of the shards, or
+// some of the buckets.
+void OrderShardsByFirstOffset(int threads) {
+  std::size_t total = 0;
+  std::int64_t last = 0;
+  for (int s = 0; s < TShardedTally::kShards; ++s) {
+    const TTallyTable& t = gRunTally.Shards[s];
+    if (t.Count > 0) RefOf(s, t.Count - 1);  // all can be named, before the parts start
+    total += t.Count;
+    last = std::max(last, t.LastFirst);
+  }
+  constexpr std::size_t kPerBucket = 8;
+  const std::size_t buckets =
+      std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
+  const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
+  const int parts = std::clamp(threads, 1, kMaxFinishParts);
+  auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
+  auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
+
+  // Per part, how many of its records each bucket gets; then where they go.
+  std::vector<std::vector<std::uint32_t>> place(parts, std::vector<std::uint32_t>(buckets));
+  InParts(parts, [&](int p) {
+    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
+      const TTallyTable& t = gRunTally.Shards[s];
+      for (std::size_t i = 0; i < t.Count; ++i) ++place[p][bucketOf(RecordAt(t, i).FirstAt)];
+    }
+  });
+  std::vector<std::uint32_t> start(buckets + 1);
+  std::uint32_t at = 0;
+  for (std::size_t b = 0; b < buckets; ++b) {
+    start[b] = at;
+    for (int p = 0; p < parts; ++p) at += std::exchange(place[p][b], at);
+  }
+  start[buckets] = at;
+
+  gOrder.resize(total);
+  InParts(parts, [&](int p) {
+    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
+      const TTallyTable& t = gRunTally.Shards[s];
+      for (std::size_t i = 0; i < t.Count; ++i) gOrder[place[p][bucketOf(RecordAt(t, i).FirstAt)]++] = RefOf(s, i);
+    }
+  });
+  place.clear();
+
+  InParts(parts, [&](int p) {
+    // Buckets of about as many records for each part.
+    auto firstBucket = [&](int q) {
+      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) - start.begin());
+    };
+    std::vector<std::uint64_t> keys;
+    const TTallyTable* table;
+    const std::size_t end = p + 1 == parts ? buckets : firstBucket(p + 1);
+    // The records are fetched ahead across buckets: a bucket holds a few.
+    constexpr std::size_t kAhead = 32;
+    for (std::size_t b = firstBucket(p); b < end; ++b) {
+      keys.clear();
+      for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
+        if (i + kAhead < start[end]) PrefetchRecord(RecordOfRef(gOrder[i + kAhead], &table));
+        const std::int64_t first = RecordOfRef(gOrder[i], &table).FirstAt;
+        keys.push_back((static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width) << 32) | gOrder[i]);
+      }
+      std::sort(keys.begin(), keys.end());
+      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i - start[b]]);
+    }
+  });
 }
 
 }  // namespace
@@ -533,74 +602,7 @@ void FinishTally(bool sharded, int threads) {
     t.Slots.clear();
     t.Slots.shrink_to_fit();
   }
-  if (!sharded) return;
-  // The names by the offsets of their first entries: the order of the file.
-  // The records go into buckets of nearby offsets, a few to a bucket, and
-  // each bucket is sorted by one word a record: its offset from the bucket's
-  // start above its reference. Each part of the work takes some of the
-  // shards, or some of the buckets.
-  std::size_t total = 0;
-  std::int64_t last = 0;
-  for (int s = 0; s < TShardedTally::kShards; ++s) {
-    const TTallyTable& t = gRunTally.Shards[s];
-    if (t.Count > 0) RefOf(s, t.Count - 1);  // all can be named, before the parts start
-    total += t.Count;
-    last = std::max(last, t.LastFirst);
-  }
-  constexpr std::size_t kPerBucket = 8;
-  const std::size_t buckets =
-      std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
-  const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  const int parts = std::clamp(threads, 1, kMaxFinishParts);
-  auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
-  auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
-
-  // Per part, how many of its records each bucket gets; then where they go.
-  std::vector<std::vector<std::uint32_t>> place(parts, std::vector<std::uint32_t>(buckets));
-  InParts(parts, [&](int p) {
-    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
-      const TTallyTable& t = gRunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i) ++place[p][bucketOf(RecordAt(t, i).FirstAt)];
-    }
-  });
-  std::vector<std::uint32_t> start(buckets + 1);
-  std::uint32_t at = 0;
-  for (std::size_t b = 0; b < buckets; ++b) {
-    start[b] = at;
-    for (int p = 0; p < parts; ++p) at += std::exchange(place[p][b], at);
-  }
-  start[buckets] = at;
-
-  gOrder.resize(total);
-  InParts(parts, [&](int p) {
-    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
-      const TTallyTable& t = gRunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i) gOrder[place[p][bucketOf(RecordAt(t, i).FirstAt)]++] = RefOf(s, i);
-    }
-  });
-  place.clear();
-
-  InParts(parts, [&](int p) {
-    // Buckets of about as many records for each part.
-    auto firstBucket = [&](int q) {
-      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) - start.begin());
-    };
-    std::vector<std::uint64_t> keys;
-    const TTallyTable* table;
-    const std::size_t last = p + 1 == parts ? buckets : firstBucket(p + 1);
-    // The records are fetched ahead across buckets: a bucket holds a few.
-    constexpr std::size_t kAhead = 32;
-    for (std::size_t b = firstBucket(p); b < last; ++b) {
-      keys.clear();
-      for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
-        if (i + kAhead < start[last]) PrefetchRecord(RecordOfRef(gOrder[i + kAhead], &table));
-        const std::int64_t first = RecordOfRef(gOrder[i], &table).FirstAt;
-        keys.push_back((static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width) << 32) | gOrder[i]);
-      }
-      std::sort(keys.begin(), keys.end());
-      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i - start[b]]);
-    }
-  });
+  if (sharded) OrderShardsByFirstOffset(threads);
 }
 
 std::string_view TTallyNames::operator[](std::size_t i) const {
