@@ -1,6 +1,9 @@
 // Sanitizer builds run several times slower, and AddressSanitizer reserves
-// terabytes of address space; tests allow for both.
+// terabytes of address space; tests allow for both. Also the memory a run
+// may take.
 #pragma once
+
+#include <cstdint>
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitizedBuild = true;
@@ -15,3 +18,9 @@ constexpr bool kSanitizedBuild = false;
 #endif
 
 constexpr double kTimeLimitFactor = kSanitizedBuild ? 4.0 : 1.0;
+
+constexpr std::int64_t kMiB = std::int64_t{1} << 20;
+
+// The peak a run may reach when it must hold a line of the given size: the
+// line about once, and 16 MiB beside it.
+constexpr std::int64_t PeakMemoryLimit(std::int64_t held) { return held + held / 10 + 16 * kMiB; }

@@ -21,10 +21,6 @@ namespace {
 
 const char kNoEntries[] = " ERROR: File Did Not Contain Valid Syslog Entries\r\n";
 
-std::string NxEntry(const std::string& name) {
-  return "<158>1 2026-12-07 08:00:00 SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07\r\n";
-}
-
 // Entries enough for several reads of the line reader.
 std::string ManyEntries(const std::string& name, int count) {
   std::string content;

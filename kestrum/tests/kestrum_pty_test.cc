@@ -103,10 +103,6 @@ TEST(KestrumTerminal, WithoutDebugNoPauseAndNoBeep) {
 
 namespace {
 
-std::string NxEntry(const std::string& name) {
-  return "<158>1 2026-12-07T08:00:00 08:00:00 SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07 2026\r\n";
-}
-
 // Kestrum on a fresh terminal, reading a named pipe that the test writes
 // at its own pace, so that the scan lasts as long as the test wants.
 // Standard error goes to the terminal too, or to a file.

@@ -24,6 +24,16 @@ inline std::string MaskFileTime(const std::string& out) {
   return std::regex_replace(out, stamp, "<mtime>");
 }
 
+// An NxLog entry line naming the job, without its line end and with it.
+inline std::string NxLine(const std::string& name, const std::string& time = "08:00:00",
+                          const char* marker = "<158>") {
+  return std::string(marker) + "1 2026-12-07 " + time + " SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07";
+}
+inline std::string NxEntry(const std::string& name, const std::string& time = "08:00:00",
+                           const char* marker = "<158>") {
+  return NxLine(name, time, marker) + "\r\n";
+}
+
 inline TProcessResult RunKestrum(const std::vector<std::string>& args,
                                  const TProcessOptions& options = TProcessOptions()) {
   return RunProgram(KESTRUM_EXE, args, options);

@@ -10,10 +10,6 @@
 namespace {
 
 // NxLog layout: word 3 the time, word 10 the name, words 11-12 the date.
-std::string Nx(const std::string& name, const std::string& time = "08:00:00", const char* marker = "<158>") {
-  return std::string(marker) + "1 2026-12-07 " + time + " SRV ORVELLA - - [MAJOR] Script: " + name + " Dec 07\r\n";
-}
-
 struct ScannerTest : ::testing::Test {
   TOutputCapture capture;
   std::string error;
@@ -38,8 +34,8 @@ struct ScannerTest : ::testing::Test {
 }  // namespace
 
 TEST_F(ScannerTest, CountsEntriesAndSkipsOtherLines) {
-  ASSERT_TRUE(Scan(Nx("BackupJob", "08:00:01") + "noise line\r\n" + Nx("backupjob") + Nx("Other", "08:00:00", "<134>") +
-                   Nx("sshd:", "09:30:00") + "trailing\r\n"))
+  ASSERT_TRUE(Scan(NxEntry("BackupJob", "08:00:01") + "noise line\r\n" + NxEntry("backupjob") + NxEntry("Other", "08:00:00", "<134>") +
+                   NxEntry("sshd:", "09:30:00") + "trailing\r\n"))
       << error;
   EXPECT_EQ(ScanResult.EntryCount, 3);
   EXPECT_EQ(TallyNameList(), (TStringArray{"BackupJob", "sshd"}));
@@ -52,27 +48,27 @@ TEST_F(ScannerTest, CountsEntriesAndSkipsOtherLines) {
 }
 
 TEST_F(ScannerTest, FirstMarkerLineWithEmptyNameStillGivesTheSinceDate) {
-  ASSERT_TRUE(Scan("<158> short 07:00:00\r\n" + Nx("Job")));
+  ASSERT_TRUE(Scan("<158> short 07:00:00\r\n" + NxEntry("Job")));
   EXPECT_EQ(ScanResult.EntryCount, 1);
   EXPECT_EQ(ScanResult.FirstEntryDate, "  at 07:00:00");
 }
 
 TEST_F(ScannerTest, ColonAloneIsAnEmptyName) {
-  ASSERT_TRUE(Scan(Nx(":") + Nx("a:") + Nx("b::")));
+  ASSERT_TRUE(Scan(NxEntry(":") + NxEntry("a:") + NxEntry("b::")));
   EXPECT_EQ(TallyNameList(), (TStringArray{"a", "b:"}));
 }
 
 TEST_F(ScannerTest, MaxEntriesStopsAfterTheLastCountedEntry) {
   RunOptions.MaxGiven = true;
   RunOptions.MaxEntries = 2;
-  ASSERT_TRUE(Scan(Nx("a", "01:00:00") + "x\r\n" + Nx(":", "02:00:00") + Nx("b", "03:00:00") + Nx("c", "04:00:00")));
+  ASSERT_TRUE(Scan(NxEntry("a", "01:00:00") + "x\r\n" + NxEntry(":", "02:00:00") + NxEntry("b", "03:00:00") + NxEntry("c", "04:00:00")));
   EXPECT_EQ(ScanResult.EntryCount, 2);
   EXPECT_EQ(ScanResult.LastEntryDate, "Dec 07 at 03:00:00");
 }
 
 TEST_F(ScannerTest, MaxEntriesZeroReadsNothing) {
   RunOptions.MaxEntries = 0;
-  ASSERT_TRUE(Scan(Nx("a")));
+  ASSERT_TRUE(Scan(NxEntry("a")));
   EXPECT_EQ(ScanResult.EntryCount, 0);
   EXPECT_EQ(Out(), "");
   EXPECT_EQ(ScanResult.LastEntryDate, "  at ");
@@ -95,7 +91,7 @@ TEST_F(ScannerTest, SearchFilter) {
     RunOptions.SearchGiven = true;
     RunOptions.SearchText = c.search;
     RunOptions.ExactMatch = c.exact;
-    ASSERT_TRUE(Scan(Nx("CAB") + Nx("tabs") + Nx("ab") + Nx("xyz")));
+    ASSERT_TRUE(Scan(NxEntry("CAB") + NxEntry("tabs") + NxEntry("ab") + NxEntry("xyz")));
     EXPECT_EQ(TallyNameList(), c.want);
   }
 }
@@ -152,7 +148,7 @@ TEST_F(ScannerTest, EmptyOrLineBreakMarkerMatchesNothing) {
   for (const char* marker : {"", "\n", "a\rb"}) {
     SetUp();
     RunOptions.Marker = marker;
-    ASSERT_TRUE(Scan(Nx("a") + "a\rb\n"));
+    ASSERT_TRUE(Scan(NxEntry("a") + "a\rb\n"));
     EXPECT_EQ(ScanResult.EntryCount, 0) << marker;
   }
 }
@@ -160,7 +156,7 @@ TEST_F(ScannerTest, EmptyOrLineBreakMarkerMatchesNothing) {
 TEST_F(ScannerTest, EntriesAcrossManyBlocksAndLoneCrLineEnds) {
   std::string content;
   for (int i = 0; i < 30000; ++i) {
-    std::string l = Nx(i % 2 ? "odd" : "EVEN");
+    std::string l = NxEntry(i % 2 ? "odd" : "EVEN");
     l.resize(l.size() - 2);
     content += l + (i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
   }
@@ -174,7 +170,7 @@ TEST_F(ScannerTest, BinaryNoiseAndHugeLinesDoNotConfuseTheCount) {
   std::string noise;
   for (int i = 0; i < 200000; ++i) noise += static_cast<char>((i * 7919) % 256);
   std::string huge(300000, 'x');
-  ASSERT_TRUE(Scan(noise + "\n" + huge + "<158>" + huge + "\n" + Nx("after")));
+  ASSERT_TRUE(Scan(noise + "\n" + huge + "<158>" + huge + "\n" + NxEntry("after")));
   // The noise holds no marker; the huge line has one but no tenth word.
   EXPECT_EQ(TallyNameList(), (TStringArray{"after"}));
 }

@@ -1,8 +1,10 @@
-// The reader's help screen as fixed text ("VANDELO" stands for the program
-// name; lines end in LF here, CR LF on screen).
+// The reader's help screen as fixed text (lines end in LF here, CR LF on
+// screen).
 #pragma once
 
 #include <string>
+
+#include "output_capture.h"
 
 // The short form; the extended form is the short form and then the rest.
 inline constexpr char kReaderShortHelp[] = R"help(-----------
@@ -82,19 +84,7 @@ ERROR CODES:
 
 )help";
 
-// The screen as printed for a program name, with CR LF line ends.
-inline std::string ReaderHelpText(bool extended, const std::string& program = "VANDELO") {
-  std::string text = std::string(kReaderShortHelp) + (extended ? kReaderExtendedHelpRest : "");
-  std::string out;
-  for (std::size_t at = 0; at < text.size();) {
-    std::size_t name = text.find("VANDELO", at), end = text.find('\n', at);
-    if (name < end) {
-      out.append(text, at, name - at).append(program);
-      at = name + 7;
-    } else {
-      out.append(text, at, end - at).append("\r\n");
-      at = end + 1;
-    }
-  }
-  return out;
+// The screen as printed, with CR LF line ends.
+inline std::string ReaderHelpText(bool extended) {
+  return Crlf(std::string(kReaderShortHelp) + (extended ? kReaderExtendedHelpRest : ""));
 }
