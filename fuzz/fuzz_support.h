@@ -23,6 +23,14 @@
     }                                                                               \
   } while (0)
 
+// The first line of rest, taken off it.
+inline std::string_view TakeInputLine(std::string_view& rest) {
+  const std::size_t nl = rest.find('\n');
+  const std::string_view line = rest.substr(0, nl);
+  rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+  return line;
+}
+
 // The bytes as a file in the temporary folder, removed again when the
 // object goes (libFuzzer may end the process without running exit handlers).
 struct TFuzzFile {

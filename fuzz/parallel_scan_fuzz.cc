@@ -11,17 +11,6 @@
 #include "fuzz_support.h"
 #include "scan_differential.h"
 
-namespace {
-
-std::string_view TakeInputLine(std::string_view& rest) {
-  const std::size_t nl = rest.find('\n');
-  const std::string_view line = rest.substr(0, nl);
-  rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-  return line;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 5) return 0;
   TFuzzSink sink;

@@ -25,13 +25,6 @@ bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_
   return ReadFileAt(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
 }
 
-std::string_view TakeInputLine(std::string_view& rest) {
-  std::size_t nl = rest.find('\n');
-  std::string_view line = rest.substr(0, nl);
-  rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-  return line;
-}
-
 // The scan's selection rules stated line by line: the names it must count,
 // and the lines whose dates the report shows.
 struct TExpected {

@@ -61,12 +61,9 @@ TProcessResult SpawnAndWait(const std::string& program, const std::vector<std::s
 
 TProcessResult RunWithStdoutOn(const std::string& program, const std::vector<std::string>& args,
                                const std::string& stdoutPath) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY, 0);
-  TProcessResult result = SpawnAndWait(program, args, &actions, -1);
-  posix_spawn_file_actions_destroy(&actions);
-  return result;
+  TProcessOptions options;
+  options.StdoutPath = stdoutPath;
+  return RunProgram(program, args, options);
 }
 
 TProcessResult RunWithClosedStdout(const std::string& program, const std::vector<std::string>& args) {

@@ -132,24 +132,6 @@ TEST(ParallelScan, SameReportAsTheSequentialScan) {
   }
 }
 
-// A file with no entry at all, and one whose only entry lies in its last
-// chunk: the "no entries" report, and the progress text from the last chunk.
-TEST(ParallelScan, EntriesFoundLateOrNotAtAll) {
-  std::string noise;
-  for (int i = 0; i < 2000; ++i) noise += std::string(kLayouts[0].Noise) + "\r\n";
-  for (const std::string& content : {noise, noise + kLayouts[0].Entry("Late", 5)}) {
-    TScratchFile file(content, "late.log");
-    RunOptions = TRunOptions();
-    RunOptions.SyslogFileName = file.Name();
-    TSyslogChoicesArray table{};
-    BuildPresetProfiles(table);
-    CurrentSyslogConfig = table[NxLog];
-    RunOptions.Marker = CurrentSyslogConfig.Marker;
-    const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
-    EXPECT_EQ(RunScanWith(4, 1000, kReadBufferSize), sequential);
-  }
-}
-
 namespace {
 
 // The NxLog layout, the options of a plain report, on the file.
@@ -169,6 +151,19 @@ std::string NxEntries(const std::string& name, int count) {
 }
 
 }  // namespace
+
+// A file with no entry at all, and one whose only entry lies in its last
+// chunk: the "no entries" report, and the progress text from the last chunk.
+TEST(ParallelScan, EntriesFoundLateOrNotAtAll) {
+  std::string noise;
+  for (int i = 0; i < 2000; ++i) noise += std::string(kLayouts[0].Noise) + "\r\n";
+  for (const std::string& content : {noise, noise + kLayouts[0].Entry("Late", 5)}) {
+    TScratchFile file(content, "late.log");
+    PlainNxLogRun(file.Name());
+    const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
+    EXPECT_EQ(RunScanWith(4, 1000, kReadBufferSize), sequential);
+  }
+}
 
 // A file that grows while it is read: the chunks are cut by the size at the
 // start, and the last one reads on to the end, as the sequential scan does.
