@@ -139,10 +139,14 @@ void Work(TShared& sh) {
   sh.Changed.notify_all();
 }
 
+std::int64_t ChunkSize(std::int64_t size, int workers) {
+  if (ParallelPlan.ChunkSize > 0) return ParallelPlan.ChunkSize;
+  return std::max(kMinChunk, size / (std::int64_t{workers} * kChunksPerWorker) + 1);
+}
+
 // The chunk starts: at the file's start and at every chunk size after it.
 std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers) {
-  std::int64_t chunk = ParallelPlan.ChunkSize;
-  if (chunk <= 0) chunk = std::max(kMinChunk, size / (std::int64_t{workers} * kChunksPerWorker) + 1);
+  const std::int64_t chunk = ChunkSize(size, workers);
   std::vector<std::int64_t> starts;
   for (std::int64_t at = 0; at < size || starts.empty(); at += chunk) starts.push_back(at);
   return starts;
@@ -155,7 +159,7 @@ int ParallelWorkers(const TLineReader& reader, const TRunOptions& opt) {
   const std::int64_t size = SizeNow(reader);
   if (size < ParallelPlan.MinFileSize || size <= 0) return 1;
   const int cpus = ParallelPlan.Workers > 0 ? ParallelPlan.Workers : PlatUsableProcessors();
-  const std::int64_t chunks = static_cast<std::int64_t>(ChunkStarts(size, cpus).size());
+  const std::int64_t chunk = ChunkSize(size, cpus), chunks = (size + chunk - 1) / chunk;
   return static_cast<int>(std::min<std::int64_t>(cpus, chunks));
 }
 

@@ -6,9 +6,46 @@
 #include "progress_line.h"
 #include "report.h"
 #include "run_state.h"
+#include "scanner.h"
 #include "syslog_profiles.h"
 
 namespace {
+
+// "Processing ..." and the "Tally of" heading with the first entry's date.
+void PrintProgress(const std::string& since) {
+  TChannel& out = Out();
+  Write(out, "Processing ");
+  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
+  Write(out, " Syslog...  Please Wait...");
+  WriteLineEnd(out);
+  WriteLineEnd(out);
+  Write(out, "Tally of [MAJOR] Scripts Used since ");
+  WriteLine(out, since);
+  PrintRule80('=');
+}
+
+// The -D breakdown of one counted entry.
+void PrintDebugBlock(const TScanEntry& e) {
+  TChannel& out = Out();
+  PrintRule80('-');
+  Write(out, " Current Line# ..... ");
+  WriteLine(out, std::to_string(e.Number));
+  Write(out, " Original .......... ");
+  WriteLine(out, e.Line);
+  Write(out, " ThisSection ....... ");
+  WriteLine(out, e.Section);
+  Write(out, " ThisProcess ....... ");
+  WriteLine(out, e.Process);
+  PrintRule80('-');
+  for (int k = 1; k <= 19; ++k) {
+    char label[32];
+    std::snprintf(label, sizeof label, " ThisSection - %2d ... ", k);
+    Write(out, label);
+    WriteLine(out, TrimmedWordOf(e.Section, *e.DebugSet, k));
+  }
+  PrintRule80('=');
+  WriteLineEnd(out);
+}
 
 // Nobody reads the output any more (closed pipe, full disk): stop the scan.
 bool OutputHolds(std::string* err) {
@@ -31,40 +68,6 @@ bool ShowEntry(const TScanEntry& entry, std::string* err) {
 }
 
 }  // namespace
-
-void PrintProgress(const std::string& since) {
-  TChannel& out = Out();
-  Write(out, "Processing ");
-  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
-  Write(out, " Syslog...  Please Wait...");
-  WriteLineEnd(out);
-  WriteLineEnd(out);
-  Write(out, "Tally of [MAJOR] Scripts Used since ");
-  WriteLine(out, since);
-  PrintRule80('=');
-}
-
-void PrintDebugBlock(const TScanEntry& e) {
-  TChannel& out = Out();
-  PrintRule80('-');
-  Write(out, " Current Line# ..... ");
-  WriteLine(out, std::to_string(e.Number));
-  Write(out, " Original .......... ");
-  WriteLine(out, e.Line);
-  Write(out, " ThisSection ....... ");
-  WriteLine(out, e.Section);
-  Write(out, " ThisProcess ....... ");
-  WriteLine(out, e.Process);
-  PrintRule80('-');
-  for (int k = 1; k <= 19; ++k) {
-    char label[32];
-    std::snprintf(label, sizeof label, " ThisSection - %2d ... ", k);
-    Write(out, label);
-    WriteLine(out, TrimmedWordOf(e.Section, *e.DebugSet, k));
-  }
-  PrintRule80('=');
-  WriteLineEnd(out);
-}
 
 bool ScanSyslogFile(std::string* err) {
   TScanHooks hooks;

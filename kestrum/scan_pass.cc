@@ -2,15 +2,11 @@
 
 namespace {
 
-struct TEntryParts {
-  std::string_view Section;  // ThisSection
-  std::string_view Process;  // ThisProcess
-  const TCharSet* DebugSet;
-};
-
-TEntryParts CutEntry(std::string_view line, const TScanPass& s) {
+// The entry's parts; its number is set once it counts.
+TScanEntry CutEntry(std::string_view line, const TScanPass& s) {
   const TSyslogConfigRec& p = s.Profile;
-  TEntryParts e;
+  TScanEntry e;
+  e.Line = line;
   if (p.Index_2 == -1) {
     e.Section = line;
     e.Process = TrimmedWordOf(line, s.First, p.Index_1);
@@ -61,7 +57,7 @@ TStep ScanBlock(TScanPass& s, std::string_view block, std::int64_t blockAt, std:
     markerInBlock = true;
     lastInBlock = line;
 
-    TEntryParts e = CutEntry(line, s);
+    TScanEntry e = CutEntry(line, s);
     if (!s.SawMarker) {
       s.SawMarker = true;
       s.FirstEntryDate = EntryDateText(line, s.Profile);
@@ -72,12 +68,12 @@ TStep ScanBlock(TScanPass& s, std::string_view block, std::int64_t blockAt, std:
     }
     if (e.Process.empty()) continue;
     if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) continue;
-    ++s.EntryCount;
+    e.Number = ++s.EntryCount;
     if (!opt.ListOnly) {
       s.Names.push_back(e.Process);
       s.At.push_back(blockAt + static_cast<std::int64_t>(start));
     }
-    if (s.Hooks.Entry && !s.Hooks.Entry(TScanEntry{s.EntryCount, line, e.Section, e.Process, e.DebugSet}, err)) {
+    if (s.Hooks.Entry && !s.Hooks.Entry(e, err)) {
       step = TStep::HookFailed;
       break;
     }

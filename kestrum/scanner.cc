@@ -1,5 +1,7 @@
 #include "scanner.h"
 
+#include <new>
+
 #include "line_reader.h"
 #include "parallel_scan.h"
 #include "run_state.h"
@@ -50,14 +52,9 @@ bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
   return false;
 }
 
-}  // namespace
-
-bool ScanLog(const TScanHooks& hooks, std::string* err) {
-  TScanResult& result = ScanResult;
-  result = TScanResult();
-  TLineReader reader;
-  if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
-
+// The scan of the open file, in parallel where it may be, and its size and
+// time.
+bool ScanOpenLog(TLineReader& reader, const TScanHooks& hooks, TScanResult& result, std::string* err) {
   const int workers = ParallelWorkers(reader, RunOptions);
   TParallelOutcome outcome = TParallelOutcome::NotStarted;
   if (workers > 1) outcome = ScanInParallel(reader, workers, hooks, result, err);
@@ -66,12 +63,11 @@ bool ScanLog(const TScanHooks& hooks, std::string* err) {
   if (outcome == TParallelOutcome::Done && result.EntryCount >= RunOptions.MaxEntries) {
     // The count limit holds without -M too (2147483647 entries): only the
     // sequential scan knows where it stops. Rare enough to read it all
-    // again; the progress text is out already.
+    // again; the progress text is out already. The workers read on handles
+    // of their own: the reader is still at the start.
     ResetTally();
     result = TScanResult();
     again.FirstEntry = nullptr;
-    CloseLineReader(reader);
-    if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
     outcome = TParallelOutcome::NotStarted;
   }
   if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, again, result, err))
@@ -82,4 +78,19 @@ bool ScanLog(const TScanHooks& hooks, std::string* err) {
     return FailScan(reader, reader.ErrorText, err);
   result.FileTimestamp = DateTimeOf(modified);
   return true;
+}
+
+}  // namespace
+
+bool ScanLog(const TScanHooks& hooks, std::string* err) {
+  TScanResult& result = ScanResult;
+  result = TScanResult();
+  TLineReader reader;
+  if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
+  try {
+    return ScanOpenLog(reader, hooks, result, err);
+  } catch (const std::bad_alloc&) {
+    CloseLineReader(reader);  // the file goes back before the failure is told
+    throw;
+  }
 }
