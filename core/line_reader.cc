@@ -96,13 +96,9 @@ bool SkipToLineStart(TLineReader& r) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
 
-#if defined(ORVELLA_SSE2) || defined(ORVELLA_AVX2)
+#ifdef ORVELLA_SSE2  // AVX2 comes only with it
 // A block of M::Width bytes at a time; at least that many from the text's
 // start to n. The last block is the final M::Width bytes, shifted so that
 // the bytes already looked at drop out.
@@ -152,7 +148,7 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
   if (from >= n) return n;
   // A width the processor cannot run would be an illegal instruction.
   if (width > gBestWidth) width = gBestWidth;
-    // Lines are short: one pass for both bytes beats two memchr calls.
+  // Lines are short: one pass for both bytes beats two memchr calls.
 #ifdef ORVELLA_AVX2
   if (width == kScanAvx2 && n - from >= 32) return Avx2FindLineEnd(base, from, n);
 #endif
@@ -205,15 +201,25 @@ bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
   return SkipToLineStart(r);
 }
 
+namespace {
+
+// Reads what is left of the long line.
+bool FinishLongLine(TLineReader& r) {
+  std::string_view piece;
+  bool last = false;
+  while (!r.LongEnded)
+    if (!ReadLongLinePiece(r, &piece, &last)) return false;
+  return true;
+}
+
+}  // namespace
+
 bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind) {
   if (r.Failed) return false;
   if (r.InLongLine) {
     // The caller may have left the long line before its end: step over the
     // rest, and let go of what was held of it.
-    std::string_view piece;
-    bool last = false;
-    while (!r.LongEnded)
-      if (!ReadLongLinePiece(r, &piece, &last)) return false;
+    if (!FinishLongLine(r)) return false;
     r.InLongLine = false;
     r.Held.reset();
     r.Gathered.clear();
@@ -288,11 +294,7 @@ bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
 }
 
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
-  if (r.Failed || !r.InLongLine) return false;
-  std::string_view piece;
-  bool last = false;
-  while (!r.LongEnded)
-    if (!ReadLongLinePiece(r, &piece, &last)) return false;
+  if (r.Failed || !r.InLongLine || !FinishLongLine(r)) return false;
   if (!r.ReadsAtOffsets) {
     *line = r.Gathered;
     return true;

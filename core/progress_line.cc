@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "channels.h"
 #include "numbers.h"
 #include "platform/platform.h"
 
@@ -48,7 +49,7 @@ std::string LineFor(std::int64_t done, std::int64_t total, TClock::time_point no
 
 void StartProgressLine(std::string_view label) {
   gProgress = TProgress();
-  gProgress.On = PlatIsTerminal(StdError);
+  gProgress.On = ErrorChannel().Interactive;  // as found at start-up
   gProgress.Label.assign(label);
   gProgress.Start = TClock::now();
 }

@@ -41,7 +41,7 @@ TWordCutter WordCutterOf(const TCharSet& delims) {
   return c;
 }
 
-#if defined(ORVELLA_SSE2) || defined(ORVELLA_AVX2)
+#ifdef ORVELLA_SSE2  // AVX2 comes only with it
 namespace {
 
 // WordOf a block of M::Width bytes at a time (the text at least that long):

@@ -152,10 +152,13 @@ bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err
   return true;
 }
 
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+namespace {
+
+// One ReadFile, at most 1 GiB; at the position, or at the file's own.
+bool ReadInto(HANDLE h, OVERLAPPED* at, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
   DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
   DWORD n = 0;
-  if (!ReadFile(ToHandle(handle), buffer, want, &n, nullptr)) {
+  if (!ReadFile(h, buffer, want, &n, at)) {
     DWORD code = GetLastError();
     // A pipe whose writer has gone is at its end, not broken.
     if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) {
@@ -168,23 +171,18 @@ bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_
   return true;
 }
 
+}  // namespace
+
+bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+  return ReadInto(ToHandle(handle), nullptr, buffer, capacity, got, err);
+}
+
 bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                 std::string* err) {
-  DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
   at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-  DWORD n = 0;
-  if (!ReadFile(ToHandle(handle), buffer, want, &n, &at)) {
-    DWORD code = GetLastError();
-    if (code == ERROR_HANDLE_EOF) {
-      *got = 0;
-      return true;
-    }
-    return Fail(err, code);
-  }
-  *got = n;
-  return true;
+  return ReadInto(ToHandle(handle), &at, buffer, capacity, got, err);
 }
 
 bool PlatCanReadAt(TPlatHandle handle) { return GetFileType(ToHandle(handle)) == FILE_TYPE_DISK; }
