@@ -132,7 +132,7 @@ void LoadCaseFolding() {
   PlatCaseFoldTable(gFold);
   gPlainAsciiFold = true;
   for (int c = 0; c < 128; ++c)
-    if (gFold[c] != (c >= 'A' && c <= 'Z' ? c + 32 : c)) gPlainAsciiFold = false;
+    if (gFold[c] != static_cast<unsigned char>(LowerAsciiByte(static_cast<char>(c)))) gPlainAsciiFold = false;
 }
 
 // Made in place: a key copied right after it was made waits on the stores.
