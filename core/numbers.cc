@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "dates.h"
@@ -45,13 +46,20 @@ std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue) {
 }
 
 std::string FormatGrouped(std::int64_t value) {
-  std::string plain = std::to_string(value);
-  std::size_t sign = plain[0] == '-' ? 1 : 0;
-  std::string out = plain.substr(0, sign);
-  std::size_t ndigits = plain.size() - sign;
-  for (std::size_t i = 0; i < ndigits; ++i) {
-    if (i > 0 && (ndigits - i) % 3 == 0) out += FormatSettings.ThousandSeparator;
-    out += plain[sign + i];
+  // The digits from the lowest; a report may show a million counts.
+  char digits[20];
+  std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::size_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  const std::string& separator = FormatSettings.ThousandSeparator;
+  std::string out((value < 0 ? 1 : 0) + n + (n - 1) / 3 * separator.size(), '-');
+  char* at = out.data() + (value < 0 ? 1 : 0);
+  for (std::size_t i = n; i-- > 0;) {
+    *at++ = digits[i];
+    if (i > 0 && i % 3 == 0) at = std::copy(separator.begin(), separator.end(), at);
   }
   return out;
 }

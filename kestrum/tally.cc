@@ -431,10 +431,14 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   // A shard may be small and still out of the caches: the shards together
   // are as big as one table.
   if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
+    // Primed and drained too: a shard's run of items may be short.
     for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
-    for (; i + kSlotAhead < n; ++i) {
-      Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
-      if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
+    for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
+      if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
+    for (; i < n; ++i) {
+      if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
+      if (i + kRecordAhead < n)
+        if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
       AddKeyed(t, items[i]);
     }
   }

@@ -37,4 +37,10 @@ TEST(FormatGrouped, GroupsInThrees) {
                {INT64_MIN, "-9,223,372,036,854,775,808"}};
   for (const auto& c : cases) EXPECT_EQ(FormatGrouped(c.v), c.want) << c.v;
   EXPECT_EQ(FormatCount(1234, false), "1234");
+  // Separators of other lengths, as a locale may give.
+  FormatSettings.ThousandSeparator = "\xA0\xA0";
+  EXPECT_EQ(FormatGrouped(-1234567), "-1\xA0\xA0" "234\xA0\xA0" "567");
+  FormatSettings.ThousandSeparator = "";
+  EXPECT_EQ(FormatGrouped(1234567), "1234567");
+  FormatSettings = TLocaleFormats();
 }
