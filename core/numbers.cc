@@ -55,8 +55,9 @@ std::string FormatGrouped(std::int64_t value) {
     rest /= 10;
   } while (rest != 0);
   const std::string& separator = FormatSettings.ThousandSeparator;
-  std::string out((value < 0 ? 1 : 0) + n + (n - 1) / 3 * separator.size(), '-');
-  char* at = out.data() + (value < 0 ? 1 : 0);
+  const std::size_t sign = value < 0 ? 1 : 0;
+  std::string out(sign + n + (n - 1) / 3 * separator.size(), '-');
+  char* at = out.data() + sign;
   for (std::size_t i = n; i-- > 0;) {
     *at++ = digits[i];
     if (i > 0 && i % 3 == 0) at = std::copy(separator.begin(), separator.end(), at);
