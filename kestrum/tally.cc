@@ -60,6 +60,7 @@ TShardedTally gRunTally;
 std::vector<std::uint32_t> gOrder;
 bool gSharded = false;
 bool gFinished = false;
+int gThreads = 1;  // for the work after counting
 constexpr int kRefIndexBits = 32 - TShardedTally::kShardBits;
 
 const char* NameBytes(const TNameStore& store, std::uint32_t ref) {
@@ -553,6 +554,42 @@ void OrderShardsByFirstOffset(int threads) {
   });
 }
 
+// Smaller sorts are not worth the threads.
+constexpr std::size_t kPartedSortMin = std::size_t{1} << 15;
+
+// A stable sort on up to the given threads: runs side by side, then merged
+// pairwise round by round. A stable sort has one result, and a merge keeps
+// the left run's elements first among equals, so the parts do not show.
+template <typename T, typename TLess>
+void StableSortInParts(std::vector<T>& v, const TLess& less, int threads) {
+  const std::size_t n = v.size();
+  const int parts = n < kPartedSortMin ? 1 : std::clamp(threads, 1, kMaxFinishParts);
+  std::vector<std::size_t> bounds;
+  for (int p = 0; p <= parts; ++p) bounds.push_back(n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts));
+  InParts(parts, [&](int p) { std::stable_sort(v.begin() + bounds[p], v.begin() + bounds[p + 1], less); });
+  while (bounds.size() > 2) {
+    InParts(static_cast<int>(bounds.size() - 1) / 2, [&](int m) {
+      std::inplace_merge(v.begin() + bounds[2 * m], v.begin() + bounds[2 * m + 1], v.begin() + bounds[2 * m + 2], less);
+    });
+    std::vector<std::size_t> merged;
+    for (std::size_t i = 0; i < bounds.size(); i += 2) merged.push_back(bounds[i]);
+    if (merged.back() != n) merged.push_back(n);
+    bounds.swap(merged);
+  }
+}
+
+// Fills order[i] = make(i) for every place of the report, in parts.
+template <typename T, typename TMake>
+void FillInParts(std::vector<T>& order, const TMake& make) {
+  const std::size_t n = order.size();
+  const int parts = n < kPartedSortMin ? 1 : std::clamp(gThreads, 1, kMaxFinishParts);
+  InParts(parts, [&](int p) {
+    const std::size_t end = n * static_cast<std::size_t>(p + 1) / static_cast<std::size_t>(parts);
+    for (std::size_t i = n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts); i < end; ++i)
+      order[i] = make(i);
+  });
+}
+
 }  // namespace
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
@@ -586,6 +623,7 @@ void ResetTally() {
   gOrder.shrink_to_fit();
   gSharded = false;
   gFinished = false;
+  gThreads = 1;
   LoadCaseFolding();
 }
 
@@ -602,6 +640,7 @@ void FinishTally(bool sharded, int threads) {
   if (gFinished) return;
   gFinished = true;
   gSharded = sharded;
+  gThreads = threads;
   for (TTallyTable& t : gRunTally.Shards) {
     t.Slots.clear();
     t.Slots.shrink_to_fit();
@@ -628,24 +667,27 @@ void SortTally(bool byName) {
   const std::size_t n = FinishedSize();
   if (byName) {
     std::vector<TNameOrder> order(n);
-    for (std::size_t i = 0; i < n; ++i) {
+    FillInParts(order, [](std::size_t i) {
       const std::string_view name = TallyNames[i];
-      order[i] = TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(i)};
-    }
-    std::stable_sort(order.begin(), order.end(), [](const TNameOrder& a, const TNameOrder& b) {
-      if (a.First != b.First) return a.First < b.First;
-      if (a.Second != b.Second) return a.Second < b.Second;
-      if (a.Third != b.Third) return a.Third < b.Third;
-      const TTallyTable *x, *y;
-      const TTallyRecord &ra = RecordOfRef(a.Ref, &x), &rb = RecordOfRef(b.Ref, &y);
-      return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
+      return TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(i)};
     });
+    StableSortInParts(
+        order,
+        [](const TNameOrder& a, const TNameOrder& b) {
+          if (a.First != b.First) return a.First < b.First;
+          if (a.Second != b.Second) return a.Second < b.Second;
+          if (a.Third != b.Third) return a.Third < b.Third;
+          const TTallyTable *x, *y;
+          const TTallyRecord &ra = RecordOfRef(a.Ref, &x), &rb = RecordOfRef(b.Ref, &y);
+          return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
+        },
+        gThreads);
     Reorder(order);
   } else {
     std::vector<TCountOrder> order(n);
-    for (std::size_t i = 0; i < n; ++i) order[i] = TCountOrder{TallyCounts[i], RefAt(i)};
-    std::stable_sort(order.begin(), order.end(),
-                     [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
+    FillInParts(order, [](std::size_t i) { return TCountOrder{TallyCounts[i], RefAt(i)}; });
+    StableSortInParts(
+        order, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; }, gThreads);
     Reorder(order);
   }
 }

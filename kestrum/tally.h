@@ -95,8 +95,9 @@ void AddToTally(std::string_view name);
 void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count);
 
 // The end of counting: the names in the order of their first entries
-// (sharded: ordered by first offsets, on up to the given threads), ready
-// for the report. Once only; counting again starts with ResetTally.
+// (sharded: ordered by first offsets), ready for the report. The ordering
+// and the sorts after it use up to the given threads. Once only; counting
+// again starts with ResetTally.
 void FinishTally(bool sharded, int threads = 1);
 
 // The report's view of the finished tally: TallyNames[i] and TallyCounts[i],
@@ -112,8 +113,9 @@ struct TTallyCounts {
 extern const TTallyNames TallyNames;
 extern const TTallyCounts TallyCounts;
 
-// Stable sorts of the finished tally. By name: ASCII-lower-cased bytes,
-// unsigned, a prefix first. By count: ascending.
+// Stable sorts of the finished tally, the same on any number of threads.
+// By name: ASCII-lower-cased bytes, unsigned, a prefix first. By count:
+// ascending.
 void SortTally(bool byName);
 
 // -A sorts by name (also when -N is given); -N alone sorts by name and then

@@ -142,6 +142,16 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   EXPECT_EQ(Rows(), want);
   EXPECT_GT(want.size(), 40000u);
 
+  // The -N report order: by name, then by count, both stable.
+  TRows sortedWant = want;
+  auto lowered = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  std::stable_sort(sortedWant.begin(), sortedWant.end(), [&](const auto& a, const auto& b) {
+    return std::lexicographical_compare(a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
+                                        [&](char x, char y) { return lowered(x) < lowered(y); });
+  });
+  std::stable_sort(sortedWant.begin(), sortedWant.end(),
+                   [](const auto& a, const auto& b) { return a.second < b.second; });
+
   // As the parallel scan does it: stretches of the names in workers' shares
   // (one counting in its table, one sending batches), merged into the shards
   // now and then and in any order, then put back in the order of the offsets
@@ -163,6 +173,9 @@ TEST(Tally, CountsLikeTheReferenceModel) {
     for (TWorkerTally& share : shares) FlushWorkerTally(share);
     FinishTally(true, threads);
     EXPECT_EQ(Rows(), want) << threads << " threads";
+    // The sorts run on as many threads and give the same rows.
+    SortTallyFor(false, true);
+    EXPECT_EQ(Rows(), sortedWant) << threads << " threads";
   }
 }
 
