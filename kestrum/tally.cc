@@ -132,10 +132,6 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
   return true;
 }
 
-TTallyRecord& MutableRecordAt(TTallyTable& t, std::size_t index) {
-  return t.Records[index >> kRecordBlockBits]->At[index & (kRecordBlock - 1)];
-}
-
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
 std::uint32_t StoreName(TNameStore& store, std::string_view name) {
@@ -211,16 +207,20 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     if (slot == 0) {
       const std::size_t index = t.Count;
       if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.emplace_back(new TTallyRecordBlock);
-      MutableRecordAt(t, index) = TTallyRecord{key.Head,  key.Second,   key.Tail,
-                                               item.Count, item.FirstAt, StoreName(t.Names, name),
-                                               static_cast<std::uint32_t>(key.Size)};
+      RecordAt(t, index) = TTallyRecord{key.Head,
+                                        key.Second,
+                                        key.Tail,
+                                        item.Count,
+                                        item.FirstAt,
+                                        StoreName(t.Names, name),
+                                        static_cast<std::uint32_t>(key.Size)};
       ++t.Count;
       t.LastFirst = std::max(t.LastFirst, item.FirstAt);
       t.Slots[s] = SlotOf(key.Hash, index);
       return;
     }
     if ((slot & ~kIndexMask) != tag) continue;
-    TTallyRecord& r = MutableRecordAt(t, (slot & kIndexMask) - 1);
+    TTallyRecord& r = RecordAt(t, (slot & kIndexMask) - 1);
     if (!Matches(t, r, key, item.Name)) continue;
     r.Count += item.Count;
     if (item.FirstAt < r.FirstAt) {
@@ -232,9 +232,44 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
   }
 }
 
-int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
+// The record whose slot matches the hash's tag, if any: the one to fetch
+// ahead for it.
+const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
+  const std::size_t mask = t.Slots.size() - 1;
+  const std::uint64_t tag = hash & ~kIndexMask;
+  for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+    const std::uint64_t slot = t.Slots[s];
+    if (slot == 0) return nullptr;
+    if ((slot & ~kIndexMask) == tag) return &RecordAt(t, (slot & kIndexMask) - 1);
+  }
+}
 
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n);
+// A big table does not fit the caches: the slots of an item some items
+// ahead are fetched, and the record they lead to a few items later, so that
+// the lookups do not wait on memory one by one.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
+  Grow(t, t.Count + n);
+  constexpr std::size_t kSlotAhead = 32, kRecordAhead = 16, kCachedSlots = 1 << 13;
+  const std::size_t mask = t.Slots.size() - 1;
+  std::size_t i = 0;
+  // A shard may be small and still out of the caches: the shards together
+  // are as big as one table.
+  if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
+    // Primed and drained too: a shard's run of items may be short.
+    for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
+    for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
+      if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
+    for (; i < n; ++i) {
+      if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
+      if (i + kRecordAhead < n)
+        if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
+      AddKeyed(t, items[i]);
+    }
+  }
+  for (; i < n; ++i) AddKeyed(t, items[i]);
+}
+
+int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
 
 void Pend(TWorkerTally& w, const TTallyItem& item) {
   if (w.Pending.empty()) w.Pending.resize(TShardedTally::kShards);
@@ -277,43 +312,6 @@ void MergeWorkerTable(TWorkerTally& w) {
   MergePending(w);
   ClearTable(w.Table);
   w.Entries = 0;
-}
-
-// The record whose slot matches the hash's tag, if any: the one to fetch
-// ahead for it.
-const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
-  const std::size_t mask = t.Slots.size() - 1;
-  const std::uint64_t tag = hash & ~kIndexMask;
-  for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
-    const std::uint64_t slot = t.Slots[s];
-    if (slot == 0) return nullptr;
-    if ((slot & ~kIndexMask) == tag) return &RecordAt(t, (slot & kIndexMask) - 1);
-  }
-}
-
-// A big table does not fit the caches: the slots of an item some items
-// ahead are fetched, and the record they lead to a few items later, so that
-// the lookups do not wait on memory one by one.
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
-  Grow(t, t.Count + n);
-  constexpr std::size_t kSlotAhead = 32, kRecordAhead = 16, kCachedSlots = 1 << 13;
-  const std::size_t mask = t.Slots.size() - 1;
-  std::size_t i = 0;
-  // A shard may be small and still out of the caches: the shards together
-  // are as big as one table.
-  if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
-    // Primed and drained too: a shard's run of items may be short.
-    for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
-    for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
-      if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
-    for (; i < n; ++i) {
-      if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
-      if (i + kRecordAhead < n)
-        if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
-      AddKeyed(t, items[i]);
-    }
-  }
-  for (; i < n; ++i) AddKeyed(t, items[i]);
 }
 
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
@@ -364,4 +362,3 @@ void AddToTally(std::string_view name) {
 void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count) {
   AddNamesToTable(RunTally.Shards[0], names, at, count);
 }
-

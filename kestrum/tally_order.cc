@@ -1,7 +1,5 @@
 // The finished tally (see tally.h): the names put in the order of their
 // first entries, the report's view of them, and the sorts.
-#include "tally.h"
-
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -13,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tally.h"
 #include "tally_shards.h"
 #include "text.h"
 
@@ -104,7 +103,6 @@ void Reorder(const std::vector<TOrder>& order) {
   gOrder.swap(refs);
 }
 
-
 constexpr int kMaxParts = 8;
 
 // Runs part(p) for every p below parts, each on a thread of its own but the
@@ -141,7 +139,7 @@ void InParts(int parts, const TPart& part) {
 // bucket is sorted by one word a record: its offset from the bucket's start
 // above its reference. Each part of the work takes some of the shards, or
 // some of the buckets.
-void OrderShardsByFirstOffset(int threads) {
+void OrderShardsByFirstOffset() {
   std::size_t total = 0;
   std::int64_t last = 0;
   for (int s = 0; s < TShardedTally::kShards; ++s) {
@@ -154,7 +152,7 @@ void OrderShardsByFirstOffset(int threads) {
   const std::size_t buckets =
       std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
   const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  const int parts = std::clamp(threads, 1, kMaxParts);
+  const int parts = std::clamp(gThreads, 1, kMaxParts);
   auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
   auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
 
@@ -186,7 +184,8 @@ void OrderShardsByFirstOffset(int threads) {
   InParts(parts, [&](int p) {
     // Buckets of about as many records for each part.
     auto firstBucket = [&](int q) {
-      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) - start.begin());
+      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) -
+                                      start.begin());
     };
     std::vector<std::uint64_t> keys;
     const TTallyTable* table;
@@ -209,15 +208,22 @@ void OrderShardsByFirstOffset(int threads) {
 // Smaller sorts are not worth the threads.
 constexpr std::size_t kPartedSortMin = std::size_t{1} << 15;
 
-// A stable sort on up to the given threads: runs side by side, then merged
-// pairwise round by round. A stable sort has one result, and a merge keeps
-// the left run's elements first among equals, so the parts do not show.
+// How many parts share work on n places of the report, and where part p
+// of them begins.
+int PartsFor(std::size_t n) { return n < kPartedSortMin ? 1 : std::clamp(gThreads, 1, kMaxParts); }
+std::size_t PartStart(std::size_t n, int p, int parts) {
+  return n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts);
+}
+
+// A stable sort in parts: runs side by side, then merged pairwise round by
+// round. A stable sort has one result, and a merge keeps the left run's
+// elements first among equals, so the parts do not show.
 template <typename T, typename TLess>
-void StableSortInParts(std::vector<T>& v, const TLess& less, int threads) {
+void StableSortInParts(std::vector<T>& v, const TLess& less) {
   const std::size_t n = v.size();
-  const int parts = n < kPartedSortMin ? 1 : std::clamp(threads, 1, kMaxParts);
+  const int parts = PartsFor(n);
   std::vector<std::size_t> bounds;
-  for (int p = 0; p <= parts; ++p) bounds.push_back(n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts));
+  for (int p = 0; p <= parts; ++p) bounds.push_back(PartStart(n, p, parts));
   InParts(parts, [&](int p) { std::stable_sort(v.begin() + bounds[p], v.begin() + bounds[p + 1], less); });
   while (bounds.size() > 2) {
     InParts(static_cast<int>(bounds.size() - 1) / 2, [&](int m) {
@@ -234,11 +240,9 @@ void StableSortInParts(std::vector<T>& v, const TLess& less, int threads) {
 template <typename T, typename TMake>
 void FillInParts(std::vector<T>& order, const TMake& make) {
   const std::size_t n = order.size();
-  const int parts = n < kPartedSortMin ? 1 : std::clamp(gThreads, 1, kMaxParts);
+  const int parts = PartsFor(n);
   InParts(parts, [&](int p) {
-    const std::size_t end = n * static_cast<std::size_t>(p + 1) / static_cast<std::size_t>(parts);
-    for (std::size_t i = n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts); i < end; ++i)
-      order[i] = make(i);
+    for (std::size_t i = PartStart(n, p, parts); i < PartStart(n, p + 1, parts); ++i) order[i] = make(i);
   });
 }
 
@@ -261,7 +265,7 @@ void FinishTally(bool sharded, int threads) {
     t.Slots.clear();
     t.Slots.shrink_to_fit();
   }
-  if (sharded) OrderShardsByFirstOffset(threads);
+  if (sharded) OrderShardsByFirstOffset();
 }
 
 std::string_view TTallyNames::operator[](std::size_t i) const {
@@ -287,23 +291,19 @@ void SortTally(bool byName) {
       const std::string_view name = TallyNames[i];
       return TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(i)};
     });
-    StableSortInParts(
-        order,
-        [](const TNameOrder& a, const TNameOrder& b) {
-          if (a.First != b.First) return a.First < b.First;
-          if (a.Second != b.Second) return a.Second < b.Second;
-          if (a.Third != b.Third) return a.Third < b.Third;
-          const TTallyTable *x, *y;
-          const TTallyRecord &ra = RecordOfRef(a.Ref, &x), &rb = RecordOfRef(b.Ref, &y);
-          return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
-        },
-        gThreads);
+    StableSortInParts(order, [](const TNameOrder& a, const TNameOrder& b) {
+      if (a.First != b.First) return a.First < b.First;
+      if (a.Second != b.Second) return a.Second < b.Second;
+      if (a.Third != b.Third) return a.Third < b.Third;
+      const TTallyTable *x, *y;
+      const TTallyRecord &ra = RecordOfRef(a.Ref, &x), &rb = RecordOfRef(b.Ref, &y);
+      return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
+    });
     Reorder(order);
   } else {
     std::vector<TCountOrder> order(n);
     FillInParts(order, [](std::size_t i) { return TCountOrder{TallyCounts[i], RefAt(i)}; });
-    StableSortInParts(
-        order, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; }, gThreads);
+    StableSortInParts(order, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
     Reorder(order);
   }
 }

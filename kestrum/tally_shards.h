@@ -40,6 +40,9 @@ inline std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r) {
 inline const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index) {
   return t.Records[index >> kRecordBlockBits]->At[index & (kRecordBlock - 1)];
 }
+inline TTallyRecord& RecordAt(TTallyTable& t, std::size_t index) {
+  return t.Records[index >> kRecordBlockBits]->At[index & (kRecordBlock - 1)];
+}
 
 template <typename T>
 void Prefetch(const T* p) {
