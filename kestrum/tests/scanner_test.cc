@@ -34,8 +34,8 @@ struct ScannerTest : ::testing::Test {
 }  // namespace
 
 TEST_F(ScannerTest, CountsEntriesAndSkipsOtherLines) {
-  ASSERT_TRUE(Scan(NxEntry("BackupJob", "08:00:01") + "noise line\r\n" + NxEntry("backupjob") + NxEntry("Other", "08:00:00", "<134>") +
-                   NxEntry("sshd:", "09:30:00") + "trailing\r\n"))
+  ASSERT_TRUE(Scan(NxEntry("BackupJob", "08:00:01") + "noise line\r\n" + NxEntry("backupjob") +
+                   NxEntry("Other", "08:00:00", "<134>") + NxEntry("sshd:", "09:30:00") + "trailing\r\n"))
       << error;
   EXPECT_EQ(ScanResult.EntryCount, 3);
   EXPECT_EQ(TallyNameList(), (TStringArray{"BackupJob", "sshd"}));
@@ -61,7 +61,8 @@ TEST_F(ScannerTest, ColonAloneIsAnEmptyName) {
 TEST_F(ScannerTest, MaxEntriesStopsAfterTheLastCountedEntry) {
   RunOptions.MaxGiven = true;
   RunOptions.MaxEntries = 2;
-  ASSERT_TRUE(Scan(NxEntry("a", "01:00:00") + "x\r\n" + NxEntry(":", "02:00:00") + NxEntry("b", "03:00:00") + NxEntry("c", "04:00:00")));
+  ASSERT_TRUE(Scan(NxEntry("a", "01:00:00") + "x\r\n" + NxEntry(":", "02:00:00") + NxEntry("b", "03:00:00") +
+                   NxEntry("c", "04:00:00")));
   EXPECT_EQ(ScanResult.EntryCount, 2);
   EXPECT_EQ(ScanResult.LastEntryDate, "Dec 07 at 03:00:00");
 }
