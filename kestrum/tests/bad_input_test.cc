@@ -88,7 +88,7 @@ TEST(KestrumBadInput, FileCutShortWhileReadEndsWhereTheFileNowEnds) {
   content += ManyEntries("Gone", 1000);
   TScratchFile file(content, "cut.log");
   TReadFault fault(0);
-  TReadFault::BeforeRead = [&](int read) {
+  TReadFault::BeforeRead = [&](int read, std::int64_t) {
     if (read == 2) std::filesystem::resize_file(file.Path, 1000);
   };
   TInProcessRun run;
@@ -105,7 +105,7 @@ TEST(KestrumBadInput, FileGrowingWhileReadIsReadToItsNewEnd) {
   const std::string added = ManyEntries("New", 700);
   TScratchFile file(content, "grow.log");
   TReadFault fault(0);
-  TReadFault::BeforeRead = [&](int read) {
+  TReadFault::BeforeRead = [&](int read, std::int64_t) {
     if (read == 2) std::ofstream(file.Path, std::ios::binary | std::ios::app) << added;
   };
   TInProcessRun run;

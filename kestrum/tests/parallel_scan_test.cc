@@ -176,7 +176,7 @@ TEST(ParallelScan, BytesAppendedWhileScanningAreRead) {
     // Appended before any read gets through, whichever worker reads first:
     // the others wait for it, so none can meet the old end first.
     std::once_flag appended;
-    TReadFault::BeforeRead = [&file, &appended](int) {
+    TReadFault::BeforeRead = [&file, &appended](int, std::int64_t) {
       std::call_once(appended, [&file] {
         std::ofstream f(file.Path, std::ios::binary | std::ios::app);
         f << NxEntries("Appended", 500);
