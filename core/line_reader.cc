@@ -21,12 +21,21 @@ bool Fail(TLineReader& r) {
   return false;
 }
 
+// Every read of the reader, at an offset or (below 0) at the handle's position.
+bool ReadFor(TLineReader& r, std::int64_t at, char* buffer, std::size_t capacity, std::size_t* got) {
+  if (r.Cancel.Asks && r.Cancel.Asks(r.Cancel.Context)) {
+    r.Cancelled = true;
+    r.ErrorText.clear();
+    return Fail(r);
+  }
+  return LineReaderRead(r.Handle, at, buffer, capacity, got, &r.ErrorText) || Fail(r);
+}
+
 // Reads behind r.End.
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
   const std::int64_t at = r.ReadsAtOffsets ? r.BufferAt + static_cast<std::int64_t>(r.End) : -1;
-  if (!LineReaderRead(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
-    return Fail(r);
+  if (!ReadFor(r, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got)) return false;
   if (got == 0) r.AtEof = true;
   r.End += got;
   return true;
@@ -182,8 +191,9 @@ bool OpenLineReader(TLineReader& r, const std::string& path) {
   return true;
 }
 
-bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit) {
+bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit, TReadCancel cancel) {
   r = TLineReader();
+  r.Cancel = cancel;
   r.Handle = handle;
   r.OwnsHandle = false;
   r.ReadsAtOffsets = true;
@@ -221,9 +231,7 @@ bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind)
     // rest, and let go of what was held of it.
     if (!FinishLongLine(r)) return false;
     r.InLongLine = false;
-    r.Held.reset();
-    r.Gathered.clear();
-    r.Gathered.shrink_to_fit();
+    DropLongLine(r);
   }
   *kind = TBlockKind::Lines;
   for (;;) {
@@ -305,14 +313,18 @@ bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
   std::size_t have = 0;
   while (have < size) {
     std::size_t got = 0;
-    if (!LineReaderRead(r.Handle, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got,
-                        &r.ErrorText))
-      return Fail(r);
+    if (!ReadFor(r, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got)) return false;
     if (got == 0) break;  // cut short while being read: what is left of it
     have += got;
   }
   *line = std::string_view(r.Held.get(), have);
   return true;
+}
+
+void DropLongLine(TLineReader& r) {
+  r.Held.reset();
+  r.Gathered.clear();
+  r.Gathered.shrink_to_fit();
 }
 
 bool ReadLineBlock(TLineReader& r, std::string_view* block) {

@@ -33,6 +33,13 @@ extern TReadFunction LineReaderRead;
 // makes lines "long" sooner.
 extern std::size_t LineReaderBufferSize;
 
+// Asked before every read when set: true ends the reading as a failure with
+// Cancelled set, for a reader whose work nobody wants any more.
+struct TReadCancel {
+  bool (*Asks)(const void* context) = nullptr;
+  const void* Context = nullptr;
+};
+
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
   bool OwnsHandle = true;
@@ -52,7 +59,9 @@ struct TLineReader {
   std::string Gathered;          // its bytes, where they cannot be read again
   std::unique_ptr<char[]> Held;  // the long line taken whole
   std::string_view Pending;      // rest of the current block, for ReadLine
+  TReadCancel Cancel;
   bool Failed = false;
+  bool Cancelled = false;  // Failed because Cancel asked it; no ErrorText
   std::string ErrorText;
 };
 
@@ -63,7 +72,8 @@ bool OpenLineReader(TLineReader& r, const std::string& path);
 // offsets: the lines that start at or after begin and before limit. The
 // last of them is read to its end, past limit if need be. The handle stays
 // the caller's.
-bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit);
+bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit,
+                   TReadCancel cancel = TReadCancel());
 
 enum class TBlockKind { Lines, LongLine };
 
@@ -81,6 +91,10 @@ bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last);
 // The long line whole, without its terminator; reading goes on after it.
 // The view lives until the next read.
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line);
+
+// Lets go of the long line taken whole (as the next read would), so that its
+// memory is back now.
+void DropLongLine(TLineReader& r);
 
 // As ReadBlockOrPiece, but a long line comes whole, alone and without its
 // terminator.

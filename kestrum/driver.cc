@@ -130,7 +130,7 @@ void RunKestrum() {
       return;
     }
     if (!RunOptions.ListOnly) {
-      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
+      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
       PrintReport();
       PrintTimingBlock(start, Now());
     }

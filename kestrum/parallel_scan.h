@@ -2,7 +2,9 @@
 // into chunks; each worker takes the next chunk, reads the lines that start
 // in it at offsets into its own buffer, and tallies into its own table,
 // which it merges into the run's tally now and then. The chunks' results
-// are put together into exactly what the sequential scan gives.
+// are put together into exactly what the sequential scan gives, failures
+// included: of those, the one earliest in the file counts, and the progress
+// text goes out only when the sequential scan would have printed it.
 #pragma once
 
 #include <cstdint>
@@ -11,25 +13,37 @@
 #include "line_reader.h"
 #include "run_state.h"
 #include "scanner.h"
+#include "syslog_profiles.h"
 
 struct TParallelPlan {
   std::int64_t MinFileSize = std::int64_t{16} << 20;  // smaller files are scanned in sequence
   std::int64_t ChunkSize = 0;                         // 0: chosen from the size and the workers
   int Workers = 0;                                    // 0: as many as the processors this process may run on
 };
-// Tests change it to force small chunks and many workers.
+// Read once at the start of each scan; tests change it to force small
+// chunks and many workers.
 extern TParallelPlan ParallelPlan;
+
+// What a scan works from: the run's options and profile, and how it may be
+// split. The workers read nothing else of the run's state.
+struct TScanSetup {
+  const TRunOptions& Opt;
+  const TSyslogConfigRec& Profile;
+  TParallelPlan Plan;
+};
 
 // How many workers the scan of the reader's file gets; 1: the sequential
 // scan. Files that are not regular, small files, and runs that print in
 // file order or stop at a count (-L, -D, -M) stay sequential.
-int ParallelWorkers(const TLineReader& reader, const TRunOptions& opt);
+int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup);
 
 enum class TParallelOutcome { Done, Failed, NotStarted };
 
-// The scan by that many workers, with only the hook for the first entry
-// (called as soon as the file's first entry is known). Done: the result and
-// the run's tally are filled. Failed: a worker's file error or the failed
-// hook, in *err. NotStarted: no worker could be started.
-TParallelOutcome ScanInParallel(const TLineReader& reader, int workers, const TScanHooks& hooks, TScanResult& result,
-                                std::string* err);
+// The scan by that many workers, with only the hooks for the first entry
+// (called as soon as the file's first entry is known) and for progress.
+// Done: the result and the run's tally are filled. Failed: the earliest
+// file error or the failed hook, in *err. NotStarted: no worker could be
+// started. Running out of memory, here or in a worker, throws bad_alloc
+// once every worker has ended.
+TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& setup, int workers,
+                                const TScanHooks& hooks, TScanResult& result, std::string* err);

@@ -96,6 +96,42 @@ void TellPosition(const TScanPass& s, const TLineReader& reader) {
   if (s.Position.At) s.Position.At(s.Position.Context, reader.BufferAt + static_cast<std::int64_t>(reader.End));
 }
 
+// A long line held whole for the length of the object, its memory counted
+// in the budget: taken (waiting if need be) before the line is read whole,
+// and given back once the reader has let go of the line.
+struct THeldLine {
+  THeldLine(TLineBudget* budget, TLineReader& reader, std::int64_t size)
+      : Budget(budget), Reader(reader), Size(size) {
+    if (!Budget) return;
+    std::unique_lock<std::mutex> lock(Budget->Lock);
+    const bool large = Size > TLineBudget::kShared;
+    if (large) ++Budget->LargeWaiting;
+    Budget->Freed.wait(lock, [this, large] {
+      const TLineBudget& b = *Budget;
+      return b.Holders == 0 || (!large && b.LargeWaiting == 0 && b.InUse + Size <= TLineBudget::kShared);
+    });
+    if (large) --Budget->LargeWaiting;
+    Budget->InUse += Size;
+    ++Budget->Holders;
+  }
+  ~THeldLine() {
+    DropLongLine(Reader);
+    if (!Budget) return;
+    {
+      std::lock_guard<std::mutex> lock(Budget->Lock);
+      Budget->InUse -= Size;
+      --Budget->Holders;
+    }
+    Budget->Freed.notify_all();
+  }
+  THeldLine(const THeldLine&) = delete;
+  THeldLine& operator=(const THeldLine&) = delete;
+
+  TLineBudget* Budget;
+  TLineReader& Reader;
+  std::int64_t Size;
+};
+
 // A line longer than the read buffer, whose first piece is at hand: it is
 // looked at piece by piece (a marker may straddle two) and read whole only
 // when it holds the marker.
@@ -120,6 +156,12 @@ TStep ScanLongLine(TScanPass& s, TLineReader& reader, std::string_view piece, st
     if (!ReadLongLinePiece(reader, &piece, &last)) return TStep::Go;
     TellPosition(s, reader);
   }
+  // Its size first: the memory for it may have to wait for other workers'.
+  while (!last) {
+    if (!ReadLongLinePiece(reader, &piece, &last)) return TStep::Go;
+    TellPosition(s, reader);
+  }
+  const THeldLine held(s.Budget, reader, reader.LongSize);
   std::string_view line;
   if (!ReadLongLineWhole(reader, &line)) return TStep::Go;
   return ScanBlock(s, line, lineAt, err);

@@ -2,7 +2,9 @@
 // the sequential scan and each worker of the parallel scan share.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,19 @@ struct TPositionSink {
   void* Context;
 };
 
+// The memory for entry lines held whole, shared by the workers of one scan:
+// a line held alone may be of any size, and lines held side by side stay
+// within kShared together. So the scan needs about its longest line, as the
+// sequential one does, whatever the number of workers.
+struct TLineBudget {
+  static constexpr std::int64_t kShared = std::int64_t{8} << 20;
+  std::mutex Lock;
+  std::condition_variable Freed;
+  std::int64_t InUse = 0;  // guarded by Lock, as the two below
+  int Holders = 0;
+  int LargeWaiting = 0;  // lines over kShared waiting: smaller ones let them go first
+};
+
 struct TScanPass {
   TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names,
             TPositionSink position);
@@ -37,6 +52,7 @@ struct TScanPass {
   TPositionSink Position;
   TMarkerSearch Search;
   TWordCutter First, Second;  // the profile's two delimiter sets, made ready
+  TLineBudget* Budget = nullptr;  // shared with other passes; null: a pass alone
   // What the pass found.
   std::int64_t EntryCount = 0;
   bool SawMarker = false;

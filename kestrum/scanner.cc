@@ -17,7 +17,8 @@ struct TProgressTo {
   std::int64_t Total;
 };
 
-bool ScanInSequence(TLineReader& reader, const TScanHooks& hooks, TScanResult& result, std::string* err) {
+bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
+                    std::string* err) {
   const TNameSink toRunTally{[](void*, const std::string_view* names, const std::int64_t* at, std::size_t n) {
                                AddNamesToTally(names, at, n);
                              },
@@ -28,9 +29,8 @@ bool ScanInSequence(TLineReader& reader, const TScanHooks& hooks, TScanResult& r
                                    p->Hooks.Progress(position, p->Total);
                                  },
                                  &progress};
-  TScanPass pass(RunOptions, CurrentSyslogConfig, hooks, toRunTally,
-                 hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
-  TStep step = RunOptions.MaxEntries <= 0 ? TStep::LimitReached : TStep::Go;
+  TScanPass pass(setup.Opt, setup.Profile, hooks, toRunTally, hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
+  TStep step = setup.Opt.MaxEntries <= 0 ? TStep::LimitReached : TStep::Go;
   while (step == TStep::Go && ScanNextBlock(pass, reader, &step, err)) {
   }
   if (step == TStep::HookFailed) return false;
@@ -54,13 +54,14 @@ bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
 
 // The scan of the open file, in parallel where it may be, and its size and
 // time.
-bool ScanOpenLog(TLineReader& reader, const TScanHooks& hooks, TScanResult& result, std::string* err) {
-  const int workers = ParallelWorkers(reader, RunOptions);
+bool ScanOpenLog(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
+                 std::string* err) {
+  const int workers = ParallelWorkers(reader, setup);
   TParallelOutcome outcome = TParallelOutcome::NotStarted;
-  if (workers > 1) outcome = ScanInParallel(reader, workers, hooks, result, err);
+  if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, result, err);
   if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
   TScanHooks again = hooks;
-  if (outcome == TParallelOutcome::Done && result.EntryCount >= RunOptions.MaxEntries) {
+  if (outcome == TParallelOutcome::Done && result.EntryCount >= setup.Opt.MaxEntries) {
     // The count limit holds without -M too (2147483647 entries): only the
     // sequential scan knows where it stops. Rare enough to read it all
     // again; the progress text is out already. The workers read on handles
@@ -70,7 +71,7 @@ bool ScanOpenLog(TLineReader& reader, const TScanHooks& hooks, TScanResult& resu
     again.FirstEntry = nullptr;
     outcome = TParallelOutcome::NotStarted;
   }
-  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, again, result, err))
+  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, again, result, err))
     return FailScan(reader, *err, err);
 
   TLocalTime modified;
@@ -85,10 +86,11 @@ bool ScanOpenLog(TLineReader& reader, const TScanHooks& hooks, TScanResult& resu
 bool ScanLog(const TScanHooks& hooks, std::string* err) {
   TScanResult& result = ScanResult;
   result = TScanResult();
+  const TScanSetup setup{RunOptions, CurrentSyslogConfig, ParallelPlan};
   TLineReader reader;
   if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
   try {
-    return ScanOpenLog(reader, hooks, result, err);
+    return ScanOpenLog(reader, setup, hooks, result, err);
   } catch (const std::bad_alloc&) {
     CloseLineReader(reader);  // the file goes back before the failure is told
     throw;

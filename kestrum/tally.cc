@@ -17,6 +17,7 @@
 static_assert(std::endian::native == std::endian::little);
 
 TShardedTally RunTally;
+std::atomic<unsigned> ShardTurn{0};
 
 namespace {
 
@@ -24,21 +25,39 @@ constexpr std::size_t kKeyedSize = 24;
 constexpr std::size_t kMaxNameBlocks = std::size_t{1} << (32 - kNameBlockBits);
 constexpr std::size_t kFirstSlots = 1024;
 constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
-// A worker's table is merged into the shards when it holds this many names;
-// if its names came fewer than twice each by then, the worker sends them on
-// in batches of kBatch from then on.
+// A worker's table is merged into the shards when it holds this many names
+// (16K names: the table and its names stay within the second-level cache);
+// if its names came fewer than twice each by then, a table saves no
+// lookups in the shards, and the worker sends them on in batches of kBatch
+// from then on (as many, so that a merge takes each shard's lock about as
+// long either way).
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
 constexpr std::int64_t kRepeatsForTable = 2;
 constexpr std::size_t kBatch = std::size_t{1} << 14;
 
-unsigned char gFold[256];
-bool gPlainAsciiFold = false;  // gFold maps A-Z to a-z and leaves all other ASCII
+struct TCaseFold {
+  unsigned char Of[256];
+  bool PlainAscii;  // maps A-Z to a-z and leaves all other ASCII
+};
+
+TCaseFold LoadCaseFolding() {
+  TCaseFold f;
+  PlatCaseFoldTable(f.Of);
+  f.PlainAscii = true;
+  for (int c = 0; c < 128; ++c)
+    if (f.Of[c] != static_cast<unsigned char>(LowerAsciiByte(static_cast<char>(c)))) f.PlainAscii = false;
+  return f;
+}
+
+// Loaded before anything can count: a table of zeros would make every two
+// names of one length the same name.
+const TCaseFold gFold = LoadCaseFolding();
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
 // Eight bytes folded at once; ASCII words without the table.
 std::uint64_t FoldWord(std::uint64_t w) {
-  if ((w & kHighBits) == 0 && gPlainAsciiFold) {
+  if ((w & kHighBits) == 0 && gFold.PlainAscii) {
     // High bit of each byte: at least 'A', and above 'Z'; no carries, as
     // every byte is below 0x80.
     std::uint64_t atLeastA = w + 0x3F3F3F3F3F3F3F3FULL;
@@ -46,7 +65,7 @@ std::uint64_t FoldWord(std::uint64_t w) {
     return w | ((atLeastA & ~aboveZ & kHighBits) >> 2);
   }
   std::uint64_t folded = 0;
-  for (int i = 0; i < 64; i += 8) folded |= static_cast<std::uint64_t>(gFold[(w >> i) & 0xFF]) << i;
+  for (int i = 0; i < 64; i += 8) folded |= static_cast<std::uint64_t>(gFold.Of[(w >> i) & 0xFF]) << i;
   return folded;
 }
 
@@ -86,13 +105,6 @@ std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t se
   if (size > 16) h = Mix(h ^ second);
   for (std::size_t at = 16; at + 8 < size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
   return Mix(Mix(h ^ tail));
-}
-
-void LoadCaseFolding() {
-  PlatCaseFoldTable(gFold);
-  gPlainAsciiFold = true;
-  for (int c = 0; c < 128; ++c)
-    if (gFold[c] != static_cast<unsigned char>(LowerAsciiByte(static_cast<char>(c)))) gPlainAsciiFold = false;
 }
 
 // Made in place: a key copied right after it was made waits on the stores.
@@ -136,19 +148,24 @@ std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kI
 
 std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   if (name.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-  // Every block holds at least the usual size, so that any of them can
-  // serve again once the store is emptied.
+  // A long name gets a block of its own, of just its size; the usual
+  // blocks serve again once the store is emptied.
   const bool own = name.size() > kNameBlock / 4;
   if (own || store.Current == 0 || store.Used + name.size() > kNameBlock) {
     if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
+    // Room for the block's place first: a block made before a failed
+    // growth would be lost.
+    store.Blocks.reserve(store.Blocks.size() + 1);
+    if (own) store.Large.reserve(store.Large.size() + 1);
     if (!own && !store.Spare.empty()) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
     } else {
-      store.Blocks.emplace_back(new char[std::max(name.size(), kNameBlock)]);
+      store.Blocks.push_back(std::make_unique<char[]>(own ? std::max<std::size_t>(name.size(), 1) : kNameBlock));
     }
-    if (own && name.size() > kNameBlock) store.Large.push_back(store.Blocks.size() - 1);
-    if (!own) {
+    if (own) {
+      store.Large.push_back(store.Blocks.size() - 1);
+    } else {
       store.Current = store.Blocks.size();
       store.Used = 0;
     }
@@ -206,7 +223,7 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     const std::uint64_t slot = t.Slots[s];
     if (slot == 0) {
       const std::size_t index = t.Count;
-      if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.emplace_back(new TTallyRecordBlock);
+      if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.push_back(std::make_unique<TTallyRecordBlock>());
       RecordAt(t, index) = TTallyRecord{key.Head,
                                         key.Second,
                                         key.Tail,
@@ -281,8 +298,7 @@ void Pend(TWorkerTally& w, const TTallyItem& item) {
 // once under its lock.
 void MergePending(TWorkerTally& w) {
   // Workers start at different shards, so that they seldom wait on a lock.
-  static std::atomic<int> turn{0};
-  const int first = (turn++ * 17) % TShardedTally::kShards;
+  const int first = static_cast<int>(ShardTurn++ * 17u % TShardedTally::kShards);
   for (int k = 0; k < TShardedTally::kShards && w.PendingCount > 0; ++k) {
     const int s = (first + k) % TShardedTally::kShards;
     std::vector<TTallyItem>& items = w.Pending[s];
@@ -323,6 +339,10 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
 
 }  // namespace
 
+void TWorkerTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
+
+TWorkerTallyPtr NewWorkerTally() { return TWorkerTallyPtr(new TWorkerTally); }
+
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   if (!w.Batches) {
     AddNamesToTable(w.Table, names, at, n);
@@ -351,7 +371,6 @@ void FlushWorkerTally(TWorkerTally& w) {
 void ResetTally() {
   for (TTallyTable& t : RunTally.Shards) t = TTallyTable();
   ForgetTallyOrder();
-  LoadCaseFolding();
 }
 
 void AddToTally(std::string_view name) {

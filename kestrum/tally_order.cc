@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <new>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "tally.h"
 #include "tally_shards.h"
 #include "text.h"
+#include "thread_group.h"
 
 const TTallyNames TallyNames;
 const TTallyCounts TallyCounts;
@@ -26,7 +25,6 @@ namespace {
 std::vector<std::uint32_t> gOrder;
 bool gSharded = false;
 bool gFinished = false;
-int gThreads = 1;  // for the work after counting
 constexpr int kRefIndexBits = 32 - TShardedTally::kShardBits;
 
 std::uint32_t RefOf(int shard, std::size_t index) {
@@ -110,10 +108,6 @@ constexpr int kMaxParts = 8;
 // in any part is thrown here once all are done.
 template <typename TPart>
 void InParts(int parts, const TPart& part) {
-  std::vector<std::thread> threads;
-  threads.reserve(parts);
-  std::vector<int> here{0};
-  here.reserve(parts);
   std::atomic<bool> outOfMemory{false};
   auto run = [&part, &outOfMemory](int p) {
     try {
@@ -122,15 +116,14 @@ void InParts(int parts, const TPart& part) {
       outOfMemory = true;
     }
   };
-  for (int p = 1; p < parts; ++p) {
-    try {
-      threads.emplace_back(run, p);
-    } catch (const std::system_error&) {
-      here.push_back(p);
-    }
+  std::vector<int> here{0};
+  here.reserve(parts);
+  {
+    TThreadGroup group(parts - 1);
+    for (int p = 1; p < parts; ++p)
+      if (!StartInGroup(group, [&run, p] { run(p); })) here.push_back(p);
+    for (int p : here) run(p);
   }
-  for (int p : here) run(p);
-  for (std::thread& t : threads) t.join();
   if (outOfMemory) throw std::bad_alloc();
 }
 
@@ -139,7 +132,7 @@ void InParts(int parts, const TPart& part) {
 // bucket is sorted by one word a record: its offset from the bucket's start
 // above its reference. Each part of the work takes some of the shards, or
 // some of the buckets.
-void OrderShardsByFirstOffset() {
+void OrderShardsByFirstOffset(int threads) {
   std::size_t total = 0;
   std::int64_t last = 0;
   for (int s = 0; s < TShardedTally::kShards; ++s) {
@@ -152,7 +145,7 @@ void OrderShardsByFirstOffset() {
   const std::size_t buckets =
       std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
   const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  const int parts = std::clamp(gThreads, 1, kMaxParts);
+  const int parts = std::clamp(threads, 1, kMaxParts);
   auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
   auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
 
@@ -210,7 +203,7 @@ constexpr std::size_t kPartedSortMin = std::size_t{1} << 15;
 
 // How many parts share work on n places of the report, and where part p
 // of them begins.
-int PartsFor(std::size_t n) { return n < kPartedSortMin ? 1 : std::clamp(gThreads, 1, kMaxParts); }
+int PartsFor(std::size_t n, int threads) { return n < kPartedSortMin ? 1 : std::clamp(threads, 1, kMaxParts); }
 std::size_t PartStart(std::size_t n, int p, int parts) {
   return n * static_cast<std::size_t>(p) / static_cast<std::size_t>(parts);
 }
@@ -219,9 +212,9 @@ std::size_t PartStart(std::size_t n, int p, int parts) {
 // round. A stable sort has one result, and a merge keeps the left run's
 // elements first among equals, so the parts do not show.
 template <typename T, typename TLess>
-void StableSortInParts(std::vector<T>& v, const TLess& less) {
+void StableSortInParts(std::vector<T>& v, int threads, const TLess& less) {
   const std::size_t n = v.size();
-  const int parts = PartsFor(n);
+  const int parts = PartsFor(n, threads);
   std::vector<std::size_t> bounds;
   for (int p = 0; p <= parts; ++p) bounds.push_back(PartStart(n, p, parts));
   InParts(parts, [&](int p) { std::stable_sort(v.begin() + bounds[p], v.begin() + bounds[p + 1], less); });
@@ -238,9 +231,9 @@ void StableSortInParts(std::vector<T>& v, const TLess& less) {
 
 // Fills order[i] = make(i) for every place of the report, in parts.
 template <typename T, typename TMake>
-void FillInParts(std::vector<T>& order, const TMake& make) {
+void FillInParts(std::vector<T>& order, int threads, const TMake& make) {
   const std::size_t n = order.size();
-  const int parts = PartsFor(n);
+  const int parts = PartsFor(n, threads);
   InParts(parts, [&](int p) {
     for (std::size_t i = PartStart(n, p, parts); i < PartStart(n, p + 1, parts); ++i) order[i] = make(i);
   });
@@ -253,19 +246,17 @@ void ForgetTallyOrder() {
   gOrder.shrink_to_fit();
   gSharded = false;
   gFinished = false;
-  gThreads = 1;
 }
 
 void FinishTally(bool sharded, int threads) {
   if (gFinished) return;
   gFinished = true;
   gSharded = sharded;
-  gThreads = threads;
   for (TTallyTable& t : RunTally.Shards) {
     t.Slots.clear();
     t.Slots.shrink_to_fit();
   }
-  if (sharded) OrderShardsByFirstOffset();
+  if (sharded) OrderShardsByFirstOffset(threads);
 }
 
 std::string_view TTallyNames::operator[](std::size_t i) const {
@@ -283,15 +274,15 @@ std::int64_t TTallyCounts::operator[](std::size_t i) const {
 
 std::size_t TTallyCounts::size() const { return FinishedSize(); }
 
-void SortTally(bool byName) {
+void SortTally(bool byName, int threads) {
   const std::size_t n = FinishedSize();
   if (byName) {
     std::vector<TNameOrder> order(n);
-    FillInParts(order, [](std::size_t i) {
+    FillInParts(order, threads, [](std::size_t i) {
       const std::string_view name = TallyNames[i];
       return TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(i)};
     });
-    StableSortInParts(order, [](const TNameOrder& a, const TNameOrder& b) {
+    StableSortInParts(order, threads, [](const TNameOrder& a, const TNameOrder& b) {
       if (a.First != b.First) return a.First < b.First;
       if (a.Second != b.Second) return a.Second < b.Second;
       if (a.Third != b.Third) return a.Third < b.Third;
@@ -302,17 +293,17 @@ void SortTally(bool byName) {
     Reorder(order);
   } else {
     std::vector<TCountOrder> order(n);
-    FillInParts(order, [](std::size_t i) { return TCountOrder{TallyCounts[i], RefAt(i)}; });
-    StableSortInParts(order, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
+    FillInParts(order, threads, [](std::size_t i) { return TCountOrder{TallyCounts[i], RefAt(i)}; });
+    StableSortInParts(order, threads, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
     Reorder(order);
   }
 }
 
-void SortTallyFor(bool alpha, bool number) {
+void SortTallyFor(bool alpha, bool number, int threads) {
   if (alpha) {
-    SortTally(true);
+    SortTally(true, threads);
   } else if (number) {
-    SortTally(true);
-    SortTally(false);
+    SortTally(true, threads);
+    SortTally(false, threads);
   }
 }

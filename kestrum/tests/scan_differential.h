@@ -44,7 +44,7 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   ResetTally();
   run.Ok = ScanSyslogFile(&run.Error);
   if (run.Ok) {
-    SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount);
+    SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
     PrintReport();
   }
   FlushAll();

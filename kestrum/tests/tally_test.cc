@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/platform.h"
+#include "tally_shards.h"
 
 namespace {
 
@@ -167,18 +168,18 @@ TEST(Tally, CountsLikeTheReferenceModel) {
     std::vector<std::size_t> stretches(cuts.size() - 1);
     for (std::size_t i = 0; i < stretches.size(); ++i) stretches[i] = i;
     std::shuffle(stretches.begin(), stretches.end(), std::mt19937(next()));
-    TWorkerTally shares[2];
-    shares[1].Batches = true;
+    TWorkerTallyPtr shares[2] = {NewWorkerTally(), NewWorkerTally()};
+    shares[1]->Batches = true;
     for (std::size_t k : stretches) {
-      TWorkerTally& share = shares[k % 2];
+      TWorkerTally& share = *shares[k % 2];
       AddNamesForWorker(share, views.data() + cuts[k], offsets.data() + cuts[k], cuts[k + 1] - cuts[k]);
       if (next() % 2) FlushWorkerTally(share);
     }
-    for (TWorkerTally& share : shares) FlushWorkerTally(share);
+    for (TWorkerTallyPtr& share : shares) FlushWorkerTally(*share);
     FinishTally(true, threads);
     EXPECT_EQ(Rows(), want) << threads << " threads";
     // The sorts run on as many threads and give the same rows.
-    SortTallyFor(false, true);
+    SortTallyFor(false, true, threads);
     EXPECT_EQ(Rows(), sortedWant) << threads << " threads";
   }
 }
