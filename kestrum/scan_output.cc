@@ -69,7 +69,7 @@ bool ShowEntry(const TScanEntry& entry, std::string* err) {
 
 }  // namespace
 
-bool ScanSyslogFile(std::string* err) {
+TScanHooks RunScanHooks() {
   TScanHooks hooks;
   // -L prints no progress text.
   if (!RunOptions.ListOnly) hooks.FirstEntry = ShowProgressText;
@@ -78,8 +78,13 @@ bool ScanSyslogFile(std::string* err) {
   } else {
     // A report run shows how far it is on a terminal: nothing else streams.
     hooks.Progress = ShowProgress;
-    StartProgressLine("Reading");
   }
+  return hooks;
+}
+
+bool ScanSyslogFile(std::string* err) {
+  const TScanHooks hooks = RunScanHooks();
+  if (hooks.Progress) StartProgressLine("Reading");
   const bool ok = ScanLog(hooks, err);
   StopProgressLine();
   return ok;

@@ -4,6 +4,11 @@
 
 #include <string>
 
+#include "scanner.h"
+
+// The hooks the run's scan prints through, for the run's options.
+TScanHooks RunScanHooks();
+
 // The run's scan: ScanLog printing through the shared output channel (the
 // progress text unless -L; the name with -L; the block with -D). False on a
 // file error, or when the output could not be written.

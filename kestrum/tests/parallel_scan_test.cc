@@ -3,15 +3,19 @@
 // with chunks cut anywhere (one byte to whole blocks) and 2 to 8 workers.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <random>
 #include <regex>
+#include <thread>
 
 #include "custom_config.h"
 #include "read_fault.h"
 #include "scan_differential.h"
 #include "test_files.h"
+#include "thread_group.h"
 
 namespace {
 
@@ -189,6 +193,52 @@ TEST(ParallelScan, BytesAppendedWhileScanningAreRead) {
   }
 }
 
+// Failures at places in the file (a read error, memory running out, or two
+// of them), compared whole with the sequential scan: the one earlier in the
+// file is met, and the progress text is out if the first entry comes before
+// it. The places stand a read or more away from the first entry: within one
+// read of it, where the sequential scan's reads begin decides.
+TEST(ParallelScan, FailuresAsTheSequentialScanMeetsThem) {
+  std::mt19937 random(20261209);
+  std::string content;
+  while (content.size() < 20000) content += std::string(kLayouts[0].Noise) + "\r\n";
+  content += Generate(kLayouts[0], random, 2500, 40);
+  const auto size = static_cast<std::int64_t>(content.size());
+  const auto firstEnd = static_cast<std::int64_t>(content.find_first_of("\r\n", content.find("<158>")));
+  TScratchFile file(content, "failures.log");
+  PlainNxLogRun(file.Name());
+  struct TFault {
+    std::int64_t At;
+    bool OutOfMemory;
+  };
+  const std::vector<std::vector<TFault>> cases = {
+      {{firstEnd - 4000, false}},                       // before the first entry
+      {{firstEnd - 4000, true}},                        //
+      {{firstEnd + 600, false}},                        // just after it
+      {{firstEnd + 600, true}},                         //
+      {{size - 300, false}},                            // in the last chunk
+      {{size / 2, true}, {size / 2 + 3000, false}},     // memory first
+      {{size / 3, false}, {size / 2, true}},            // the read error first
+      {{firstEnd - 4000, true}, {size - 300, false}},   // far apart
+      {{size / 2 + 20, false}, {size / 2 + 40, true}},  // both in one read
+  };
+  int withProgressText = 0;
+  for (const std::vector<TFault>& faults : cases) {
+    SCOPED_TRACE(std::to_string(faults[0].At) + (faults[0].OutOfMemory ? " memory" : " read"));
+    TReadFault fault(0);
+    for (const TFault& f : faults) TReadFault::AddFaultAt(f.At, "Input/output error", f.OutOfMemory);
+    const TScanRun sequential = RunScanWith(1, 0, 256);
+    ASSERT_FALSE(sequential.Ok);
+    withProgressText += !sequential.Shown.empty();
+    for (int workers : {2, 4})
+      for (std::int64_t chunk : {700, 5000}) {
+        SCOPED_TRACE("workers " + std::to_string(workers) + " chunk " + std::to_string(chunk));
+        EXPECT_EQ(RunScanWith(workers, chunk, 256), sequential);
+      }
+  }
+  EXPECT_EQ(withProgressText, 6);
+}
+
 // A read that fails in any worker fails the scan with its error, and no
 // report is printed.
 TEST(ParallelScan, AReadErrorInAnyWorkerFailsTheScan) {
@@ -214,4 +264,132 @@ TEST(ParallelScan, TheCountLimitWithoutTheOptionStillHolds) {
   const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
   EXPECT_EQ(sequential.Entries, 400);
   EXPECT_EQ(RunScanWith(3, 5000, kReadBufferSize), sequential);
+}
+
+// A failure ends the workers of later chunks promptly, also one in the
+// middle of a line of megabytes, and no later chunk is begun.
+TEST(ParallelScan, AFailureStopsTheLaterChunksAtOnce) {
+  constexpr std::int64_t kChunk = 4096;
+  std::string content;
+  while (content.size() + 200 < kChunk) content += NxEntries("Job", 1);
+  content.resize(kChunk, ' ');
+  content.back() = '\n';
+  content += std::string(8 << 20, '\0') + "\r\n" + NxEntries("After", 40000);
+  TScratchFile file(content, "stopping.log");
+  PlainNxLogRun(file.Name());
+  TReadFault fault(0);
+  // The read at 2048 fails once the worker of the next chunk is well inside
+  // its long line; that one goes on after a pause long enough for the
+  // failure to be known.
+  TReadFault::AddFaultAt(2048);
+  std::atomic<int> later{0};
+  std::atomic<bool> failing{false};
+  TReadFault::BeforeRead = [&](int, std::int64_t offset) {
+    if (offset >= kChunk - 1) {
+      if (++later != 50) return;
+      for (int i = 0; i < 500 && !failing; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    } else if (offset + 256 > 2048) {
+      for (int i = 0; i < 500 && later < 50; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      failing = true;
+    }
+  };
+  const TScanRun run = RunScanWith(2, kChunk, 256);
+  EXPECT_FALSE(run.Ok);
+  EXPECT_EQ(run.Error, "Input/output error");
+  // The long line alone takes 32,768 reads.
+  EXPECT_GE(later, 50);
+  EXPECT_LE(later, 52);
+}
+
+// The progress text goes out while the workers still read, not after: a
+// worker of the last chunk waits for it.
+TEST(ParallelScan, TheProgressTextComesWhileTheWorkersRead) {
+  const std::string content = NxEntries("Job", 20000);
+  TScratchFile file(content, "announce.log");
+  PlainNxLogRun(file.Name());
+  const std::int64_t chunk = 100000;
+  const std::int64_t lastChunk = static_cast<std::int64_t>(content.size()) / chunk * chunk;
+  static std::atomic<bool> announced;
+  announced = false;
+  std::atomic<int> waited{0}, tooLate{0};
+  TReadFault fault(0);
+  TReadFault::BeforeRead = [&](int, std::int64_t offset) {
+    if (offset < lastChunk) return;
+    ++waited;
+    for (int i = 0; i < 500 && !announced; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!announced) ++tooLate;
+  };
+  const TParallelPlan saved = ParallelPlan;
+  ParallelPlan = TParallelPlan{0, chunk, 2};
+  TScanHooks hooks;
+  hooks.FirstEntry = [](const std::string&, std::string*) { return announced = true; };
+  ResetTally();
+  std::string err;
+  EXPECT_TRUE(ScanLog(hooks, &err)) << err;
+  ParallelPlan = saved;
+  EXPECT_GT(waited, 0);
+  EXPECT_EQ(tooLate, 0);
+}
+
+// Enough names (over 100,000) that the workers' tables fill and go over to
+// batches while others merge, in every report order; and threads that do
+// not all start (none: the sequential scan; some: they do all the chunks).
+TEST(ParallelScan, ManyNamesAndThreadsThatDoNotStart) {
+  // 105,000 names, a quarter of them met twice, far apart.
+  std::string content;
+  for (int i = 0; i < 130000; ++i)
+    content += kLayouts[0].Entry((i % 3 ? "Job" : "JOB") + std::to_string(i * 7919 % 105000), i) + "\n";
+  TScratchFile file(content, "many.log");
+  PlainNxLogRun(file.Name());
+  static int allowed;
+  RefuseThreadStart = [](int started) { return started >= allowed; };
+  for (const auto& [alpha, number] : {std::pair{false, false}, {true, false}, {false, true}}) {
+    RunOptions.SortByName = alpha;
+    RunOptions.SortByCount = number;
+    allowed = 8;
+    const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
+    ASSERT_TRUE(sequential.Ok) << sequential.Error;
+    ASSERT_GT(std::count(sequential.Shown.begin(), sequential.Shown.end(), '\n'), 100000);
+    for (int started : {4, 2, 1, 0}) {
+      SCOPED_TRACE(std::to_string(started) + " of 4 threads start");
+      allowed = started;
+      EXPECT_EQ(RunScanWith(4, 300000, kReadBufferSize), sequential);
+    }
+  }
+  RefuseThreadStart = nullptr;
+}
+
+// Memory that runs out at any allocation of the scan, on the main thread
+// or in any worker: the run fails as out of memory with at most the
+// progress text out, or, where the fault did not strike, gives the report.
+// It never ends the process, hangs or leaks.
+TEST(ParallelScan, MemoryRunningOutAnywhere) {
+  std::mt19937 random(11);
+  TScratchFile file(Generate(kLayouts[0], random, 400, 50), "memory.log");
+  PlainNxLogRun(file.Name());
+  const TScanRun sequential = RunScanWith(1, 0, 512);
+  ASSERT_TRUE(sequential.Ok);
+  const std::string progressText = sequential.Shown.substr(0, sequential.Shown.find(std::string(80, '=')) + 82);
+  for (TAllocFault::TThreads threads : {TAllocFault::ThisThread, TAllocFault::AnyThread}) {
+    TMemoryFault count{0, threads};
+    EXPECT_EQ(RunScanWith(3, 4000, 512, &count), sequential);
+    const std::int64_t total = TAllocFault::Counted();
+    ASSERT_GT(total, 20);
+    int struck = 0;
+    for (std::int64_t at = 1; at <= total + 1; ++at) {
+      SCOPED_TRACE("allocation " + std::to_string(at) + (threads == TAllocFault::AnyThread ? " of any thread" : ""));
+      TMemoryFault fault{at, threads};
+      const TScanRun run = RunScanWith(3, 4000, 512, &fault);
+      if (!fault.Struck) {
+        EXPECT_EQ(run, sequential);
+        continue;
+      }
+      ++struck;
+      EXPECT_FALSE(run.Ok);
+      EXPECT_EQ(run.Error, kOutOfMemory);
+      EXPECT_EQ(progressText.substr(0, run.Shown.size()), run.Shown);
+    }
+    EXPECT_GT(struck, total / 2);
+  }
 }

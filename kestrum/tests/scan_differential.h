@@ -1,12 +1,15 @@
 // The scan run in this process with a given plan (workers, chunk size, read
-// buffer), and all it shows: the progress text, the report and the result.
-// The parallel scan must give exactly what the sequential one gives.
+// buffer), and all it shows: the progress text, the report and the result,
+// or how it failed. The parallel scan must give exactly what the sequential
+// one gives.
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <ostream>
 #include <string>
 
+#include "alloc_fault.h"
 #include "channels.h"
 #include "line_reader.h"
 #include "parallel_scan.h"
@@ -16,25 +19,39 @@
 #include "syslog_profiles.h"
 #include "tally.h"
 
+// The error of a run that ran out of memory, which the program reports
+// with the system's wording.
+inline const std::string kOutOfMemory = "<out of memory>";
+
 struct TScanRun {
   bool Ok = false;
   std::string Error;
   std::string Shown;  // progress text and report, as printed
   std::int64_t Entries = 0;
   std::string FirstDate, LastDate;
+  std::int64_t LastProgress = -1;  // the bytes read, as last told; a good run tells the file's size
 
   bool operator==(const TScanRun&) const = default;
   // What a failed comparison shows.
   friend void PrintTo(const TScanRun& r, std::ostream* os) {
     *os << (r.Ok ? "ok" : "failed: " + r.Error) << ", " << r.Entries << " entries, first \"" << r.FirstDate
-        << "\", last \"" << r.LastDate << "\"\n"
+        << "\", last \"" << r.LastDate << "\", progress " << r.LastProgress << "\n"
         << r.Shown;
   }
 };
 
+// Memory that runs out at the scan's allocation number At (0: never), of
+// the main thread or of any; Struck tells whether it did.
+struct TMemoryFault {
+  std::int64_t At = 0;
+  TAllocFault::TThreads Threads = TAllocFault::ThisThread;
+  bool Struck = false;
+};
+
 // workers 1: the sequential scan. The options and the profile are the
 // run's (RunOptions, CurrentSyslogConfig), set by the caller.
-inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t bufferSize) {
+inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t bufferSize,
+                            TMemoryFault* memory = nullptr) {
   TScanRun run;
   const TParallelPlan saved = ParallelPlan;
   ParallelPlan = TParallelPlan{0, chunkSize, workers};
@@ -42,10 +59,26 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   std::string* const before = StdOutChannel().Capture;
   StdOutChannel().Capture = &run.Shown;
   ResetTally();
-  run.Ok = ScanSyslogFile(&run.Error);
-  if (run.Ok) {
-    SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
-    PrintReport();
+  static std::int64_t lastProgress;
+  lastProgress = -1;
+  TScanHooks hooks = RunScanHooks();
+  hooks.Progress = [](std::int64_t done, std::int64_t) { lastProgress = done; };
+  try {
+    {
+      TAllocFault fault(memory ? memory->At : 0, memory ? memory->Threads : TAllocFault::ThisThread);
+      run.Ok = ScanLog(hooks, &run.Error);
+      if (memory) memory->Struck = TAllocFault::Struck();
+    }
+    if (run.Ok) {
+      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+      PrintReport();
+    }
+  } catch (const std::bad_alloc&) {
+    if (memory) memory->Struck = TAllocFault::Struck();
+    // As the program does: the tally goes, the failure is told.
+    ResetTally();
+    run.Ok = false;
+    run.Error = kOutOfMemory;
   }
   FlushAll();
   StdOutChannel().Capture = before;
@@ -54,5 +87,6 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   run.Entries = ScanResult.EntryCount;
   run.FirstDate = ScanResult.FirstEntryDate;
   run.LastDate = ScanResult.LastEntryDate;
+  if (run.Ok) run.LastProgress = lastProgress;
   return run;
 }

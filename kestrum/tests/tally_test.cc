@@ -6,8 +6,10 @@
 #include <map>
 #include <random>
 
+#include "alloc_fault.h"
 #include "platform/platform.h"
 #include "tally_shards.h"
+#include "thread_group.h"
 
 namespace {
 
@@ -160,8 +162,11 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   // As the parallel scan does it: stretches of the names in workers' shares
   // (one counting in its table, one sending batches), merged into the shards
   // now and then and in any order, then put back in the order of the offsets
-  // by one or several threads.
-  for (int threads : {1, 3}) {
+  // by one or several threads, or by one when no other thread starts. The
+  // count of merges may pass any bound.
+  ShardTurn = 0x7FFFFFF0u;
+  for (const auto [threads, refused] : {std::pair{1, false}, {3, false}, {3, true}}) {
+    RefuseThreadStart = refused ? +[](int) { return true; } : nullptr;
     ResetTally();
     std::vector<std::size_t> cuts{0};
     while (cuts.back() < views.size()) cuts.push_back(std::min(views.size(), cuts.back() + 1 + next() % 9000));
@@ -182,6 +187,47 @@ TEST(Tally, CountsLikeTheReferenceModel) {
     SortTallyFor(false, true, threads);
     EXPECT_EQ(Rows(), sortedWant) << threads << " threads";
   }
+  RefuseThreadStart = nullptr;
+}
+
+// Memory that runs out at any allocation while counting: the failure comes
+// out as bad_alloc, nothing is lost or left half-made (no leak, and the
+// next count is right), long names and short.
+TEST(Tally, MemoryRunningOutWhileCounting) {
+  std::vector<std::string> names;
+  // Past one block of records, and long names that get blocks of their own.
+  for (int i = 0; i < 1300; ++i) names.push_back((i % 50 ? "job" : std::string(5000, 'L')) + std::to_string(i % 1100));
+  const TRows want = ReferenceTally(names);
+  for (std::int64_t at = 1;; ++at) {
+    SCOPED_TRACE(at);
+    ResetTally();
+    bool struck = false;
+    try {
+      TAllocFault fault(at, TAllocFault::ThisThread);
+      for (const std::string& n : names) AddToTally(n);
+    } catch (const std::bad_alloc&) {
+      struck = true;
+    }
+    if (!struck) break;
+    ResetTally();
+    for (const std::string& n : names) AddToTally(n);
+    ASSERT_EQ(Rows(), want);
+  }
+}
+
+// The case table is there before any count: a tally counted before the
+// first reset tells names of one length apart.
+TEST(Tally, CountsRightBeforeTheFirstReset) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        AddToTally("cron");
+        AddToTally("sshd");
+        AddToTally("CRON");
+        FinishTally(false);
+        std::exit(Rows() == TRows{{"cron", 2}, {"sshd", 1}} ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 // Every byte of a name counts, whatever its length and position, and letter
