@@ -73,7 +73,12 @@ void PublishFirst(TShared& sh, std::size_t k, const std::string& date) {
 void PublishEnd(TShared& sh, std::size_t k, TChunkResult&& result) {
   {
     std::lock_guard<std::mutex> lock(sh.Lock);
-    sh.Results[k] = std::move(result);
+    TChunkResult& r = sh.Results[k];
+    // A worker that failed before it took a chunk failed the first one.
+    result.Failed = r.Failed;
+    result.OutOfMemory = r.OutOfMemory;
+    result.Error.swap(r.Error);
+    r = std::move(result);
   }
   sh.Changed.notify_all();
 }
@@ -164,7 +169,7 @@ void Work(TShared& sh) {
   std::string ignored;
   const bool own = PlatReopenRead(sh.File, &handle, &ignored);
   if (!own) handle = sh.File;
-  std::size_t last = 0;  // the chunk scanned last
+  std::size_t last = 0;  // the chunk scanned last; failing before any fails the first
   try {
     TWorkerTallyPtr share = NewWorkerTally();
     for (std::size_t k; (k = sh.Next++) < sh.Results.size() && !Unwanted(sh, k);) {
