@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cstring>
+#include <mutex>
+#include <new>
 
 #include "simd.h"
 
@@ -213,6 +215,34 @@ bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
 
 namespace {
 
+// Lines taken whole get memory straight from the system, which takes it
+// back when they are let go: the C library may keep a freed block for the
+// thread that freed it, and over several threads that adds up. One block
+// waits for the next line, so that a run of long lines does not pay for
+// fresh pages every time; it is never larger than the longest line.
+struct TSpareBlock {
+  std::mutex Lock;
+  char* Block = nullptr;  // guarded by Lock, as Size
+  std::size_t Size = 0;
+};
+TSpareBlock gSpare;
+
+TWholeLine TakeWholeLineBlock(std::size_t size) {
+  char* spare = nullptr;
+  std::size_t spareSize = 0;
+  {
+    std::lock_guard<std::mutex> lock(gSpare.Lock);
+    std::swap(spare, gSpare.Block);
+    std::swap(spareSize, gSpare.Size);
+  }
+  if (spare && spareSize >= size) return TWholeLine(spare, TWholeLineFree{spareSize});
+  // Too small: gone before the new one comes, so that the two never stand together.
+  PlatFreePages(spare, spareSize);
+  char* block = static_cast<char*>(PlatAllocatePages(size));
+  if (!block) throw std::bad_alloc();
+  return TWholeLine(block, TWholeLineFree{size});
+}
+
 // Reads what is left of the long line.
 bool FinishLongLine(TLineReader& r) {
   std::string_view piece;
@@ -309,7 +339,8 @@ bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
   }
   // Read again from its start, into exactly its size.
   const std::size_t size = static_cast<std::size_t>(r.LongSize);
-  r.Held.reset(new char[size > 0 ? size : 1]);
+  r.Held.reset();
+  r.Held = TakeWholeLineBlock(size);
   std::size_t have = 0;
   while (have < size) {
     std::size_t got = 0;
@@ -319,6 +350,20 @@ bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
   }
   *line = std::string_view(r.Held.get(), have);
   return true;
+}
+
+void TWholeLineFree::operator()(char* block) const {
+  // The larger of it and the waiting one waits on.
+  char* other = block;
+  std::size_t otherSize = Size;
+  {
+    std::lock_guard<std::mutex> lock(gSpare.Lock);
+    if (otherSize > gSpare.Size) {
+      std::swap(other, gSpare.Block);
+      std::swap(otherSize, gSpare.Size);
+    }
+  }
+  PlatFreePages(other, otherSize);
 }
 
 void DropLongLine(TLineReader& r) {

@@ -40,6 +40,13 @@ struct TReadCancel {
   const void* Context = nullptr;
 };
 
+// The block of a line taken whole, given back when let go (line_reader.cc).
+struct TWholeLineFree {
+  std::size_t Size = 0;
+  void operator()(char* block) const;
+};
+typedef std::unique_ptr<char[], TWholeLineFree> TWholeLine;
+
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
   bool OwnsHandle = true;
@@ -57,7 +64,7 @@ struct TLineReader {
   std::int64_t LongStart = 0;    // offset of its first byte
   std::int64_t LongSize = 0;     // its bytes passed so far
   std::string Gathered;          // its bytes, where they cannot be read again
-  std::unique_ptr<char[]> Held;  // the long line taken whole
+  TWholeLine Held;               // the long line taken whole
   std::string_view Pending;      // rest of the current block, for ReadLine
   TReadCancel Cancel;
   bool Failed = false;

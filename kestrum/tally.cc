@@ -34,6 +34,10 @@ constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
 constexpr std::int64_t kRepeatsForTable = 2;
 constexpr std::size_t kBatch = std::size_t{1} << 14;
+// Long names fill a share's bytes long before its count: it is merged at
+// this many bytes of names too, so that the copies the workers hold add
+// little to the run's own.
+constexpr std::size_t kShareBytes = std::size_t{1} << 20;
 
 struct TCaseFold {
   unsigned char Of[256];
@@ -146,6 +150,11 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
+template <typename T>
+void RoomForOneMore(std::vector<T>& v) {
+  if (v.size() == v.capacity()) v.reserve(std::max<std::size_t>(8, 2 * v.capacity()));
+}
+
 std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   if (name.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
   // A long name gets a block of its own, of just its size; the usual
@@ -155,8 +164,8 @@ std::uint32_t StoreName(TNameStore& store, std::string_view name) {
     if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
     // Room for the block's place first: a block made before a failed
     // growth would be lost.
-    store.Blocks.reserve(store.Blocks.size() + 1);
-    if (own) store.Large.reserve(store.Large.size() + 1);
+    RoomForOneMore(store.Blocks);
+    if (own) RoomForOneMore(store.Large);
     if (!own && !store.Spare.empty()) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
@@ -174,6 +183,7 @@ std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   const std::size_t offset = own ? 0 : store.Used;
   if (!name.empty()) std::memcpy(store.Blocks[block].get() + offset, name.data(), name.size());
   if (!own) store.Used += name.size();
+  store.Bytes += name.size();
   return static_cast<std::uint32_t>((block << kNameBlockBits) | offset);
 }
 
@@ -185,7 +195,7 @@ void ClearNames(TNameStore& store) {
     if (b) store.Spare.push_back(std::move(b));
   store.Blocks.clear();
   store.Large.clear();
-  store.Used = store.Current = 0;
+  store.Used = store.Current = store.Bytes = 0;
 }
 
 void Place(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t hash) {
@@ -347,7 +357,7 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
   if (!w.Batches) {
     AddNamesToTable(w.Table, names, at, n);
     w.Entries += static_cast<std::int64_t>(n);
-    if (w.Table.Count < kShareNames) return;
+    if (w.Table.Count < kShareNames && w.Table.Names.Bytes < kShareBytes) return;
     const bool fewRepeats = w.Entries < kRepeatsForTable * static_cast<std::int64_t>(w.Table.Count);
     MergeWorkerTable(w);
     w.Batches = fewRepeats;
@@ -360,7 +370,7 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
   for (std::size_t i = 0; i < n; ++i)
     MakeItem(items[i], names[i], NameBytes(w.PendingNames, StoreName(w.PendingNames, names[i])), at[i]);
   for (std::size_t i = 0; i < n; ++i) Pend(w, items[i]);
-  if (w.PendingCount >= kBatch) MergePending(w);
+  if (w.PendingCount >= kBatch || w.PendingNames.Bytes >= kShareBytes) MergePending(w);
 }
 
 void FlushWorkerTally(TWorkerTally& w) {

@@ -54,6 +54,7 @@ struct TNameStore {
   std::size_t Current = 0;  // the current block's index + 1
   std::vector<std::size_t> Large;  // blocks of one long name each, freed when emptied
   std::vector<std::unique_ptr<char[]>> Spare;  // usual blocks to use again
+  std::size_t Bytes = 0;                       // of the names stored since it was emptied
 };
 
 struct TTallyTable {

@@ -271,6 +271,48 @@ TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
   }
 }
 
+// What the parallel scan holds at once stays within what the sequential
+// scan needs: entry lines held whole by several workers side by side take
+// about the longest of them, and long names take their size, on any number
+// of workers.
+TEST(KestrumPosix, ParallelRunsInBoundedMemory) {
+  const std::int64_t chunk = 30 * kMiB, line = 28 * kMiB;
+  std::vector<std::pair<std::int64_t, std::string>> heldLines;
+  for (int c = 0; c < 4; ++c) {
+    heldLines.emplace_back(c * chunk, NxLine("Held" + std::to_string(c)) + " ");
+    heldLines.emplace_back(c * chunk + line, " Tail\r\n");
+  }
+  std::string longNames;
+  for (int i = 0; i < 10000; ++i) longNames += NxEntry(std::string(4195, 'N') + std::to_string(10000 + i));
+  struct {
+    const char* what;
+    std::int64_t size;
+    std::vector<std::pair<std::int64_t, std::string>> pieces;
+    std::int64_t chunk;
+    std::string shown;  // a line of the report
+    std::int64_t held;  // the lines and names that must be held
+  } cases[] = {
+      {"28 MiB entry lines at four chunk starts", 16 * chunk, heldLines, chunk,
+       " Held3 .................................. 1\r\n", line},
+      {"10,000 names of 4,200 bytes", static_cast<std::int64_t>(longNames.size()), {{0, longNames}}, 4 * kMiB,
+       " TOTAL UNIQUE SCRIPTS EXECUTED .......... 10,000\r\n", 10000 * 4200},
+  };
+  for (const auto& c : cases) {
+    TScratchFile file(c.size, c.pieces, "parallel-memory.log");
+    for (int workers : {2, 4}) {
+      SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(workers) + " workers");
+      TProcessResult r = RunProgram(KESTRUM_PLANNED_EXE, {std::to_string(workers), std::to_string(c.chunk), file.Name()});
+      EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
+      EXPECT_EQ(r.Err, "");
+      EXPECT_NE(r.Out.find(c.shown), std::string::npos) << r.Out.substr(0, 600);
+      if (!kSanitizedBuild) {
+        EXPECT_LE(r.PeakMemoryBytes, PeakMemoryLimit(c.held));
+      }
+      RecordProperty("peak KiB, " + std::to_string(workers) + " workers", std::to_string(r.PeakMemoryBytes / 1024));
+    }
+  }
+}
+
 // Memory that gives out is a failure of the file work: the file error line
 // with the system's wording, exit 71, and what was written stays written.
 TEST(KestrumPosix, RunningOutOfMemoryIsAFileError) {
