@@ -3,7 +3,10 @@
 set(ORVELLA_USER_GUIDE ${PROJECT_SOURCE_DIR}/packaging/user-guide.txt)
 if(WIN32)
   install(TARGETS Kestrum Vandelo RUNTIME DESTINATION .)
-  install(FILES ${ORVELLA_USER_GUIDE} DESTINATION . RENAME README.txt)
+  # CR LF, like every line the programs print: older Notepads show LF-only
+  # text as one line. (@ONLY: the guide holds no @NAME@.)
+  configure_file(${ORVELLA_USER_GUIDE} ${CMAKE_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
   include(GNUInstallDirs)
