@@ -362,7 +362,7 @@ TEST(ParallelScan, ManyNamesAndThreadsThatDoNotStart) {
 
 // Memory that runs out at any allocation of the scan, on the main thread
 // or in any worker: the run fails as out of memory with at most the
-// progress text out, or, where the fault did not strike, gives the report.
+// progress text out, or, where the fault did not reach it, gives the report.
 // It never ends the process, hangs or leaks.
 TEST(ParallelScan, MemoryRunningOutAnywhere) {
   std::mt19937 random(11);
@@ -381,12 +381,14 @@ TEST(ParallelScan, MemoryRunningOutAnywhere) {
       SCOPED_TRACE("allocation " + std::to_string(at) + (threads == TAllocFault::AnyThread ? " of any thread" : ""));
       TMemoryFault fault{at, threads};
       const TScanRun run = RunScanWith(3, 4000, 512, &fault);
-      if (!fault.Struck) {
+      struck += fault.Struck;
+      // Some runtimes ask for memory they can do without (a thread's exit
+      // list, say): the scan never sees those.
+      if (run.Ok) {
         EXPECT_EQ(run, sequential);
         continue;
       }
-      ++struck;
-      EXPECT_FALSE(run.Ok);
+      EXPECT_TRUE(fault.Struck);
       EXPECT_EQ(run.Error, kOutOfMemory);
       EXPECT_EQ(progressText.substr(0, run.Shown.size()), run.Shown);
     }

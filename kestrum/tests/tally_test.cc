@@ -165,7 +165,7 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   // by one or several threads, or by one when no other thread starts. The
   // count of merges may pass any bound.
   ShardTurn = 0x7FFFFFF0u;
-  for (const auto [threads, refused] : {std::pair{1, false}, {3, false}, {3, true}}) {
+  for (const auto& [threads, refused] : {std::pair{1, false}, {3, false}, {3, true}}) {
     RefuseThreadStart = refused ? +[](int) { return true; } : nullptr;
     ResetTally();
     std::vector<std::size_t> cuts{0};
