@@ -79,6 +79,7 @@ include(cmake/release-documents.cmake)
 # The .deb takes Debian's documents in place of the plain ones (see release-documents.cmake).
 set(CPACK_ORVELLA_DEB_PROJECTS "${CMAKE_BINARY_DIR};Orvella;Unspecified;/;${CMAKE_BINARY_DIR};Orvella;Debian;/")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-per-generator.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/repack-packages.cmake)
 include(CPack)
 
 if(WIN32 AND ORVELLA_TESTS)
