@@ -1,5 +1,5 @@
-# What ships: on Windows a flat ZIP of both programs and the user guide; on
-# Linux the GNU layout, with man pages, as a .tar.gz and a .deb.
+# What ships: on Windows a flat ZIP of both programs, the user guide and the
+# release notes; on Linux the GNU layout, with man pages, as a .tar.gz and a .deb.
 set(ORVELLA_USER_GUIDE ${PROJECT_SOURCE_DIR}/packaging/user-guide.txt)
 if(WIN32)
   install(TARGETS Kestrum Vandelo RUNTIME DESTINATION .)
