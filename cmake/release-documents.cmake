@@ -1,8 +1,8 @@
-# What the packages say about themselves, all from packaging/changelog:
-# release notes in the ZIP, the tarball and a plain install, which name the
-# programs and their versions; and for the .deb Debian's documents
-# (changelog.gz and a machine-readable copyright), which no other install
-# gets, like the compressed man pages. Included by packaging.cmake.
+# What the packages say about themselves. From packaging/changelog: the
+# release notes of the ZIP, the tarball and a plain install, which also name
+# the programs with their versions, and the .deb's changelog.gz. Beside that
+# the .deb has a machine-readable copyright; Debian's documents go into the
+# .deb alone, like the compressed man pages. Included by packaging.cmake.
 function(orvella_release_documents)
   set(changelog ${PROJECT_SOURCE_DIR}/packaging/changelog)
   set(documents ${CMAKE_BINARY_DIR}/documents)
