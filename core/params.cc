@@ -168,6 +168,18 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
   arg.IsPositional = true;
 }
 
+void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position) {
+  std::string text;
+  TakePositionalParam(list, text, position);
+  name = TFileName(std::move(text), position - 1, 0);
+}
+
+TFileName FileNameOfValue(const TFindParamRec& result) {
+  if (!result.Found) return TFileName(result.Value);
+  if (result.ValueAttached) return TFileName(result.Value, result.ArgIndex, result.Switch.size() + 1);
+  return TFileName(result.Value, result.NextIndex, 0);
+}
+
 TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex, int firstIndex,
                         int valueCount, int flags, std::string_view defaultValue, std::string_view defaultSecond) {
   RememberAliases(definition);
