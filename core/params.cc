@@ -174,9 +174,13 @@ void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position)
   name = TFileName(std::move(text), position - 1, 0);
 }
 
-TFileName FileNameOfValue(const TFindParamRec& result) {
+TFileName FileNameOfValue(const TParamStatusArray& list, const TFindParamRec& result) {
   if (!result.Found) return TFileName(result.Value);
-  if (result.ValueAttached) return TFileName(result.Value, result.ArgIndex, result.Switch.size() + 1);
+  const std::size_t offset = result.Switch.size() + 1;
+  // "-x:" with nothing attached takes a required value from the next argument.
+  if (result.ValueAttached && result.ArgIndex >= 0 && static_cast<std::size_t>(result.ArgIndex) < list.size() &&
+      list[static_cast<std::size_t>(result.ArgIndex)].Text.size() > offset)
+    return TFileName(result.Value, result.ArgIndex, offset);
   return TFileName(result.Value, result.NextIndex, 0);
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "numbers.h"  // LastNumberDefaulted, the number rule of FindSwitchNumber
-#include "platform/platform.h"  // TFileName
+#include "platform/platform.h"
 #include "text.h"
 
 // What an argument was claimed as.
@@ -118,10 +118,11 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
 // The same into a file name that knows the argument it was typed in.
 void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position);
 
-// The file name a lookup's value holds, with where it was typed: after the
-// ":" or "=" of the switch's own argument, or the whole next argument. Not
-// from the command line (Argument -1) when the lookup found nothing.
-TFileName FileNameOfValue(const TFindParamRec& result);
+// The file name a lookup on list found as its value, with where it was
+// typed: after the ":" or "=" of the switch's own argument, or the whole
+// next argument. Not from the command line (Argument -1) when the lookup
+// found nothing.
+TFileName FileNameOfValue(const TParamStatusArray& list, const TFindParamRec& result);
 
 // The engine under every lookup. Records the definition's aliases in
 // KnownAliases, then searches arguments firstIndex..lastIndex (firstIndex

@@ -80,7 +80,7 @@ bool SettleCommandLine() {
   }
   if (p.Banner.Found || p.Verbose.Found) ShowBanner(VersionInfo, p.Verbose.Found, true);
   if (p.ExportConfig.Found) {
-    ExportSampleConfig(FileNameOfValue(p.ExportConfig), p.Append.Found);
+    ExportSampleConfig(FileNameOfValue(ParamStatusList, p.ExportConfig), p.Append.Found);
     return true;
   }
   return false;

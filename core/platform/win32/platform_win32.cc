@@ -187,8 +187,8 @@ TLocalTime PlatNow() {
 }
 
 bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) {
-  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   *handle = FromHandle(h);
   return true;
@@ -268,8 +268,8 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
 
 bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std::string* err) {
   // A directory is refused by CreateFileW itself (access denied).
-  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   if (append) {
     LARGE_INTEGER zero;
@@ -329,7 +329,8 @@ TPathKind PlatSearchDirectory(const TFileName& path) {
   std::wstring name = cut == std::wstring::npos ? typed : typed.substr(cut + 1);
   if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) return TPathKind::Missing;
   WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileExW(LongPathForm(typed, FullPathOf(typed)).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  HANDLE h = FindFirstFileExW(LongPathForm(typed, FullPathOf(typed)).c_str(), FindExInfoBasic, &found,
+                              FindExSearchNameMatch, nullptr, 0);
   if (h == INVALID_HANDLE_VALUE) return TPathKind::Missing;
   FindClose(h);
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory : TPathKind::File;
