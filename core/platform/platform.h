@@ -38,13 +38,12 @@ constexpr TPlatHandle NoPlatHandle = -1;
 // prove the path missing (a lock, a permission), so the caller looks again.
 enum class TPathKind { File, Directory, Missing, OtherError };
 
-// A file name, and where it was typed when it came from the command line:
-// argument Argument of PlatArguments (-1: not from there), from byte Offset
-// on. Text is the name as the programs hold and print it. The file calls
-// below open by what was typed where Text lost part of it (Windows: a
-// character outside the ANSI code page); Text alone names the file when
-// the two do not agree, so a name given with a wrong place still opens as
-// Text says.
+// A file name, and where on the command line it was typed: argument
+// Argument of PlatArguments from byte Offset on (-1: not typed there). Text
+// is the name as the programs hold and print it. The file calls below open
+// by what was typed, since Text may have lost part of it (Windows: what the
+// ANSI code page cannot hold), and by Text when the two do not read alike.
+// They take paths of any length.
 struct TFileName {
   std::string Text;
   int Argument = -1;
@@ -58,8 +57,9 @@ struct TFileName {
       : Text(std::move(text)), Argument(argument), Offset(offset) {}
 };
 
-// Process set-up before anything else runs: keeps argv, makes the standard
-// streams binary, and makes a closed output pipe an error result, not a signal.
+// Process set-up before anything else runs: keeps argv (and, on Windows, the
+// arguments as typed), makes the standard streams binary, and makes a
+// closed output pipe an error result, not a signal.
 void PlatInitProcess(int argc, char** argv);
 
 // The command-line arguments after the program name.

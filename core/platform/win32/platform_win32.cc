@@ -97,7 +97,8 @@ std::wstring FullPathOf(const std::wstring& path) {
 
 // The name as typed, when its place on the command line still holds it:
 // the typed text must read as Text does, else the place is not this name's
-// (a test's own argument table, a value cut short) and Text is used.
+// (a test's own argument table, a value cut short) and Text is used. An
+// offset is past a switch of ASCII letters, one character in either form.
 std::wstring TypedName(const TFileName& name) {
   if (name.Argument >= 0 && static_cast<std::size_t>(name.Argument) < gTypedArgs.size()) {
     const std::wstring& arg = gTypedArgs[static_cast<std::size_t>(name.Argument)];
