@@ -1,8 +1,11 @@
-# Fails when an executable needs a DLL that a bare Windows system lacks.
-# Usage: cmake -DOBJDUMP=<objdump> "-DFILES=<exe>|<exe>" -P check-imports.cmake
+# Fails when an executable needs a DLL that a bare Windows system lacks, or,
+# with PINNED, any DLL beyond that list: a new import is a decision to make
+# on purpose (CommandLineToArgvW, say, would bring in shell32).
+# Usage: cmake -DOBJDUMP=<objdump> "-DFILES=<exe>|<exe>" ["-DPINNED=<dll>|<dll>"] -P check-imports.cmake
 cmake_minimum_required(VERSION 3.22)
 set(system_dlls kernel32 user32 msvcrt ucrtbase ntdll advapi32 shell32)
 string(REPLACE "|" ";" FILES "${FILES}")
+string(REPLACE "|" ";" PINNED "${PINNED}")
 foreach(file IN LISTS FILES)
   execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
@@ -14,6 +17,9 @@ foreach(file IN LISTS FILES)
     string(TOLOWER "${dll}" dll)
     if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")
       message(FATAL_ERROR "${file} needs ${dll}.dll beside it")
+    endif()
+    if(PINNED AND NOT dll IN_LIST PINNED)
+      message(FATAL_ERROR "${file} imports ${dll}.dll, which is not among ${PINNED}")
     endif()
     message(STATUS "${file}: ${dll}.dll")
   endforeach()

@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 #include "startup.h"
 
-bool FileExists(const std::string& path) {
+bool FileExists(const TFileName& path) {
   switch (PlatQueryPath(path)) {
     case TPathKind::File:
       return true;

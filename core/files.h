@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "platform/platform.h"  // TFileName
+
 // True when the path names an existing file that is not a directory. A
 // failed query that does not prove the path missing (a lock, say) falls
 // back to looking the name up in its directory.
-bool FileExists(const std::string& path);
+bool FileExists(const TFileName& path);
 
 // "File handling ERROR occurred with "<name>" -- <error>" on standard error,
 // and the exit code: how both programs report a failed file operation.

@@ -185,7 +185,7 @@ std::string_view TakeLine(std::string_view block, std::string_view* line) {
   return block.substr(PastLineEnd(block, t));
 }
 
-bool OpenLineReader(TLineReader& r, const std::string& path) {
+bool OpenLineReader(TLineReader& r, const TFileName& path) {
   r = TLineReader();
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);

@@ -73,7 +73,7 @@ struct TLineReader {
 };
 
 // False with r.ErrorText set when the file cannot be opened.
-bool OpenLineReader(TLineReader& r, const std::string& path);
+bool OpenLineReader(TLineReader& r, const TFileName& path);
 
 // A reader of one stretch of a regular file, on a handle that reads at
 // offsets: the lines that start at or after begin and before limit. The

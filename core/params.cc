@@ -168,6 +168,22 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
   arg.IsPositional = true;
 }
 
+void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position) {
+  std::string text;
+  TakePositionalParam(list, text, position);
+  name = TFileName(std::move(text), position - 1, 0);
+}
+
+TFileName FileNameOfValue(const TParamStatusArray& list, const TFindParamRec& result) {
+  if (!result.Found) return TFileName(result.Value);
+  const std::size_t offset = result.Switch.size() + 1;
+  // "-x:" with nothing attached takes a required value from the next argument.
+  if (result.ValueAttached && result.ArgIndex >= 0 && static_cast<std::size_t>(result.ArgIndex) < list.size() &&
+      list[static_cast<std::size_t>(result.ArgIndex)].Text.size() > offset)
+    return TFileName(result.Value, result.ArgIndex, offset);
+  return TFileName(result.Value, result.NextIndex, 0);
+}
+
 TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex, int firstIndex,
                         int valueCount, int flags, std::string_view defaultValue, std::string_view defaultSecond) {
   RememberAliases(definition);

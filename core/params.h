@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "numbers.h"  // LastNumberDefaulted, the number rule of FindSwitchNumber
+#include "platform/platform.h"
 #include "text.h"
 
 // What an argument was claimed as.
@@ -114,6 +115,14 @@ TStringArray AliasSpellings(std::string_view alias, bool bareSymbol);
 // text := argument `position` (1 = first); empty when out of range. A
 // non-empty argument is claimed Positional.
 void TakePositionalParam(TParamStatusArray& list, std::string& text, int position);
+// The same into a file name that knows the argument it was typed in.
+void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position);
+
+// The file name a lookup on list found as its value, with where it was
+// typed: after the ":" or "=" of the switch's own argument, or the whole
+// next argument. Not from the command line (Argument -1) when the lookup
+// found nothing.
+TFileName FileNameOfValue(const TParamStatusArray& list, const TFindParamRec& result);
 
 // The engine under every lookup. Records the definition's aliases in
 // KnownAliases, then searches arguments firstIndex..lastIndex (firstIndex

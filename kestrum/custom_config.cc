@@ -46,14 +46,14 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
   return true;
 }
 
-void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profile) {
+void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile) {
   if (!FileExists(fileName)) {
     ReportFileNotFound();
     return;
   }
   TLineReader reader;
   if (!OpenLineReader(reader, fileName)) {
-    ReportFileError(fileName, reader.ErrorText, KestrumExit::ReadError);
+    ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
     return;
   }
   // Read into a copy so a failure halfway leaves the profile untouched.
@@ -63,13 +63,13 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
     while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
   } catch (const std::bad_alloc&) {
     CloseLineReader(reader);
-    ReportOutOfMemory(fileName, KestrumExit::ReadError);
+    ReportOutOfMemory(fileName.Text, KestrumExit::ReadError);
     return;
   }
   bool readOk = !reader.Failed;
   bool closeOk = CloseLineReader(reader);
   if (!readOk || !closeOk) {
-    ReportFileError(fileName, reader.ErrorText, KestrumExit::ReadError);
+    ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
     return;
   }
   profile = read;
@@ -77,35 +77,35 @@ void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profi
 
 namespace {
 
-void WriteSampleConfig(const std::string& name, bool append) {
+void WriteSampleConfig(const TFileName& name, bool append) {
   const bool appending = append && FileExists(name);
   TPlatHandle handle = NoPlatHandle;
   std::string error;
   const std::string text = std::string(kSampleConfigHeader) + kLineEnd + kSampleConfigLine + kLineEnd;
   if (!PlatOpenWrite(name, appending, &handle, &error)) {
-    ReportFileError(name, error, KestrumExit::WriteError);
+    ReportFileError(name.Text, error, KestrumExit::WriteError);
     return;
   }
   bool written = PlatWrite(handle, text.data(), text.size(), &error);
   std::string closeError;
   bool closed = PlatClose(handle, &closeError);
   if (!written || !closed) {
-    ReportFileError(name, written ? closeError : error, KestrumExit::WriteError);
+    ReportFileError(name.Text, written ? closeError : error, KestrumExit::WriteError);
     return;
   }
   // Confirmed only once the file is safely closed.
   WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
   // A script reading the confirmation must not take a lost one for success.
-  if (!Flush(Out())) ReportFileError(name, Out().ErrorText, KestrumExit::WriteError);
+  if (!Flush(Out())) ReportFileError(name.Text, Out().ErrorText, KestrumExit::WriteError);
 }
 
 }  // namespace
 
-void ExportSampleConfig(const std::string& fileName, bool append) {
-  const std::string name = fileName.empty() ? std::string(kSampleConfigFileName) : fileName;
+void ExportSampleConfig(const TFileName& fileName, bool append) {
+  const TFileName name = fileName.Text.empty() ? TFileName(kSampleConfigFileName) : fileName;
   try {
     WriteSampleConfig(name, append);
   } catch (const std::bad_alloc&) {
-    ReportOutOfMemory(name, KestrumExit::WriteError);
+    ReportOutOfMemory(name.Text, KestrumExit::WriteError);
   }
 }

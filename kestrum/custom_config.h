@@ -18,9 +18,9 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile);
 
 // Reads the file into the profile. A missing file: "ERROR: File Not Found..."
 // and exit code 70; a file error: the file error line and exit code 71.
-void ReadCustomSyslogConfig(const std::string& fileName, TSyslogConfigRec& profile);
+void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile);
 
 // Writes the sample file (the default name when fileName is empty),
 // appending when asked and the file exists, then confirms with the full
 // path. A file error: the file error line and exit code 72.
-void ExportSampleConfig(const std::string& fileName, bool append);
+void ExportSampleConfig(const TFileName& fileName, bool append);

@@ -80,7 +80,7 @@ bool SettleCommandLine() {
   }
   if (p.Banner.Found || p.Verbose.Found) ShowBanner(VersionInfo, p.Verbose.Found, true);
   if (p.ExportConfig.Found) {
-    ExportSampleConfig(p.ExportName, p.Append.Found);
+    ExportSampleConfig(FileNameOfValue(ParamStatusList, p.ExportConfig), p.Append.Found);
     return true;
   }
   return false;
@@ -126,7 +126,7 @@ void RunKestrum() {
   try {
     std::string error;
     if (!ScanSyslogFile(&error)) {
-      ReportFileError(RunOptions.SyslogFileName, error, KestrumExit::ReadError);
+      ReportFileError(RunOptions.SyslogFileName.Text, error, KestrumExit::ReadError);
       return;
     }
     if (!RunOptions.ListOnly) {
@@ -139,9 +139,9 @@ void RunKestrum() {
     // work like any other, not an abort. The tally goes first, so that the
     // message itself finds memory.
     ResetTally();
-    ReportOutOfMemory(RunOptions.SyslogFileName, KestrumExit::ReadError);
+    ReportOutOfMemory(RunOptions.SyslogFileName.Text, KestrumExit::ReadError);
     return;
   }
   // Output nobody received is a failure, not a success.
-  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName, Out().ErrorText, KestrumExit::ReadError);
+  if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName.Text, Out().ErrorText, KestrumExit::ReadError);
 }

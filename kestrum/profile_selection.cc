@@ -5,7 +5,7 @@
 
 void SelectSyslogProfile() {
   TSyslogChoicesArray table{};
-  BuildSyslogProfiles(table, KestrumParams.CustomConfigFile);
+  BuildSyslogProfiles(table, FileNameOfValue(ParamStatusList, KestrumParams.Selections[Custom]));
   CurrentSyslogConfig = table[kDefaultSyslogChoice];
   for (int kind = 0; kind < kSyslogChoiceCount; ++kind)
     if (KestrumParams.Selections[kind].Found) CurrentSyslogConfig = table[kind];

@@ -73,7 +73,7 @@ void PrintReport() {
     std::string kind = SyslogChoiceName(CurrentSyslogConfig.Kind);
     if (!opt.CustomConfigFile.empty()) kind += " via \"" + opt.CustomConfigFile + "\"";
     PrintTextLine("CURRENT SYSLOG TYPE", kind, 0);
-    PrintTextLine("CURRENT SYSLOG FILENAME", opt.SyslogFileName, 0);
+    PrintTextLine("CURRENT SYSLOG FILENAME", opt.SyslogFileName.Text, 0);
     PrintNumberLine("CURRENT SYSLOG FILESIZE (in bytes)", scan.FileSize, true);
     PrintTextLine("CURRENT SYSLOG TIMESTAMP", FormatDateTime("mm/dd/yyyy \"at\" hh:nn:ss", scan.FileTimestamp), 0);
     PrintRule80('-');

@@ -6,11 +6,12 @@
 
 #include "banner.h"
 #include "dates.h"
+#include "platform/platform.h"
 
 constexpr std::int64_t kDefaultMaxEntries = 2147483647;
 
 struct TRunOptions {
-  std::string SyslogFileName;    // argument 1, as typed
+  TFileName SyslogFileName;      // argument 1, as typed
   std::string CustomConfigFile;  // --CS value
   std::string Marker;            // the marker the scan looks for
   bool Debug = false;            // -D

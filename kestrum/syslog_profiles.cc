@@ -39,9 +39,9 @@ void BuildPresetProfiles(TSyslogChoicesArray& table) {
   table[FastVue] = Preset(FastVue, " -- Initiated", "\t ", "\t ", 5, "", -1);
 }
 
-void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile) {
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile) {
   BuildPresetProfiles(table);
-  if (!customConfigFile.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
+  if (!customConfigFile.Text.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
 }
 
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "text.h"
 
 // Stored as a 32-bit value; the enumerator names are also the printed names.
@@ -47,7 +48,7 @@ void BuildPresetProfiles(TSyslogChoicesArray& table);
 
 // The presets, then the Custom entry from the file when a name is given
 // (a missing or unreadable file sets the exit code).
-void BuildSyslogProfiles(TSyslogChoicesArray& table, const std::string& customConfigFile);
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile);
 
 // The display date of an entry line under the profile's kind; never parsed.
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile);

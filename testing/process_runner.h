@@ -21,6 +21,14 @@ struct TProcessOptions {
   // POSIX: the program's address space is limited to this (0: no limit), so
   // that running out of memory can be provoked.
   std::int64_t MemoryLimitBytes = 0;
+  // The program, arguments and WorkDir are UTF-8: Windows hands them over
+  // through the wide API, so a name outside the ANSI code page arrives
+  // whole. Off, they are bytes in the ANSI code page there. POSIX passes
+  // bytes either way.
+  bool Utf8 = false;
+  // Windows: put on the command line after the arguments as it is, for
+  // tests of how a program splits a command line of its own quoting.
+  std::string CommandTail;
 };
 
 TProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,

@@ -67,6 +67,14 @@ std::string Slurp(const std::string& path) {
   return data;
 }
 
+std::wstring Widen(const std::string& s, UINT codePage) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
 void CloseIfOpen(HANDLE h) {
   if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
 }
@@ -84,8 +92,13 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
 
   std::string commandLine = QuoteArgument(program);
   for (const std::string& a : args) commandLine += ' ' + QuoteArgument(a);
+  if (!options.CommandTail.empty()) commandLine += ' ' + options.CommandTail;
+  // What CreateProcessA would do with ANSI text, and the same for UTF-8.
+  const UINT codePage = options.Utf8 ? CP_UTF8 : CP_ACP;
+  std::wstring wideLine = Widen(commandLine, codePage);
+  std::wstring wideProgram = Widen(program, codePage), wideDir = Widen(options.WorkDir, codePage);
 
-  STARTUPINFOA si;
+  STARTUPINFOW si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -97,8 +110,8 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
   bool timedOut = false;
   std::string startError;
   bool ready = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE;
-  if (ready && CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                              options.WorkDir.empty() ? nullptr : options.WorkDir.c_str(), &si, &pi)) {
+  if (ready && CreateProcessW(wideProgram.c_str(), wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                              wideDir.empty() ? nullptr : wideDir.c_str(), &si, &pi)) {
     result.Started = true;
     if (WaitForSingleObject(pi.hProcess, kRunTimeoutMs) != WAIT_OBJECT_0) {
       TerminateProcess(pi.hProcess, 1);

@@ -90,7 +90,7 @@ bool PrintLongLine(TChannel& out, TLineReader& reader, std::string_view piece, b
 
 }  // namespace
 
-bool PrintFlatFile(const std::string& fileName, bool debug, std::string* err) {
+bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
   TChannel& out = Out();
   TLineReader reader;
   if (!OpenLineReader(reader, fileName)) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 // Writes through the shared output channel. False when reading the file or
 // writing the output failed; *err then holds the failure's description.
-bool PrintFlatFile(const std::string& fileName, bool debug, std::string* err);
+bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err);

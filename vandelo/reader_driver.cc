@@ -49,7 +49,8 @@ void RunVandelo(const TStringArray& args) {
   ExitCode = VandeloExit::Ok;
   LongNamesNeedDoubleDash = false;
   ReaderBannerStyle = true;
-  const std::string fileName = args.empty() ? std::string() : args[0];
+  // The first argument, typed as the first of the process's own.
+  const TFileName fileName(args.empty() ? std::string() : args[0], 0, 0);
   ReaderVersionInfo =
       FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
   const TReaderParams p = LookUpReaderOptions();
@@ -86,9 +87,9 @@ void RunVandelo(const TStringArray& args) {
   }
   try {
     std::string error;
-    if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName, error, VandeloExit::FileError);
+    if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName.Text, error, VandeloExit::FileError);
   } catch (const std::bad_alloc&) {
     // A line larger than memory fails like the file work it is part of.
-    ReportOutOfMemory(fileName, VandeloExit::FileError);
+    ReportOutOfMemory(fileName.Text, VandeloExit::FileError);
   }
 }

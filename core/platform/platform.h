@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A calendar moment in local time.
@@ -37,8 +38,28 @@ constexpr TPlatHandle NoPlatHandle = -1;
 // prove the path missing (a lock, a permission), so the caller looks again.
 enum class TPathKind { File, Directory, Missing, OtherError };
 
-// Process set-up before anything else runs: keeps argv, makes the standard
-// streams binary, and makes a closed output pipe an error result, not a signal.
+// A file name, and where on the command line it was typed: argument
+// Argument of PlatArguments from byte Offset on (-1: not typed there). Text
+// is the name as the programs hold and print it. The file calls below open
+// by what was typed, since Text may have lost part of it (Windows: what the
+// ANSI code page cannot hold), and by Text when the two do not read alike.
+// They take paths of any length.
+struct TFileName {
+  std::string Text;
+  int Argument = -1;
+  std::size_t Offset = 0;
+
+  TFileName() = default;
+  // Names made in the program, and tests: Text is all there is.
+  TFileName(std::string text) : Text(std::move(text)) {}
+  TFileName(const char* text) : Text(text) {}
+  TFileName(std::string text, int argument, std::size_t offset)
+      : Text(std::move(text)), Argument(argument), Offset(offset) {}
+};
+
+// Process set-up before anything else runs: keeps argv (and, on Windows, the
+// arguments as typed), makes the standard streams binary, and makes a
+// closed output pipe an error result, not a signal.
 void PlatInitProcess(int argc, char** argv);
 
 // The command-line arguments after the program name.
@@ -59,7 +80,7 @@ bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::st
 TLocalTime PlatNow();
 
 // Read-only open that lets other processes keep the file open for writing.
-bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err);
+bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err);
 // *got is 0 only at the end of the file.
 bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err);
 // A read at the given offset, which leaves the handle's own position alone;
@@ -73,18 +94,18 @@ bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err);
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err);
 bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err);
 // Creates (replacing) or, with append, opens for writing at the end.
-bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err);
+bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std::string* err);
 bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err);
 // Always releases the handle; false reports a failure while closing.
 bool PlatClose(TPlatHandle handle, std::string* err);
 
-TPathKind PlatQueryPath(const std::string& path);
+TPathKind PlatQueryPath(const TFileName& path);
 // Lists the path's directory for an entry of exactly that name.
-TPathKind PlatSearchDirectory(const std::string& path);
+TPathKind PlatSearchDirectory(const TFileName& path);
 
 // Absolute form of a path against the current directory, in the OS's own
-// separators.
-std::string PlatFullPath(const std::string& path);
+// separators; in the programs' 8-bit text, as Text is.
+std::string PlatFullPath(const TFileName& path);
 
 TLocaleFormats PlatDefaultLocale();
 

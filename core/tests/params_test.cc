@@ -54,10 +54,16 @@ void RunScenario(const TScenario& c) {
     std::string text = "stale";
     bool flag = !s.Found;
     switch (s.Op) {
-      case TOp::Positional:
+      case TOp::Positional: {
         TakePositionalParam(ParamStatusList, text, s.Index);
         EXPECT_EQ(text, s.Value);
+        TFileName name;
+        TakePositionalParam(ParamStatusList, name, s.Index);
+        EXPECT_EQ(name.Text, s.Value);
+        EXPECT_EQ(name.Argument, s.Index - 1);
+        EXPECT_EQ(name.Offset, 0u);
         continue;
+      }
       case TOp::Switch:
         r = FindSwitch(ParamStatusList, s.Definition, s.Index, s.Direction);
         break;
@@ -87,6 +93,18 @@ void RunScenario(const TScenario& c) {
     }
     if (s.Op == TOp::Param && s.Values == 2) {
       EXPECT_EQ(r.SecondValue, s.Second);
+    }
+    // A value read as a file name points at the argument text it came from.
+    if (s.Op == TOp::Text || s.Op == TOp::Flag || (s.Op == TOp::Param && s.Values > 0)) {
+      TFileName file = FileNameOfValue(ParamStatusList, r);
+      EXPECT_EQ(file.Text, r.Value);
+      EXPECT_EQ(file.Argument < 0, !r.Found);
+      if (file.Argument >= 0 && static_cast<std::size_t>(file.Argument) < c.Args.size()) {
+        const std::string& typed = c.Args[static_cast<std::size_t>(file.Argument)];
+        EXPECT_EQ(typed.substr(std::min(file.Offset, typed.size()), r.Value.size()), r.Value);
+      } else if (r.Found) {
+        EXPECT_EQ(r.Value, "") << "a value from no argument";
+      }
     }
   }
   EXPECT_EQ(KindLetters(ParamStatusList), c.Kinds);

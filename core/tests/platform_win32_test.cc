@@ -11,6 +11,7 @@
 #include "dates.h"
 #include "files.h"
 #include "platform/platform.h"
+#include "process_runner.h"
 #include "system_error_text_win32.h"
 #include "test_files.h"
 
@@ -124,6 +125,30 @@ TEST(PlatformWin32, ProgramPathIsTheModuleFile) {
 }
 
 TEST(PlatformWin32, RawCommandLineIsTheProcessCommandLine) { EXPECT_EQ(PlatRawCommandLine(), GetCommandLineA()); }
+
+// The wide command line is split by rules of our own; here the C runtime's
+// argv of the same lines says what they must give.
+TEST(PlatformWin32, CommandLineRulesMatchTheRuntime) {
+  const struct {
+    std::string Tail;
+    std::vector<std::string> Args;
+  } cases[] = {
+      {R"(a"b c"d e "" x)", {"ab cd", "e", "", "x"}},
+      {R"("a""b c" d "a"""b c)", {"a\"b c", "d", "a\"b", "c"}},
+      {R"("""a" """" """"" x y)", {"\"a", "\"", "\"\" x y"}},
+      {R"(a\"b "a\\"b a\\\"b "a b\\" a\\b\\ c\)", {"a\"b", "a\\b", "a\\\"b", "a b\\", "a\\\\b\\\\", "c\\"}},
+      {"a\t\"b\tc\"  ", {"a", "b\tc"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Tail);
+    TProcessOptions o;
+    o.CommandTail = c.Tail;
+    TProcessResult r = RunProgram(ORVELLA_PROBE, {"split"}, o);
+    std::string want = "same\r\n";
+    for (const std::string& a : c.Args) want += "<" + a + ">\r\n";
+    EXPECT_EQ(r.Out, want) << r.Err;
+  }
+}
 
 TEST(PlatformWin32, CaseFoldFollowsTheAnsiCodePage) {
   unsigned char table[256];

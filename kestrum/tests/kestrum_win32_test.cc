@@ -1,5 +1,7 @@
 // Kestrum as a Windows program: file sharing with other processes, paths
-// with drive letters and backslashes, and the system's error wording.
+// with drive letters and backslashes, names outside the code page and
+// paths past the old length limit (Vandelo's input with them), and the
+// system's error wording.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 
 #include "exit_codes.h"
 #include "process_runner.h"
+#include "reader_exit_codes.h"
 #include "system_error_text_win32.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kKestrum = KESTRUM_EXE;
+const std::string kVandelo = VANDELO_EXE;
 
 // Two entries for the default profile: marker "<158>", the name is word 10.
 const std::string kSyslog =
@@ -66,6 +70,84 @@ std::string ReportValue(const std::string& out, const std::string& label) {
 
 HANDLE Hold(const std::string& path, DWORD access, DWORD share) {
   return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string Narrow(const std::wstring& w, UINT codePage) {
+  std::string s(w.size() * 4, '\0');
+  s.resize(static_cast<std::size_t>(WideCharToMultiByte(codePage, 0, w.data(), static_cast<int>(w.size()), s.data(),
+                                                        static_cast<int>(s.size()), nullptr, nullptr)));
+  return s;
+}
+
+// What the programs print for a name: the system's conversion to the ANSI
+// code page, "?" for what it cannot show.
+std::string Shown(const std::wstring& name) { return Narrow(name, CP_ACP); }
+
+// The test's own file work reaches any name and length through \\?\.
+std::wstring Extended(const std::wstring& full) { return L"\\\\?\\" + full; }
+
+void MakeFolders(const std::wstring& full) {
+  for (std::size_t at = full.find(L'\\', 3);; at = full.find(L'\\', at + 1)) {
+    CreateDirectoryW(Extended(full.substr(0, at)).c_str(), nullptr);
+    if (at == std::wstring::npos) return;
+  }
+}
+
+void PutFile(const std::wstring& full, const std::string& content) {
+  HANDLE h =
+      CreateFileW(Extended(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = 0;
+  WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+  CloseHandle(h);
+}
+
+std::string FileContent(const std::wstring& full) {
+  HANDLE h = CreateFileW(Extended(full).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<no file>";
+  char buf[4096];
+  DWORD n = 0;
+  std::string data;
+  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) data.append(buf, n);
+  CloseHandle(h);
+  return data;
+}
+
+void RemoveTree(const std::wstring& full) {
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(Extended(full + L"\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(full + L"\\" + name);
+      else
+        DeleteFileW(Extended(full + L"\\" + name).c_str());
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryW(Extended(full).c_str());
+}
+
+// A fresh folder under the temp folder, short enough to be a current folder.
+struct TWideScratch {
+  std::wstring Path;
+  TWideScratch() {
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    Path = std::wstring(temp, n) + L"orvella_names_" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(Path);
+    MakeFolders(Path);
+  }
+  ~TWideScratch() { RemoveTree(Path); }
+};
+
+std::wstring Replaced(std::wstring text, const std::wstring& mark, const std::wstring& by) {
+  for (std::size_t at = text.find(mark); at != std::wstring::npos; at = text.find(mark, at + by.size()))
+    text.replace(at, mark.size(), by);
+  return text;
 }
 
 }  // namespace
@@ -196,4 +278,91 @@ TEST(KestrumWin32, ExportErrorsUseTheSystemWording) {
     EXPECT_EQ(r.Out, "");
   }
   CloseHandle(locker);
+}
+
+// Every file the programs open, found by the name as it was typed: outside
+// the code page, past the old path limit (absolute, relative to a short
+// current folder, and in \\?\ form), and in the forms that opened before.
+// Each row is a syslog file, a --CS layout file, an -x export (created,
+// then appended to) and a Vandelo input; a row without a folder is missing.
+TEST(KestrumWin32, FilesAreOpenedByTheNameAsTyped) {
+  TWideScratch scratch;
+  const std::wstring& base = scratch.Path;
+  std::wstring deep;  // six folders of 50 characters
+  for (int i = 1; i <= 6; ++i) deep += L"\\level" + std::to_wstring(i) + L"_" + std::wstring(43, L'x');
+  deep = deep.substr(1);
+  const std::wstring cjk = L"\u65E5\u5FD7", cyrillic = L"\u0416\u0443\u0440\u043D\u0430\u043B";
+  const struct {
+    std::wstring Where;  // the file under the scratch folder; empty: there is none
+    std::wstring Typed;  // %B the scratch folder; %F stands for the file's name in both
+  } cases[] = {
+      {cjk + L"\\%F", L"%B\\" + cjk + L"\\%F"},
+      {cjk + L"-%F", cjk + L"-%F"},
+      {cyrillic + L"\\" + cyrillic + L"-%F", L"%B\\" + cyrillic + L"\\" + cyrillic + L"-%F"},
+      {deep + L"\\%F", L"%B\\" + deep + L"\\%F"},
+      {deep + L"\\%F", deep + L"\\%F"},
+      {deep + L"\\%F", L"\\\\?\\%B\\" + deep + L"\\%F"},
+      {L"Protokoll-\u00DCberwachung\\%F", L"%B\\Protokoll-\u00DCberwachung\\%F"},
+      {L"with blanks\\%F", L"with blanks\\%F"},
+      {L"fwd\\slash\\%F", L"%B/fwd/slash/%F"},
+      {L"dots\\%F", L".\\dots\\sub\\..\\%F"},
+      {L"trailing\\%F", L"%B\\trailing\\%F."},
+      {L"", L"%B\\" + cjk + L"\\" + cjk + L"\\%F"},
+      {L"", deep + L"\\none\\%F"},
+      {L"", L"\\\\?\\%B\\" + deep + L"\\none\\%F"},
+  };
+  const std::string layout = "<158>|\t |1| |11| |-1\r\n";  // the name is word 11: "job"
+  const std::string sample =
+      "#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2\r\n<158>|;|1|;|3| :|8\r\n";
+  PutFile(base + L"\\short.log", kSyslog);
+  TProcessOptions o;
+  o.Utf8 = true;
+  o.WorkDir = Narrow(base, CP_UTF8);
+  for (const auto& c : cases) {
+    auto typed = [&](const std::wstring& file) { return Replaced(Replaced(c.Typed, L"%B", base), L"%F", file); };
+    auto file = [&](const std::wstring& name) { return base + L"\\" + Replaced(c.Where, L"%F", name); };
+    const bool exists = !c.Where.empty();
+    SCOPED_TRACE(Narrow(typed(L"f"), CP_UTF8));
+    if (exists) {
+      MakeFolders(file(L"").substr(0, file(L"").rfind(L'\\')));
+      PutFile(file(L"syslog.log"), kSyslog);
+      PutFile(file(L"layout.cfg"), layout);
+      PutFile(file(L"flat.txt"), "a;b;one two three four five six seven eight\r\n");
+    }
+
+    const std::wstring syslog = typed(L"syslog.log");
+    TProcessResult r = RunProgram(kKestrum, {Narrow(syslog, CP_UTF8)}, o);
+    EXPECT_EQ(r.ExitCode, exists ? KestrumExit::Ok : KestrumExit::FileNotFound) << r.Err;
+    EXPECT_EQ(r.Err, exists ? "" : "ERROR: File Not Found...\r\n");
+    EXPECT_EQ(ReportValue(r.Out, "CURRENT SYSLOG FILENAME"), exists ? Shown(syslog) : "<none>");
+    EXPECT_EQ(ReportValue(r.Out, "TOTAL SYSLOG ENTRIES FOUND/READ"), exists ? "2" : "<none>");
+
+    const std::wstring layoutName = typed(L"layout.cfg");
+    r = RunProgram(kKestrum, {"short.log", "--CS=" + Narrow(layoutName, CP_UTF8)}, o);
+    EXPECT_EQ(r.ExitCode, exists ? KestrumExit::Ok : KestrumExit::FileNotFound) << r.Err;
+    EXPECT_EQ(r.Err, exists ? "" : "ERROR: File Not Found...\r\n");
+    EXPECT_EQ(ReportValue(r.Out, "CURRENT SYSLOG TYPE"),
+              exists ? "Custom via \"" + Shown(layoutName) + "\"" : "<none>");
+    EXPECT_EQ(ReportValue(r.Out, "job"), exists ? "2" : "<none>");
+
+    const std::wstring exportName = typed(L"export.cfg");
+    const std::wstring shownFull = (c.Typed.rfind(L"\\\\?\\", 0) == 0 ? L"\\\\?\\" : L"") + file(L"export.cfg");
+    for (bool append : {false, true}) {
+      SCOPED_TRACE(append ? "append" : "create");
+      std::vector<std::string> args = {"-x", Narrow(exportName, CP_UTF8)};
+      if (append) args.push_back("--Append");
+      r = RunProgram(kKestrum, args, o);
+      EXPECT_EQ(r.ExitCode, exists ? KestrumExit::Ok : KestrumExit::WriteError);
+      EXPECT_EQ(r.Out, exists ? "Sample Custom Configuration saved to: \"" + Shown(shownFull) + "\"\r\n" : "");
+      EXPECT_EQ(r.Err, exists ? "" : FileErrorLine(Shown(exportName), ERROR_PATH_NOT_FOUND));
+    }
+    if (exists) {
+      EXPECT_EQ(FileContent(file(L"export.cfg")), sample + sample);
+    }
+
+    r = RunProgram(kVandelo, {Narrow(typed(L"flat.txt"), CP_UTF8)}, o);
+    EXPECT_EQ(r.ExitCode, exists ? VandeloExit::Ok : VandeloExit::FileNotFound) << r.Err;
+    EXPECT_EQ(r.Out, exists ? "eight\r\n" : "");
+    EXPECT_EQ(r.Err, exists ? "" : "File Not Found...\r\n");
+  }
 }

@@ -1,9 +1,11 @@
 // A small program for the process runner's tests: it reports what it was
 // given through the platform layer, so both sides are checked together.
 //   probe args A B ...      each argument after "args" as <A> on its own line
+//   probe split A B ...     the same after "same" or "differs": whether the
+//                           command-line rules split the raw line alike
 //   probe streams CODE      fixed bytes to stdout and stderr, exits with CODE
 //   probe pause             how many 100 ms steps passed before a "key"
-//   probe touch NAME        creates NAME in the current directory
+//   probe touch NAME        creates NAME (as typed) in the current directory
 //   probe beep              sounds the alert, prints nothing
 //   probe hold MIB          takes MIB MiB and touches every page; exit 3
 //                           when the memory is not there
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "windows_names.h"
 
 namespace {
 
@@ -28,6 +31,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> args = PlatArguments();
   std::string mode = args.empty() ? "" : args[0];
   if (mode == "args") {
+    for (std::size_t i = 1; i < args.size(); ++i) Put(StdOutput, "<" + args[i] + ">\r\n");
+    return 0;
+  }
+  if (mode == "split") {
+    std::vector<std::string> split = CommandLineArguments(PlatRawCommandLine());
+    Put(StdOutput, split == args ? "same\r\n" : "differs\r\n");
     for (std::size_t i = 1; i < args.size(); ++i) Put(StdOutput, "<" + args[i] + ">\r\n");
     return 0;
   }
@@ -51,7 +60,7 @@ int main(int argc, char** argv) {
   if (mode == "touch" && args.size() == 2) {
     TPlatHandle h;
     std::string err;
-    if (!PlatOpenWrite(args[1], false, &h, &err)) return 2;
+    if (!PlatOpenWrite(TFileName(args[1], 1, 0), false, &h, &err)) return 2;
     return PlatClose(h, &err) ? 0 : 2;
   }
   if (mode == "hold" && args.size() == 2) {

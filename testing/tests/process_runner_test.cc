@@ -71,13 +71,18 @@ TEST(ProcessRunner, RedirectedInputEndsThePauseAtOnce) {
   fs::remove_all(dir);
 }
 
+// Names outside any one code page (CJK, Cyrillic) arrive as typed.
 TEST(ProcessRunner, RunsInTheGivenFolder) {
   fs::path dir = ScratchFolder("cwd");
   TProcessOptions o;
   o.WorkDir = dir.string();
-  TProcessResult r = RunProgram(kProbe, {"touch", "made.txt"}, o);
-  EXPECT_EQ(r.ExitCode, 0) << r.Err;
-  EXPECT_TRUE(fs::exists(dir / "made.txt"));
+  o.Utf8 = true;
+  for (const std::string name : {"made.txt", "\xE6\x97\xA5\xE5\xBF\x97.txt", "\xD0\x96\xD1\x83\xD1\x80 n.txt"}) {
+    SCOPED_TRACE(name);
+    TProcessResult r = RunProgram(kProbe, {"touch", name}, o);
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_TRUE(fs::exists(dir / fs::path(std::u8string(name.begin(), name.end()))));
+  }
   fs::remove_all(dir);
 }
 

@@ -1,5 +1,6 @@
 // POSIX side of the platform layer: what Linux needs to behave like the
-// Windows console the programs were made for.
+// Windows console the programs were made for. File names are bytes here, so
+// a name's Text is exactly what was typed.
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -131,7 +132,8 @@ TLocalTime PlatNow() {
   return FromTimespec(ts);
 }
 
-bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err) {
+bool PlatOpenRead(const TFileName& file, TPlatHandle* handle, std::string* err) {
+  const std::string& path = file.Text;
   // Non-blocking open so a FIFO without a writer cannot hang the run; the
   // flag is dropped at once so reads behave normally.
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -204,7 +206,8 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
   return true;
 }
 
-bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err) {
+bool PlatOpenWrite(const TFileName& file, bool append, TPlatHandle* handle, std::string* err) {
+  const std::string& path = file.Text;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
   int fd = open(path.c_str(), flags, 0666);
   if (fd < 0) return Fail(err, errno);
@@ -226,7 +229,8 @@ bool PlatClose(TPlatHandle handle, std::string* err) {
   return true;
 }
 
-TPathKind PlatQueryPath(const std::string& path) {
+TPathKind PlatQueryPath(const TFileName& file) {
+  const std::string& path = file.Text;
   if (path.empty()) return TPathKind::Missing;
   struct stat st;
   if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::File;
@@ -242,7 +246,8 @@ TPathKind PlatQueryPath(const std::string& path) {
   }
 }
 
-TPathKind PlatSearchDirectory(const std::string& path) {
+TPathKind PlatSearchDirectory(const TFileName& file) {
+  const std::string& path = file.Text;
   std::filesystem::path p(path);
   std::string dir = p.has_parent_path() ? p.parent_path().string() : ".";
   std::string name = p.filename().string();
@@ -258,7 +263,8 @@ TPathKind PlatSearchDirectory(const std::string& path) {
   return kind;
 }
 
-std::string PlatFullPath(const std::string& path) {
+std::string PlatFullPath(const TFileName& file) {
+  const std::string& path = file.Text;
   std::error_code ec;
   std::filesystem::path p = std::filesystem::absolute(path, ec);
   if (ec) return path;

@@ -1,6 +1,8 @@
 // Windows side of the platform layer: the console and file API the
 // programs were made for. Text is handed over as bytes in the ANSI code
-// page; only the file-exists test goes through the wide API.
+// page. Files are reached through the wide API by the name as it was typed,
+// since the code page may have lost part of it, and in the \\?\ form where
+// the path is too long for the old limit.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
@@ -10,10 +12,13 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "windows_names.h"
 
 namespace {
 
 std::vector<std::string> gArgs;
+// The same arguments as the wide command line holds them.
+std::vector<std::wstring> gTypedArgs;
 
 // The system's text for an error code, without the trailing ". \r\n".
 std::string ErrorText(DWORD code) {
@@ -58,21 +63,57 @@ std::wstring Widen(const std::string& s) {
   return w;
 }
 
+// The system's conversion, the one that made the ANSI command line: "?"
+// for what the code page cannot show.
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
 // Calls fill(buffer, capacity) -> length, growing the buffer while the
 // result does not fit (the API's way of asking for more room).
-template <typename TFill>
-std::string GrowingCall(TFill fill) {
-  std::string buf(MAX_PATH, '\0');
+template <typename TString, typename TFill>
+TString GrowingCall(TFill fill) {
+  TString buf(MAX_PATH, 0);
   for (;;) {
     DWORD n = fill(buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) return std::string();
+    if (n == 0) return TString();
     if (n < buf.size()) {
       buf.resize(n);
       return buf;
     }
-    if (buf.size() >= 32768 * 4) return std::string();
+    if (buf.size() >= 32768 * 4) return TString();
     buf.resize(buf.size() * 2);
   }
+}
+
+std::wstring FullPathOf(const std::wstring& path) {
+  return GrowingCall<std::wstring>(
+      [&path](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
+}
+
+// The name as typed, when its place on the command line still holds it:
+// the typed text must read as Text does, else the place is not this name's
+// (a test's own argument table, a value cut short) and Text is used. An
+// offset is past a switch of ASCII letters, one character in either form.
+std::wstring TypedName(const TFileName& name) {
+  if (name.Argument >= 0 && static_cast<std::size_t>(name.Argument) < gTypedArgs.size()) {
+    const std::wstring& arg = gTypedArgs[static_cast<std::size_t>(name.Argument)];
+    if (name.Offset <= arg.size()) {
+      std::wstring typed = arg.substr(name.Offset);
+      if (Narrow(typed) == name.Text) return typed;
+    }
+  }
+  return Widen(name.Text);
+}
+
+// What the wide file API is given for a name.
+std::wstring SystemName(const TFileName& name) {
+  std::wstring typed = TypedName(name);
+  return LongPathForm(typed, FullPathOf(typed));
 }
 
 std::string LocaleText(LCTYPE what, const char* fallback) {
@@ -95,6 +136,8 @@ TKeyWatch gWatch;
 void PlatInitProcess(int argc, char** argv) {
   gArgs.clear();
   for (int i = 1; i < argc; ++i) gArgs.emplace_back(argv[i]);
+  const wchar_t* wide = GetCommandLineW();
+  gTypedArgs = CommandLineArguments(std::wstring_view(wide ? wide : L""));
   // Nothing is written through the C runtime, but should anything be, it
   // must not add a CR of its own.
   _setmode(_fileno(stdout), _O_BINARY);
@@ -111,7 +154,7 @@ std::string PlatRawCommandLine() {
 }
 
 std::string PlatProgramPath() {
-  return GrowingCall([](char* buf, DWORD size) {
+  return GrowingCall<std::string>([](char* buf, DWORD size) {
     DWORD n = GetModuleFileNameA(nullptr, buf, size);
     // A truncated name fills the buffer exactly: ask for a bigger one.
     return n >= size ? size : n;
@@ -144,9 +187,9 @@ TLocalTime PlatNow() {
   return FromSystemTime(st);
 }
 
-bool PlatOpenRead(const std::string& path, TPlatHandle* handle, std::string* err) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) {
+  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   *handle = FromHandle(h);
   return true;
@@ -224,10 +267,10 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
   return true;
 }
 
-bool PlatOpenWrite(const std::string& path, bool append, TPlatHandle* handle, std::string* err) {
-  // A directory is refused by CreateFileA itself (access denied).
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std::string* err) {
+  // A directory is refused by CreateFileW itself (access denied).
+  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
   if (append) {
     LARGE_INTEGER zero;
@@ -259,9 +302,9 @@ bool PlatClose(TPlatHandle handle, std::string* err) {
   return true;
 }
 
-TPathKind PlatQueryPath(const std::string& path) {
-  if (path.empty()) return TPathKind::Missing;
-  DWORD attrs = GetFileAttributesW(Widen(path).c_str());
+TPathKind PlatQueryPath(const TFileName& path) {
+  if (path.Text.empty()) return TPathKind::Missing;
+  DWORD attrs = GetFileAttributesW(SystemName(path).c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES)
     return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory : TPathKind::File;
   switch (GetLastError()) {
@@ -279,23 +322,24 @@ TPathKind PlatQueryPath(const std::string& path) {
   }
 }
 
-TPathKind PlatSearchDirectory(const std::string& path) {
+TPathKind PlatSearchDirectory(const TFileName& path) {
   // A wildcard would turn the search into a pattern match; no file is
   // named with one.
-  std::size_t cut = path.find_last_of("/\\:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (name.empty() || name.find_first_of("*?") != std::string::npos) return TPathKind::Missing;
+  std::wstring typed = TypedName(path);
+  std::size_t cut = typed.find_last_of(L"/\\:");
+  std::wstring name = cut == std::wstring::npos ? typed : typed.substr(cut + 1);
+  if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) return TPathKind::Missing;
   WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileExW(Widen(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  HANDLE h = FindFirstFileExW(LongPathForm(typed, FullPathOf(typed)).c_str(), FindExInfoBasic, &found,
+                              FindExSearchNameMatch, nullptr, 0);
   if (h == INVALID_HANDLE_VALUE) return TPathKind::Missing;
   FindClose(h);
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TPathKind::Directory : TPathKind::File;
 }
 
-std::string PlatFullPath(const std::string& path) {
-  std::string full =
-      GrowingCall([&path](char* buf, DWORD size) { return GetFullPathNameA(path.c_str(), size, buf, nullptr); });
-  return full.empty() ? path : full;
+std::string PlatFullPath(const TFileName& path) {
+  std::wstring full = FullPathOf(TypedName(path));
+  return full.empty() ? path.Text : Narrow(full);
 }
 
 TLocaleFormats PlatDefaultLocale() {
