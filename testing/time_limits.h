@@ -1,14 +1,13 @@
-// Sanitizer builds run several times slower, and AddressSanitizer reserves
-// terabytes of address space; tests allow for both. Also the memory a run
-// may take.
+// Sanitizer builds run several times slower, and reserve terabytes of
+// address space; tests allow for both. Also the memory a run may take.
 #pragma once
 
 #include <cstdint>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitizedBuild = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 constexpr bool kSanitizedBuild = true;
 #else
 constexpr bool kSanitizedBuild = false;

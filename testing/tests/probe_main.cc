@@ -5,7 +5,11 @@
 //   probe pause             how many 100 ms steps passed before a "key"
 //   probe touch NAME        creates NAME in the current directory
 //   probe beep              sounds the alert, prints nothing
+//   probe hold MIB          takes MIB MiB and touches every page; exit 3
+//                           when the memory is not there
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "platform/platform.h"
@@ -49,6 +53,15 @@ int main(int argc, char** argv) {
     std::string err;
     if (!PlatOpenWrite(args[1], false, &h, &err)) return 2;
     return PlatClose(h, &err) ? 0 : 2;
+  }
+  if (mode == "hold" && args.size() == 2) {
+    const std::size_t size = std::strtoull(args[1].c_str(), nullptr, 10) << 20;
+    std::unique_ptr<char[]> held(new (std::nothrow) char[size]);
+    if (!held) return 3;
+    // Stores the compiler must keep.
+    volatile char* pages = held.get();
+    for (std::size_t i = 0; i < size; i += 4096) pages[i] = 1;
+    return 0;
   }
   if (mode == "beep") {
     PlatBeep();

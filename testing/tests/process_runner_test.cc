@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "time_limits.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -91,4 +93,31 @@ TEST(ProcessRunner, BeepLeavesOutputAlone) {
 TEST(ProcessRunner, MissingProgramDoesNotStart) {
   TProcessResult r = RunProgram((fs::temp_directory_path() / "orvella_no_such_program").string(), {});
   EXPECT_FALSE(r.Started);
+}
+
+// The peak is the program's own: not the test process's memory, nor the
+// launcher's; and a memory limit holds it back.
+TEST(ProcessRunner, PeakMemoryIsTheProgramsOwn) {
+  if (kSanitizedBuild) GTEST_SKIP() << "sanitizers reserve and touch memory of their own";
+  const std::vector<char> parent(200 * kMiB, 1);  // touched, and held while the probe runs
+  struct {
+    std::int64_t holdMiB, limit;
+    int exitCode;
+    std::int64_t atLeast, atMost;
+  } cases[] = {
+      {0, 0, 0, 0, 16 * kMiB},
+      {64, 0, 0, 64 * kMiB, 80 * kMiB},
+      {64, 32 * kMiB, 3, 0, 16 * kMiB},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.holdMiB << " MiB, limit " << c.limit);
+    TProcessOptions o;
+    o.MemoryLimitBytes = c.limit;
+    TProcessResult r = RunProgram(kProbe, {"hold", std::to_string(c.holdMiB)}, o);
+    ASSERT_TRUE(r.Started);
+    EXPECT_EQ(r.ExitCode, c.exitCode) << r.Err;
+    EXPECT_GE(r.PeakMemoryBytes, c.atLeast);
+    EXPECT_LE(r.PeakMemoryBytes, c.atMost);
+  }
+  EXPECT_EQ(parent[parent.size() / 2], 1);
 }
