@@ -261,7 +261,7 @@ bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind)
         r.LongStart = r.BufferAt;
         r.LongSize = static_cast<std::int64_t>(r.End);
         *block = std::string_view(r.Buffer.data(), r.End);
-        if (!r.ReadsAtOffsets) r.Gathered.assign(*block);
+        if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.assign(*block);
         r.Start = r.End;
         *kind = TBlockKind::LongLine;
         return true;
@@ -289,12 +289,17 @@ bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
   }
   r.LongEnded = *last;
   r.LongSize += static_cast<std::int64_t>(piece->size());
-  if (!r.ReadsAtOffsets) r.Gathered.append(*piece);
+  if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.append(*piece);
   return true;
 }
 
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
-  if (r.Failed || !r.InLongLine || !FinishLongLine(r)) return false;
+  if (r.Failed || !r.InLongLine) return false;
+  if (!r.ReadsAtOffsets && !r.GathersLongLines) {
+    r.ErrorText = "A long line was not kept whole";
+    return Fail(r);
+  }
+  if (!FinishLongLine(r)) return false;
   if (!r.ReadsAtOffsets) {
     *line = r.Gathered;
     return true;

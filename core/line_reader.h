@@ -50,6 +50,10 @@ struct TLineReader {
   std::int64_t LongStart = 0;    // offset of its first byte
   std::int64_t LongSize = 0;     // its bytes passed so far
   std::string Gathered;          // its bytes, where they cannot be read again
+  // Whether the caller may take a long line whole. Only a reader that
+  // cannot read again (a pipe) needs to know: it gathers the pieces only
+  // then. Set right after opening.
+  bool GathersLongLines = true;
   std::unique_ptr<char[]> Held;  // the long line taken whole
   std::string_view Pending;      // rest of the current block, for ReadLine
   bool Failed = false;
@@ -79,7 +83,8 @@ bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind)
 bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last);
 
 // The long line whole, without its terminator; reading goes on after it.
-// The view lives until the next read.
+// The view lives until the next read. Fails on a pipe reader that was told
+// not to gather it.
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line);
 
 // As ReadBlockOrPiece, but a long line comes whole, alone and without its
