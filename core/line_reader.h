@@ -33,6 +33,29 @@ extern TReadFunction LineReaderRead;
 // makes lines "long" sooner.
 extern std::size_t LineReaderBufferSize;
 
+// How the fields hang together:
+// - Buffer[i] holds the file's byte at offset BufferAt + i, for i < End;
+//   [Start, End) is read but not yet handed out. A regular file is read at
+//   BufferAt + End (ReadsAtOffsets), anything else at the handle's position.
+// - When all of it is handed out, the buffer is emptied and BufferAt moves
+//   on by End. An unfinished line is moved to the front (BufferAt moves on
+//   by Start) and the read goes on behind it.
+// - SkipLF: what was handed out or stepped over ended in a CR that was the
+//   buffer's last byte (or a range starts right after a CR), so the LF of a
+//   CR LF may be the next byte to come. It outlives the refill on purpose;
+//   the next block drops that LF and clears it.
+// - Limit: a range hands out only the lines that start before it; the last
+//   of them may run past it. AtLimit is set once the next line would start
+//   at or after Limit: the range has ended, whatever is left in the file.
+// - A line that fills the whole buffer unfinished is a long line: InLongLine
+//   from its first piece on. LongStart is its offset, LongSize the bytes of
+//   it passed so far; each piece is a fresh read that starts at Buffer[0].
+//   LongEnded comes with the piece that holds its terminator (or the end of
+//   the file); Start then stands after that terminator, in the same buffer.
+//   Taken whole, it is read again from LongStart into Held (at offsets) or
+//   is Gathered as it passes (a pipe, when GathersLongLines); both are let
+//   go at the next block.
+// - Failed stays set: every read after a failure returns false.
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
   bool OwnsHandle = true;
@@ -41,7 +64,7 @@ struct TLineReader {
   std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
   std::vector<char> Buffer;
   std::size_t Start = 0, End = 0;  // unread part of Buffer
-  bool AtEof = false;
+  bool AtEof = false;              // a read found nothing more; Buffer may still hold lines
   bool AtLimit = false;
   bool SkipLF = false;  // the last read ended in CR: an LF next belongs to it
   // The line that outgrew the buffer, while it is read.
