@@ -150,11 +150,11 @@ Lines LinesStartingIn(const std::string& content, std::int64_t begin, std::int64
 }
 
 // How a caller takes long lines: whole (ReadLine), in pieces only, or
-// whole after its first piece.
+// whole after a piece past the first.
 enum TTake { kWhole, kPieces, kPieceThenWhole };
 
-// The lines a reader yields. A long line taken whole after a piece must
-// begin with that piece.
+// The lines a reader yields. A long line taken whole after pieces must
+// begin with them.
 Lines ReadThrough(TLineReader& r, TTake take) {
   Lines got;
   std::string_view line, block, piece;
@@ -169,6 +169,8 @@ Lines ReadThrough(TLineReader& r, TTake take) {
     std::string joined(block);
     bool last = false;
     if (take == kPieceThenWhole) {
+      if (!ReadLongLinePiece(r, &piece, &last)) break;
+      joined += piece;
       if (!ReadLongLineWhole(r, &line)) break;
       EXPECT_EQ(line.substr(0, joined.size()), joined);
       joined = line;
