@@ -21,7 +21,7 @@ add_dependencies(PackageContents Kestrum Vandelo)
 
 # Made from each program's own extended help by running it, so only a native
 # build can. Sanitizer and fuzzing builds are never shipped.
-if(NOT WIN32 AND NOT CMAKE_CROSSCOMPILING AND NOT ORVELLA_SANITIZE AND NOT ORVELLA_FUZZ)
+if(NOT WIN32 AND NOT CMAKE_CROSSCOMPILING AND NOT ORVELLA_SANITIZE AND NOT ORVELLA_TSAN AND NOT ORVELLA_FUZZ)
   # string(TIMESTAMP) takes SOURCE_DATE_EPOCH when it is set.
   string(TIMESTAMP ORVELLA_MAN_DATE "%Y-%m-%d" UTC)
 

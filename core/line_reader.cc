@@ -111,8 +111,7 @@ constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
 
 #ifdef ORVELLA_SSE2  // AVX2 comes only with it
 // A block of M::Width bytes at a time; at least that many from the text's
-// start to n. The last block is the final M::Width bytes, shifted so that
-// the bytes already looked at drop out.
+// start to n.
 template <class M>
 inline std::size_t BlockFindLineEnd(const char* base, std::size_t from, std::size_t n, const M& match) {
   constexpr std::size_t W = M::Width;
@@ -122,7 +121,7 @@ inline std::size_t BlockFindLineEnd(const char* base, std::size_t from, std::siz
     if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
   }
   if (i == n) return n;
-  const std::uint32_t bits = match.Bits(base + n - W) >> (W - (n - i));
+  const std::uint32_t bits = TailBits(match, base, i, n);
   return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
 }
 #endif
@@ -140,25 +139,22 @@ ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t fr
 }
 #endif
 
-const TScanWidth gBestWidth = BestScanWidth();
-
 }  // namespace
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 #ifdef ORVELLA_AVX2
   // The common case without a second call.
-  if (gBestWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
+  if (gBestScanWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
     return Avx2FindLineEnd(text.data(), from, text.size());
 #endif
-  return FindLineEnd(text, from, gBestWidth);
+  return FindLineEnd(text, from, gBestScanWidth);
 }
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();
   std::size_t n = text.size();
   if (from >= n) return n;
-  // A width the processor cannot run would be an illegal instruction.
-  if (width > gBestWidth) width = gBestWidth;
+  width = RunnableScanWidth(width);
   // Lines are short: one pass for both bytes beats two memchr calls.
 #ifdef ORVELLA_AVX2
   if (width == kScanAvx2 && n - from >= 32) return Avx2FindLineEnd(base, from, n);
@@ -299,7 +295,7 @@ bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind)
         r.LongStart = r.BufferAt;
         r.LongSize = static_cast<std::int64_t>(r.End);
         *block = std::string_view(r.Buffer.data(), r.End);
-        if (!r.ReadsAtOffsets) r.Gathered.assign(*block);
+        if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.assign(*block);
         r.Start = r.End;
         *kind = TBlockKind::LongLine;
         return true;
@@ -327,12 +323,17 @@ bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
   }
   r.LongEnded = *last;
   r.LongSize += static_cast<std::int64_t>(piece->size());
-  if (!r.ReadsAtOffsets) r.Gathered.append(*piece);
+  if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.append(*piece);
   return true;
 }
 
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
-  if (r.Failed || !r.InLongLine || !FinishLongLine(r)) return false;
+  if (r.Failed || !r.InLongLine) return false;
+  if (!r.ReadsAtOffsets && !r.GathersLongLines) {
+    r.ErrorText = "A long line was not kept whole";
+    return Fail(r);
+  }
+  if (!FinishLongLine(r)) return false;
   if (!r.ReadsAtOffsets) {
     *line = r.Gathered;
     return true;

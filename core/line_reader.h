@@ -47,6 +47,30 @@ struct TWholeLineFree {
 };
 typedef std::unique_ptr<char[], TWholeLineFree> TWholeLine;
 
+// How the fields hang together:
+// - Buffer[i] holds the file's byte at offset BufferAt + i, for i < End;
+//   [Start, End) is read but not yet handed out. A regular file is read at
+//   BufferAt + End (ReadsAtOffsets), anything else at the handle's position.
+// - When all of it is handed out, the buffer is emptied and BufferAt moves
+//   on by End. An unfinished line is moved to the front (BufferAt moves on
+//   by Start) and the read goes on behind it.
+// - SkipLF: what was handed out or stepped over ended in a CR that was the
+//   buffer's last byte (or a range starts right after a CR), so the LF of a
+//   CR LF may be the next byte to come. It outlives the refill on purpose;
+//   the next block drops that LF and clears it.
+// - Limit: a range hands out only the lines that start before it; the last
+//   of them may run past it. AtLimit is set once the next line would start
+//   at or after Limit: the range has ended, whatever is left in the file.
+// - A line that fills the whole buffer unfinished is a long line: InLongLine
+//   from its first piece on. LongStart is its offset, LongSize the bytes of
+//   it passed so far; each piece is a fresh read that starts at Buffer[0].
+//   LongEnded comes with the piece that holds its terminator (or the end of
+//   the file); Start then stands after that terminator, in the same buffer.
+//   Taken whole, it is read again from LongStart into Held (at offsets) or
+//   is Gathered as it passes (a pipe, when GathersLongLines); both are let
+//   go at the next block, or at DropLongLine.
+// - Cancel is asked before every read; Cancelled tells a failure it caused.
+// - Failed stays set: every read after a failure returns false.
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
   bool OwnsHandle = true;
@@ -55,7 +79,7 @@ struct TLineReader {
   std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
   std::vector<char> Buffer;
   std::size_t Start = 0, End = 0;  // unread part of Buffer
-  bool AtEof = false;
+  bool AtEof = false;              // a read found nothing more; Buffer may still hold lines
   bool AtLimit = false;
   bool SkipLF = false;  // the last read ended in CR: an LF next belongs to it
   // The line that outgrew the buffer, while it is read.
@@ -64,6 +88,10 @@ struct TLineReader {
   std::int64_t LongStart = 0;    // offset of its first byte
   std::int64_t LongSize = 0;     // its bytes passed so far
   std::string Gathered;          // its bytes, where they cannot be read again
+  // Whether the caller may take a long line whole. Only a reader that
+  // cannot read again (a pipe) needs to know: it gathers the pieces only
+  // then. Set right after opening.
+  bool GathersLongLines = true;
   TWholeLine Held;               // the long line taken whole
   std::string_view Pending;      // rest of the current block, for ReadLine
   TReadCancel Cancel;
@@ -96,7 +124,8 @@ bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind)
 bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last);
 
 // The long line whole, without its terminator; reading goes on after it.
-// The view lives until the next read.
+// The view lives until the next read. Fails on a pipe reader that was told
+// not to gather it.
 bool ReadLongLineWhole(TLineReader& r, std::string_view* line);
 
 // Lets go of the long line taken whole (as the next read would), so that its

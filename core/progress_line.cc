@@ -29,23 +29,21 @@ void Put(const std::string& text) {
   PlatWriteStd(StdError, text.data(), text.size(), &ignored);
 }
 
-std::string LineFor(std::int64_t done, std::int64_t total, TClock::time_point now) {
-  const TProgress& p = gProgress;
-  std::string line = p.Label + " ";
+}  // namespace
+
+std::string ProgressLineText(std::string_view label, std::int64_t done, std::int64_t total, double seconds) {
+  std::string line = std::string(label) + " ";
   if (total > 0) {
-    // A file that grows while it is read may pass its first size.
-    const auto percent = static_cast<std::int64_t>(std::min(100.0, 100.0 * static_cast<double>(done) / total));
-    line += std::to_string(percent) + "% - " + FormatGrouped(done) + " of " + FormatGrouped(total) + " bytes";
+    const std::int64_t shown = std::min(done, total);
+    const auto percent = static_cast<std::int64_t>(100.0 * static_cast<double>(shown) / static_cast<double>(total));
+    line += std::to_string(percent) + "% - " + FormatGrouped(shown) + " of " + FormatGrouped(total) + " bytes";
   } else {
     line += FormatGrouped(done) + " bytes";
   }
-  const double seconds = std::chrono::duration<double>(now - p.Start).count();
   if (seconds > 0) line += " - " + FormatGrouped(static_cast<std::int64_t>(done / seconds / 1e6)) + " MB/s";
   if (line.size() > kMaxWidth) line.resize(kMaxWidth);
   return line;
 }
-
-}  // namespace
 
 void StartProgressLine(std::string_view label) {
   gProgress = TProgress();
@@ -59,7 +57,8 @@ void ShowProgress(std::int64_t done, std::int64_t total) {
   if (!p.On) return;
   const TClock::time_point now = TClock::now();
   if (now - p.Start < kFirstAfter || (p.Shown > 0 && now - p.LastDrawn < kRedrawEvery)) return;
-  const std::string line = LineFor(done, total, now);
+  const std::string line =
+      ProgressLineText(p.Label, done, total, std::chrono::duration<double>(now - p.Start).count());
   // Drawn over the last one; blanks cover what the new one leaves.
   std::string draw = "\r" + line;
   if (line.size() < p.Shown) draw += std::string(p.Shown - line.size(), ' ') + "\r" + line;

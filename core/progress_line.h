@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Starts the clock. Off unless standard error is a terminal.
@@ -16,3 +17,9 @@ void ShowProgress(std::int64_t done, std::int64_t total);
 void EraseProgressLine();
 // Erases the line and switches it off.
 void StopProgressLine();
+
+// The line itself: the label, the bytes done (of total when that is known
+// and above 0, with the percent) and the speed over the seconds since the
+// start, cut to fit the narrowest console. Done never shows above total: a
+// file that grows while it is read shows as read whole.
+std::string ProgressLineText(std::string_view label, std::int64_t done, std::int64_t total, double seconds);

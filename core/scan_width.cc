@@ -16,3 +16,5 @@ TScanWidth BestScanWidth() {
   }();
   return best;
 }
+
+const TScanWidth gBestScanWidth = BestScanWidth();

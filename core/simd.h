@@ -9,6 +9,7 @@
 // argument, so each walk is written once for every width.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "scan_width.h"
@@ -64,6 +65,14 @@ struct TSse2Match {
 };
 
 #endif
+
+// The bits of the last, partial block [i, n) of a walk, whose text holds
+// at least Width bytes before n: the final Width bytes are matched, and
+// the bytes before i, already looked at, shifted out.
+template <class M>
+inline std::uint32_t TailBits(const M& match, const char* base, std::size_t i, std::size_t n) {
+  return match.Bits(base + n - M::Width) >> (M::Width - (n - i));
+}
 
 #ifdef ORVELLA_AVX2
 

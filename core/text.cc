@@ -61,11 +61,8 @@ inline std::string_view BlockWordOf(std::string_view text, const TWordCutter& c,
     if (i + W <= len) {
       bits = match.Bits(p + i);
     } else {
-      // The last, partial block: the final W bytes, shifted so that bit 0
-      // is byte i again.
-      const std::size_t rest = len - i;
-      bits = match.Bits(p + len - W) >> (W - rest);
-      valid = (1u << rest) - 1;
+      bits = TailBits(match, p, i, len);
+      valid = (1u << (len - i)) - 1;
     }
     std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
     const int found = M::Count(starts);
@@ -117,8 +114,6 @@ ORVELLA_AVX2_KERNEL std::string_view Avx2WordOf(std::string_view text, const TWo
 
 namespace {
 
-const TScanWidth gBestWidth = BestScanWidth();
-
 // The kernels by the cutter's member count (1 to 4).
 typedef std::string_view (*TWordKernel)(std::string_view, const TWordCutter&, long long);
 #ifdef ORVELLA_AVX2
@@ -132,8 +127,7 @@ constexpr TWordKernel kSse2Kernels[5] = {nullptr, Sse2WordOf<1>, Sse2WordOf<2>, 
 
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   if (n >= 1 && cutter.MemberCount >= 1 && cutter.MemberCount <= 4) {
-    // A width the processor cannot run would be an illegal instruction.
-    [[maybe_unused]] const TScanWidth width = cutter.Width < gBestWidth ? cutter.Width : gBestWidth;
+    [[maybe_unused]] const TScanWidth width = RunnableScanWidth(cutter.Width);
 #ifdef ORVELLA_AVX2
     if (width == kScanAvx2 && text.size() >= 32) return kAvx2Kernels[cutter.MemberCount](text, cutter, n);
 #endif

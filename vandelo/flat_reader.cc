@@ -97,6 +97,8 @@ bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
     *err = reader.ErrorText;
     return false;
   }
+  // Only the breakdown shows a long line whole.
+  reader.GathersLongLines = debug;
   std::string_view block;
   TBlockKind kind;
   while (ReadBlockOrPiece(reader, &block, &kind)) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "read_fault.h"
 #include "test_files.h"
 
 namespace {
@@ -130,6 +131,211 @@ TEST(LineReader, MissingFileFailsToOpen) {
   TLineReader r;
   EXPECT_FALSE(OpenLineReader(r, "/nonexistent/dir/file.txt"));
   EXPECT_FALSE(r.ErrorText.empty());
+}
+
+namespace {
+
+// The plain rule: the lines that start in [begin, limit), each whole, the
+// last read past the limit.
+Lines LinesStartingIn(const std::string& content, std::int64_t begin, std::int64_t limit) {
+  Lines lines;
+  for (std::size_t start = 0, i = 0; start < content.size(); start = i) {
+    i = start;
+    while (i < content.size() && content[i] != '\r' && content[i] != '\n') ++i;
+    if (static_cast<std::int64_t>(start) >= begin && static_cast<std::int64_t>(start) < limit)
+      lines.push_back(content.substr(start, i - start));
+    i = PastLineEnd(content, i);
+  }
+  return lines;
+}
+
+// How a caller takes long lines: whole (ReadLine), in pieces only, or
+// whole after a piece past the first.
+enum TTake { kWhole, kPieces, kPieceThenWhole };
+
+// The lines a reader yields. A long line taken whole after pieces must
+// begin with them.
+Lines ReadThrough(TLineReader& r, TTake take) {
+  Lines got;
+  std::string_view line, block, piece;
+  TBlockKind kind;
+  if (take == kWhole) {
+    while (ReadLine(r, &line)) got.emplace_back(line);
+    return got;
+  }
+  while (ReadBlockOrPiece(r, &block, &kind)) {
+    for (; kind == TBlockKind::Lines && !block.empty(); got.emplace_back(line)) block = TakeLine(block, &line);
+    if (kind == TBlockKind::Lines) continue;
+    std::string joined(block);
+    bool last = false;
+    if (take == kPieceThenWhole) {
+      if (!ReadLongLinePiece(r, &piece, &last)) break;
+      joined += piece;
+      if (!ReadLongLineWhole(r, &line)) break;
+      EXPECT_EQ(line.substr(0, joined.size()), joined);
+      joined = line;
+    } else {
+      while (!last && ReadLongLinePiece(r, &piece, &last)) joined += piece;
+      if (!last) break;
+    }
+    got.push_back(joined);
+  }
+  return got;
+}
+
+// Small contents with every kind of line end, and lines longer than the
+// smaller buffers.
+const std::string kContents[] = {
+    "", "a", "ab\r\ncd\ref\ngh", "\r\n\r\r\n\n\n\r", "abcdefgh\r\nijklmnop\rq\n", "x\r\n\r\nlonger line\r", "\n\rab\r\n",
+};
+const std::size_t kBufferSizes[] = {1, 2, 3, 7, 64};
+
+// Lines made short, for the life of the object.
+struct TBufferSize {
+  explicit TBufferSize(std::size_t size) { LineReaderBufferSize = size; }
+  ~TBufferSize() { LineReaderBufferSize = kReadBufferSize; }
+};
+
+// What a reader of the whole file (at offsets, or at the handle's position
+// as from a pipe) or of a range yields: the lines of the plain rule, or with
+// a failing read a part of them and the error. True when some reader came
+// to the failing read.
+bool CheckEveryReader(const std::string& content, std::size_t bufferSize, int failAt) {
+  TScratchFile file(content, "range.txt");
+  TPlatHandle handle;
+  std::string err;
+  EXPECT_TRUE(PlatOpenRead(file.Name(), &handle, &err)) << err;
+  TBufferSize buffer(bufferSize);
+  bool cameToIt = false;
+  const auto check = [&](const Lines& want, TLineReader& r, bool opened, TTake take) {
+    ASSERT_EQ(opened, !r.Failed);
+    const Lines got = opened ? ReadThrough(r, take) : Lines();
+    CloseLineReader(r);
+    if (failAt == 0 || TReadFault::Reads < failAt) {
+      ASSERT_FALSE(r.Failed) << r.ErrorText;
+      ASSERT_EQ(got, want);
+    } else {
+      cameToIt = true;
+      ASSERT_TRUE(r.Failed);
+      ASSERT_EQ(r.ErrorText, "Input/output error");
+      ASSERT_LE(got.size(), want.size());
+      ASSERT_EQ(got, Lines(want.begin(), want.begin() + static_cast<std::ptrdiff_t>(got.size())));
+    }
+  };
+  const std::int64_t size = static_cast<std::int64_t>(content.size());
+  for (int take = kWhole; take <= kPieceThenWhole; ++take) {
+    for (bool atOffsets : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "whole file, take " << take << ", at offsets " << atOffsets);
+      TReadFault fault(failAt);
+      TLineReader r;
+      EXPECT_TRUE(OpenLineReader(r, file.Name()));
+      r.ReadsAtOffsets = atOffsets;
+      check(LinesStartingIn(content, 0, kNoLimit), r, true, static_cast<TTake>(take));
+      if (::testing::Test::HasFatalFailure()) return false;
+    }
+    for (std::int64_t begin = 0; begin <= size + 1; ++begin) {
+      for (std::int64_t end = begin; end <= size + 2; ++end) {
+        const std::int64_t limit = end == size + 2 ? kNoLimit : end;
+        SCOPED_TRACE(::testing::Message() << "range " << begin << " to " << limit << ", take " << take);
+        TReadFault fault(failAt);
+        TLineReader r;
+        const bool opened = OpenLineRange(r, handle, begin, limit);
+        check(LinesStartingIn(content, begin, limit), r, opened, static_cast<TTake>(take));
+        if (::testing::Test::HasFatalFailure()) return false;
+      }
+    }
+  }
+  PlatClose(handle, &err);
+  return cameToIt;
+}
+
+}  // namespace
+
+// The cut at the limit and the skip to a line start at every edge: a CR LF
+// split by the range's start, a start on the LF of a CR LF, in a long line.
+TEST(LineReader, EveryRangeGivesTheLinesThatStartInIt) {
+  for (const std::string& content : kContents)
+    for (std::size_t bufferSize : kBufferSizes) {
+      SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(content) << ", buffer " << bufferSize);
+      CheckEveryReader(content, bufferSize, 0);
+      ASSERT_FALSE(HasFatalFailure());
+    }
+}
+
+// A failing read anywhere: in a long line, in its read again, while skipping
+// to a line start. The lines before it come, and the failure is told.
+TEST(LineReader, AFailingReadAnywhereIsTold) {
+  for (const std::string& content : kContents)
+    for (std::size_t bufferSize : kBufferSizes) {
+      bool cameToIt = true;
+      for (int failAt = 1; cameToIt; ++failAt) {
+        SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(content) << ", buffer " << bufferSize
+                                          << ", read " << failAt << " fails");
+        cameToIt = CheckEveryReader(content, bufferSize, failAt);
+        ASSERT_FALSE(HasFatalFailure());
+      }
+    }
+}
+
+// A pipe's long line is kept as its pieces pass only for a caller that may
+// take it whole; one that said it will not cannot.
+TEST(LineReader, APipeReaderGathersOnlyWhenToldTo) {
+  const std::string longLine(40, 'q');
+  TScratchFile file("s\r\n" + longLine + "\r\nt", "pipe.txt");
+  TBufferSize buffer(8);
+  for (bool gathers : {true, false}) {
+    SCOPED_TRACE(gathers);
+    TLineReader r;
+    ASSERT_TRUE(OpenLineReader(r, file.Name()));
+    r.ReadsAtOffsets = false;
+    r.GathersLongLines = gathers;
+    std::string_view block, piece, line;
+    TBlockKind kind;
+    ASSERT_TRUE(ReadBlockOrPiece(r, &block, &kind));
+    ASSERT_TRUE(ReadBlockOrPiece(r, &block, &kind));
+    ASSERT_EQ(kind, TBlockKind::LongLine);
+    std::string joined(block);
+    for (bool last = false; !last;) {
+      ASSERT_TRUE(ReadLongLinePiece(r, &piece, &last));
+      joined += piece;
+    }
+    EXPECT_EQ(joined, longLine);
+    EXPECT_EQ(r.Gathered.size(), gathers ? longLine.size() : 0);
+    EXPECT_EQ(ReadLongLineWhole(r, &line), gathers);
+    EXPECT_EQ(r.Failed, !gathers);
+    EXPECT_EQ(r.ErrorText, gathers ? "" : "A long line was not kept whole");
+    EXPECT_EQ(gathers ? line : longLine, longLine);
+    CloseLineReader(r);
+  }
+}
+
+// A file cut short under a long line before it is read again: what is left
+// of the line comes, and no failure.
+TEST(LineReader, AFileCutUnderALongLineGivesWhatIsLeftOfIt) {
+  const std::string content = "s\r\n" + std::string(200, 'q') + "\r\nt\r\n";
+  const std::int64_t longStart = 3;
+  for (std::int64_t cut : {longStart + 150, longStart + 1, longStart, std::int64_t{1}}) {
+    SCOPED_TRACE(cut);
+    TScratchFile file(content, "shrinks.txt");
+    TBufferSize buffer(16);
+    TReadFault fault(0);
+    bool passed = false;  // the line has been read once
+    TReadFault::BeforeRead = [&](int, std::int64_t offset) {
+      passed = passed || offset > longStart + 16;
+      if (passed && offset == longStart) std::filesystem::resize_file(file.Path, static_cast<std::uintmax_t>(cut));
+    };
+    TLineReader r;
+    ASSERT_TRUE(OpenLineReader(r, file.Name()));
+    std::string_view line;
+    ASSERT_TRUE(ReadLine(r, &line));
+    EXPECT_EQ(line, "s");
+    ASSERT_TRUE(ReadLine(r, &line));
+    EXPECT_EQ(line, std::string(static_cast<std::size_t>(std::max<std::int64_t>(cut - longStart, 0)), 'q'));
+    while (ReadLine(r, &line)) {
+    }
+    EXPECT_FALSE(r.Failed) << r.ErrorText;
+    CloseLineReader(r);
+  }
 }
 
 // The first CR or LF at or after the start, for every start, lengths around

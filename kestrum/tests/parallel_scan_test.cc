@@ -82,7 +82,10 @@ std::string Generate(const TLayoutSample& layout, std::mt19937& random, int line
   std::string out;
   for (int i = 0; i < lines; ++i) {
     const std::uint32_t roll = random() % 20;
-    std::string name = (random() % 2 ? "Job" : "job") + std::to_string(random() % names);
+    // Two draws in one expression would come in an order of the compiler's
+    // choosing; this is the order GCC took.
+    const auto number = random() % names;
+    std::string name = (random() % 2 ? "Job" : "job") + std::to_string(number);
     if (roll == 0) name += std::string(300 + random() % 900, 'x');
     std::string line = roll < 14 ? layout.Entry(name, i) : layout.Noise;
     if (roll == 15) line += std::string("\x1A\0 \0", 4);
