@@ -345,7 +345,8 @@ bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
   std::size_t have = 0;
   while (have < size) {
     std::size_t got = 0;
-    if (!ReadFor(r, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got)) return false;
+    if (!ReadFor(r, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got))
+      return false;
     if (got == 0) break;  // cut short while being read: what is left of it
     have += got;
   }

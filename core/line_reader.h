@@ -85,15 +85,15 @@ struct TLineReader {
   // The line that outgrew the buffer, while it is read.
   bool InLongLine = false;
   bool LongEnded = false;
-  std::int64_t LongStart = 0;    // offset of its first byte
-  std::int64_t LongSize = 0;     // its bytes passed so far
-  std::string Gathered;          // its bytes, where they cannot be read again
+  std::int64_t LongStart = 0;  // offset of its first byte
+  std::int64_t LongSize = 0;   // its bytes passed so far
+  std::string Gathered;        // its bytes, where they cannot be read again
   // Whether the caller may take a long line whole. Only a reader that
   // cannot read again (a pipe) needs to know: it gathers the pieces only
   // then. Set right after opening.
   bool GathersLongLines = true;
-  TWholeLine Held;               // the long line taken whole
-  std::string_view Pending;      // rest of the current block, for ReadLine
+  TWholeLine Held;           // the long line taken whole
+  std::string_view Pending;  // rest of the current block, for ReadLine
   TReadCancel Cancel;
   bool Failed = false;
   bool Cancelled = false;  // Failed because Cancel asked it; no ErrorText

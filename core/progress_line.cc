@@ -57,8 +57,7 @@ void ShowProgress(std::int64_t done, std::int64_t total) {
   if (!p.On) return;
   const TClock::time_point now = TClock::now();
   if (now - p.Start < kFirstAfter || (p.Shown > 0 && now - p.LastDrawn < kRedrawEvery)) return;
-  const std::string line =
-      ProgressLineText(p.Label, done, total, std::chrono::duration<double>(now - p.Start).count());
+  const std::string line = ProgressLineText(p.Label, done, total, std::chrono::duration<double>(now - p.Start).count());
   // Drawn over the last one; blanks cover what the new one leaves.
   std::string draw = "\r" + line;
   if (line.size() < p.Shown) draw += std::string(p.Shown - line.size(), ' ') + "\r" + line;

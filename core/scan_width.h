@@ -12,6 +12,4 @@ extern const TScanWidth gBestScanWidth;
 
 // The wanted width, or the widest this processor runs when that is
 // narrower: a width it cannot run would be an illegal instruction.
-inline TScanWidth RunnableScanWidth(TScanWidth wanted) {
-  return wanted < gBestScanWidth ? wanted : gBestScanWidth;
-}
+inline TScanWidth RunnableScanWidth(TScanWidth wanted) { return wanted < gBestScanWidth ? wanted : gBestScanWidth; }

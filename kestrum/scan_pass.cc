@@ -100,8 +100,7 @@ void TellPosition(const TScanPass& s, const TLineReader& reader) {
 // in the budget: taken (waiting if need be) before the line is read whole,
 // and given back once the reader has let go of the line.
 struct THeldLine {
-  THeldLine(TLineBudget* budget, TLineReader& reader, std::int64_t size)
-      : Budget(budget), Reader(reader), Size(size) {
+  THeldLine(TLineBudget* budget, TLineReader& reader, std::int64_t size) : Budget(budget), Reader(reader), Size(size) {
     if (!Budget) return;
     std::unique_lock<std::mutex> lock(Budget->Lock);
     const bool large = Size > TLineBudget::kShared;

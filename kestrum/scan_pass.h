@@ -52,7 +52,7 @@ struct TScanPass {
   TNameSink Sink;
   TPositionSink Position;
   TMarkerSearch Search;
-  TWordCutter First, Second;  // the profile's two delimiter sets, made ready
+  TWordCutter First, Second;      // the profile's two delimiter sets, made ready
   TLineBudget* Budget = nullptr;  // shared with other passes; null: a pass alone
   // What the pass found.
   std::int64_t EntryCount = 0;

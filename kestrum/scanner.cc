@@ -29,7 +29,8 @@ bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHoo
                                    p->Hooks.Progress(position, p->Total);
                                  },
                                  &progress};
-  TScanPass pass(setup.Opt, setup.Profile, hooks, toRunTally, hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
+  TScanPass pass(setup.Opt, setup.Profile, hooks, toRunTally,
+                 hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
   TStep step = setup.Opt.MaxEntries <= 0 ? TStep::LimitReached : TStep::Go;
   while (step == TStep::Go && ScanNextBlock(pass, reader, &step, err)) {
   }

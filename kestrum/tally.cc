@@ -162,15 +162,15 @@ std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   const bool own = name.size() > kNameBlock / 4;
   if (own || store.Current == 0 || store.Used + name.size() > kNameBlock) {
     if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
-    // Room for the block's place first: a block made before a failed
-    // growth would be lost.
-    RoomForOneMore(store.Blocks);
+    // Room in Large first: an own block that failed to get there would
+    // serve later as one of the usual size.
     if (own) RoomForOneMore(store.Large);
     if (!own && !store.Spare.empty()) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
     } else {
-      store.Blocks.push_back(std::make_unique<char[]>(own ? std::max<std::size_t>(name.size(), 1) : kNameBlock));
+      store.Blocks.push_back(
+          std::make_unique_for_overwrite<char[]>(own ? std::max<std::size_t>(name.size(), 1) : kNameBlock));
     }
     if (own) {
       store.Large.push_back(store.Blocks.size() - 1);
@@ -233,7 +233,8 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     const std::uint64_t slot = t.Slots[s];
     if (slot == 0) {
       const std::size_t index = t.Count;
-      if ((index >> kRecordBlockBits) == t.Records.size()) t.Records.push_back(std::make_unique<TTallyRecordBlock>());
+      if ((index >> kRecordBlockBits) == t.Records.size())
+        t.Records.push_back(std::make_unique_for_overwrite<TTallyRecordBlock>());
       RecordAt(t, index) = TTallyRecord{key.Head,
                                         key.Second,
                                         key.Tail,

@@ -50,9 +50,9 @@ struct alignas(64) TTallyRecordBlock {
 // a name is found by its block and offset in 32 bits.
 struct TNameStore {
   std::vector<std::unique_ptr<char[]>> Blocks;
-  std::size_t Used = 0;     // of the current block
-  std::size_t Current = 0;  // the current block's index + 1
-  std::vector<std::size_t> Large;  // blocks of one long name each, freed when emptied
+  std::size_t Used = 0;                        // of the current block
+  std::size_t Current = 0;                     // the current block's index + 1
+  std::vector<std::size_t> Large;              // blocks of one long name each, freed when emptied
   std::vector<std::unique_ptr<char[]>> Spare;  // usual blocks to use again
   std::size_t Bytes = 0;                       // of the names stored since it was emptied
 };

@@ -81,11 +81,8 @@ TEST(LineReader, LongLineWhoseTerminatorEndsARead) {
     std::string ending, after;
     Lines tail;
   } cases[] = {
-      {"\r\n", "\nnext", {"", "next"}},
-      {"\r\n", "\r\nnext", {"", "next"}},
-      {"\n", "\nnext", {"", "next"}},
-      {"\r", "\nnext", {"next"}},
-      {"\r", "\rnext", {"", "next"}},
+      {"\r\n", "\nnext", {"", "next"}}, {"\r\n", "\r\nnext", {"", "next"}}, {"\n", "\nnext", {"", "next"}},
+      {"\r", "\nnext", {"next"}},       {"\r", "\rnext", {"", "next"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.ending + c.after));
@@ -186,7 +183,8 @@ Lines ReadThrough(TLineReader& r, TTake take) {
 // Small contents with every kind of line end, and lines longer than the
 // smaller buffers.
 const std::string kContents[] = {
-    "", "a", "ab\r\ncd\ref\ngh", "\r\n\r\r\n\n\n\r", "abcdefgh\r\nijklmnop\rq\n", "x\r\n\r\nlonger line\r", "\n\rab\r\n",
+    "",           "a", "ab\r\ncd\ref\ngh", "\r\n\r\r\n\n\n\r", "abcdefgh\r\nijklmnop\rq\n", "x\r\n\r\nlonger line\r",
+    "\n\rab\r\n",
 };
 const std::size_t kBufferSizes[] = {1, 2, 3, 7, 64};
 
@@ -269,8 +267,8 @@ TEST(LineReader, AFailingReadAnywhereIsTold) {
     for (std::size_t bufferSize : kBufferSizes) {
       bool cameToIt = true;
       for (int failAt = 1; cameToIt; ++failAt) {
-        SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(content) << ", buffer " << bufferSize
-                                          << ", read " << failAt << " fails");
+        SCOPED_TRACE(::testing::Message() << ::testing::PrintToString(content) << ", buffer " << bufferSize << ", read "
+                                          << failAt << " fails");
         cameToIt = CheckEveryReader(content, bufferSize, failAt);
         ASSERT_FALSE(HasFatalFailure());
       }

@@ -294,14 +294,19 @@ TEST(KestrumPosix, ParallelRunsInBoundedMemory) {
   } cases[] = {
       {"28 MiB entry lines at four chunk starts", 16 * chunk, heldLines, chunk,
        " Held3 .................................. 1\r\n", line},
-      {"10,000 names of 4,200 bytes", static_cast<std::int64_t>(longNames.size()), {{0, longNames}}, 4 * kMiB,
-       " TOTAL UNIQUE SCRIPTS EXECUTED .......... 10,000\r\n", 10000 * 4200},
+      {"10,000 names of 4,200 bytes",
+       static_cast<std::int64_t>(longNames.size()),
+       {{0, longNames}},
+       4 * kMiB,
+       " TOTAL UNIQUE SCRIPTS EXECUTED .......... 10,000\r\n",
+       10000 * 4200},
   };
   for (const auto& c : cases) {
     TScratchFile file(c.size, c.pieces, "parallel-memory.log");
     for (int workers : {2, 4}) {
       SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(workers) + " workers");
-      TProcessResult r = RunProgram(KESTRUM_PLANNED_EXE, {std::to_string(workers), std::to_string(c.chunk), file.Name()});
+      TProcessResult r =
+          RunProgram(KESTRUM_PLANNED_EXE, {std::to_string(workers), std::to_string(c.chunk), file.Name()});
       EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
       EXPECT_EQ(r.Err, "");
       EXPECT_NE(r.Out.find(c.shown), std::string::npos) << r.Out.substr(0, 600);

@@ -111,7 +111,8 @@ TEST(VandeloPosix, LongLinesInBoundedMemory) {
       pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
       const std::string nul(kMiB, '\0');
       bool ok = write(writer, head.data(), head.size()) == static_cast<ssize_t>(head.size());
-      for (int i = 0; ok && i < 256; ++i) ok = write(writer, nul.data(), nul.size()) == static_cast<ssize_t>(nul.size());
+      for (int i = 0; ok && i < 256; ++i)
+        ok = write(writer, nul.data(), nul.size()) == static_cast<ssize_t>(nul.size());
       ok = ok && write(writer, "\r\nend", 5) == 5;
       close(writer);
     });
