@@ -81,8 +81,11 @@ TEST(LineReader, LongLineWhoseTerminatorEndsARead) {
     std::string ending, after;
     Lines tail;
   } cases[] = {
-      {"\r\n", "\nnext", {"", "next"}}, {"\r\n", "\r\nnext", {"", "next"}}, {"\n", "\nnext", {"", "next"}},
-      {"\r", "\nnext", {"next"}},       {"\r", "\rnext", {"", "next"}},
+      {"\r\n", "\nnext", {"", "next"}},
+      {"\r\n", "\r\nnext", {"", "next"}},
+      {"\n", "\nnext", {"", "next"}},
+      {"\r", "\nnext", {"next"}},
+      {"\r", "\rnext", {"", "next"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.ending + c.after));

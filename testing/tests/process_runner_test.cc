@@ -24,9 +24,11 @@ fs::path ScratchFolder(const std::string& name) {
 
 TEST(ProcessRunner, ArgumentsArriveIntact) {
   const std::vector<std::string> args = {
-      "plain",      "with blank",    "",           "quote\"inside",          "\"",
-      "trailing\\", "two\\\\",       "a\\\\\\\"b", "C:\\Program Files\\x\\", "tab\there",
-      "  lead",     "%PATH%^&|<>()", "-S=\"a b\"", "\\\\server\\share",      "*.*",
+      "plain",         "with blank",        "",
+      "quote\"inside", "\"",                "trailing\\",
+      "two\\\\",       "a\\\\\\\"b",        "C:\\Program Files\\x\\",
+      "tab\there",     "  lead",            "%PATH%^&|<>()",
+      "-S=\"a b\"",    "\\\\server\\share", "*.*",
       "what?",
   };
   std::vector<std::string> probeArgs = {"args"};
