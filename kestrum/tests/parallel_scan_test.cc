@@ -11,6 +11,7 @@
 #include <regex>
 #include <thread>
 
+#include "alloc_fault.h"
 #include "custom_config.h"
 #include "read_fault.h"
 #include "scan_differential.h"
@@ -375,26 +376,34 @@ TEST(ParallelScan, MemoryRunningOutAnywhere) {
   ASSERT_TRUE(sequential.Ok);
   const std::string progressText = sequential.Shown.substr(0, sequential.Shown.find(std::string(80, '=')) + 82);
   for (TAllocFault::TThreads threads : {TAllocFault::ThisThread, TAllocFault::AnyThread}) {
-    TMemoryFault count{0, threads};
-    EXPECT_EQ(RunScanWith(3, 4000, 512, &count), sequential);
+    std::int64_t at = 0;
+    bool struck = false;
+    const TScanCall failing = [&](const TScanHooks& hooks, std::string* err) {
+      TAllocFault fault(at, threads);
+      struct TSeen {
+        bool& Struck;
+        ~TSeen() { Struck = TAllocFault::Struck(); }
+      } seen{struck};
+      return ScanLog(hooks, err);
+    };
+    EXPECT_EQ(RunScanWith(3, 4000, 512, failing), sequential);
     const std::int64_t total = TAllocFault::Counted();
     ASSERT_GT(total, 20);
-    int struck = 0;
-    for (std::int64_t at = 1; at <= total + 1; ++at) {
+    int strikes = 0;
+    for (at = 1; at <= total + 1; ++at) {
       SCOPED_TRACE("allocation " + std::to_string(at) + (threads == TAllocFault::AnyThread ? " of any thread" : ""));
-      TMemoryFault fault{at, threads};
-      const TScanRun run = RunScanWith(3, 4000, 512, &fault);
-      struck += fault.Struck;
+      const TScanRun run = RunScanWith(3, 4000, 512, failing);
+      strikes += struck;
       // Some runtimes ask for memory they can do without (a thread's exit
       // list, say): the scan never sees those.
       if (run.Ok) {
         EXPECT_EQ(run, sequential);
         continue;
       }
-      EXPECT_TRUE(fault.Struck);
+      EXPECT_TRUE(struck);
       EXPECT_EQ(run.Error, kOutOfMemory);
       EXPECT_EQ(progressText.substr(0, run.Shown.size()), run.Shown);
     }
-    EXPECT_GT(struck, total / 2);
+    EXPECT_GT(strikes, total / 2);
   }
 }

@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <ostream>
 #include <string>
 
-#include "alloc_fault.h"
 #include "channels.h"
 #include "line_reader.h"
 #include "parallel_scan.h"
@@ -40,18 +40,14 @@ struct TScanRun {
   }
 };
 
-// Memory that runs out at the scan's allocation number At (0: never), of
-// the main thread or of any; Struck tells whether it did.
-struct TMemoryFault {
-  std::int64_t At = 0;
-  TAllocFault::TThreads Threads = TAllocFault::ThisThread;
-  bool Struck = false;
-};
+// How the scan is called: ScanLog itself, or with something set up just
+// around it (a fault, say).
+typedef std::function<bool(const TScanHooks& hooks, std::string* err)> TScanCall;
 
 // workers 1: the sequential scan. The options and the profile are the
 // run's (RunOptions, CurrentSyslogConfig), set by the caller.
 inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t bufferSize,
-                            TMemoryFault* memory = nullptr) {
+                            const TScanCall& scan = ScanLog) {
   TScanRun run;
   const TParallelPlan saved = ParallelPlan;
   ParallelPlan = TParallelPlan{0, chunkSize, workers};
@@ -64,17 +60,12 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   TScanHooks hooks = RunScanHooks();
   hooks.Progress = [](std::int64_t done, std::int64_t) { lastProgress = done; };
   try {
-    {
-      TAllocFault fault(memory ? memory->At : 0, memory ? memory->Threads : TAllocFault::ThisThread);
-      run.Ok = ScanLog(hooks, &run.Error);
-      if (memory) memory->Struck = TAllocFault::Struck();
-    }
+    run.Ok = scan(hooks, &run.Error);
     if (run.Ok) {
       SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
       PrintReport();
     }
   } catch (const std::bad_alloc&) {
-    if (memory) memory->Struck = TAllocFault::Struck();
     // As the program does: the tally goes, the failure is told.
     ResetTally();
     run.Ok = false;
