@@ -39,6 +39,9 @@ bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHoo
     *err = reader.ErrorText;
     return false;
   }
+  // The last word on how far it read: what came after the last block too
+  // (the LF of a CR LF that ended it, say), as the parallel scan tells it.
+  if (hooks.Progress) hooks.Progress(reader.BufferAt + static_cast<std::int64_t>(reader.End), progress.Total);
   result.EntryCount = pass.EntryCount;
   result.FirstEntryDate = pass.FirstEntryDate;
   result.LastEntryDate = pass.LastEntryDate;

@@ -162,14 +162,20 @@ std::string NxEntries(const std::string& name, int count) {
 
 // A file with no entry at all, and one whose only entry lies in its last
 // chunk: the "no entries" report, and the progress text from the last chunk.
+// Also a file that ends in a long line's CR LF, whose LF comes in a read of
+// its own: both scans tell the whole file read.
 TEST(ParallelScan, EntriesFoundLateOrNotAtAll) {
   std::string noise;
   for (int i = 0; i < 2000; ++i) noise += std::string(kLayouts[0].Noise) + "\r\n";
-  for (const std::string& content : {noise, noise + kLayouts[0].Entry("Late", 5)}) {
+  // Read in pieces of 256 from its start, the CR is the last byte of one.
+  const std::string late = kLayouts[0].Entry("Late", 5);
+  const std::string longLast = noise + late + std::string(511 - late.size(), 'x') + "\r\n";
+  for (const std::string& content : {noise, noise + kLayouts[0].Entry("Late", 5), longLast}) {
     TScratchFile file(content, "late.log");
     PlainNxLogRun(file.Name());
-    const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
-    EXPECT_EQ(RunScanWith(4, 1000, kReadBufferSize), sequential);
+    const TScanRun sequential = RunScanWith(1, 0, 256);
+    EXPECT_EQ(sequential.LastProgress, static_cast<std::int64_t>(content.size()));
+    EXPECT_EQ(RunScanWith(4, 1000, 256), sequential);
   }
 }
 
