@@ -150,11 +150,6 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
-template <typename T>
-void RoomForOneMore(std::vector<T>& v) {
-  if (v.size() == v.capacity()) v.reserve(std::max<std::size_t>(8, 2 * v.capacity()));
-}
-
 std::uint32_t StoreName(TNameStore& store, std::string_view name) {
   if (name.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
   // A long name gets a block of its own, of just its size; the usual
@@ -164,7 +159,8 @@ std::uint32_t StoreName(TNameStore& store, std::string_view name) {
     if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
     // Room in Large first: an own block that failed to get there would
     // serve later as one of the usual size.
-    if (own) RoomForOneMore(store.Large);
+    if (own && store.Large.size() == store.Large.capacity())
+      store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
     if (!own && !store.Spare.empty()) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
