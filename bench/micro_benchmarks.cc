@@ -49,11 +49,12 @@ void FindMarkerInBlock(benchmark::State& state) {
   const std::string& block = Block();
   std::size_t hits = 0;
   TMarkerSearch search;
-  InitMarkerSearch(search, "<158>");
-  FindMarker(search, block, 0);  // tunes it once, as the scan does
+  PrepareMarkerSearch(search, "<158>");
+  TMarkerFinder finder{&search};
+  FindMarker(finder, block, 0);  // tunes it once, as the scan does
   for (auto _ : state) {
-    for (std::size_t at = FindMarker(search, block, 0); at != std::string_view::npos;
-         at = FindMarker(search, block, at + 1))
+    for (std::size_t at = FindMarker(finder, block, 0); at != std::string_view::npos;
+         at = FindMarker(finder, block, at + 1))
       ++hits;
     benchmark::DoNotOptimize(hits);
   }

@@ -1,10 +1,8 @@
 #include "line_reader.h"
 
-#include <bit>
 #include <cstring>
-#include <mutex>
-#include <new>
 
+#include "invariants.h"
 #include "simd.h"
 
 bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
@@ -18,45 +16,50 @@ std::size_t LineReaderBufferSize = kReadBufferSize;
 
 namespace {
 
+// The invariants written above TLineReader, where they can be checked
+// between two calls.
+void CheckLineReader(const TLineReader& r) {
+  ORVELLA_INVARIANT(r.Start <= r.End && r.End <= r.Buffer.size());
+  ORVELLA_INVARIANT(r.BufferAt >= 0);
+  ORVELLA_INVARIANT(!r.SkipLF || r.Start == r.End || r.AtLimit);
+  ORVELLA_INVARIANT(r.ReadsAtOffsets || r.Limit == kNoLimit);
+  ORVELLA_INVARIANT(r.InPiece == TBlockKind::Lines || r.Start == r.End);
+  ORVELLA_INVARIANT(!r.Failed || !r.ErrorText.empty());
+}
+
 bool Fail(TLineReader& r) {
   r.Failed = true;
+  if (r.ErrorText.empty()) r.ErrorText = "Read failed";
   return false;
 }
 
-// Every read of the reader, at an offset or (below 0) at the handle's position.
-bool ReadFor(TLineReader& r, std::int64_t at, char* buffer, std::size_t capacity, std::size_t* got) {
-  if (r.Cancel.Asks && r.Cancel.Asks(r.Cancel.Context)) {
-    r.Cancelled = true;
-    r.ErrorText.clear();
-    return Fail(r);
-  }
-  return LineReaderRead(r.Handle, at, buffer, capacity, got, &r.ErrorText) || Fail(r);
-}
+std::int64_t OffsetOf(const TLineReader& r, std::size_t at) { return r.BufferAt + static_cast<std::int64_t>(at); }
 
-// Reads behind r.End.
+// Reads behind what the buffer holds: at the offset that follows it, or at
+// the handle's position.
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
-  const std::int64_t at = r.ReadsAtOffsets ? r.BufferAt + static_cast<std::int64_t>(r.End) : -1;
-  if (!ReadFor(r, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got)) return false;
+  const std::int64_t at = r.ReadsAtOffsets ? OffsetOf(r, r.End) : -1;
+  if (!LineReaderRead(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
+    return Fail(r);
   if (got == 0) r.AtEof = true;
   r.End += got;
   return true;
 }
 
-// Empties the buffer, keeping count of where it stands in the file.
+// Empties the buffer, keeping count of where it stands in the input.
 void Drain(TLineReader& r) {
   r.BufferAt += static_cast<std::int64_t>(r.End);
   r.Start = r.End = 0;
 }
 
-// Last CR or LF in [from, to), or npos. Searched from the back: in a full
-// buffer the last line end is a few bytes from its end.
-std::size_t LastTerminator(const char* base, std::size_t from, std::size_t to) {
-  for (std::size_t i = to; i > from; --i) {
-    char c = base[i - 1];
-    if (c == '\n' || c == '\r') return i - 1;
-  }
-  return std::string_view::npos;
+// The unfinished line at the front, so that the next read goes on behind it.
+void KeepUnfinishedLine(TLineReader& r) {
+  if (r.Start == 0) return;
+  std::memmove(r.Buffer.data(), r.Buffer.data() + r.Start, r.End - r.Start);
+  r.BufferAt += static_cast<std::int64_t>(r.Start);
+  r.End -= r.Start;
+  r.Start = 0;
 }
 
 void DropSkippedLF(TLineReader& r) {
@@ -66,19 +69,6 @@ void DropSkippedLF(TLineReader& r) {
   }
 }
 
-std::int64_t OffsetOf(const TLineReader& r, std::size_t at) { return r.BufferAt + static_cast<std::int64_t>(at); }
-
-// Cuts a block of whole lines [r.Start, next) before the first line that
-// starts at or past the limit.
-std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
-  if (OffsetOf(r, next) <= r.Limit) return next;
-  const std::string_view buffer(r.Buffer.data(), next);
-  std::size_t at = r.Start;
-  while (at < next && OffsetOf(r, at) < r.Limit) at = PastLineEnd(buffer, FindLineEnd(buffer, at));
-  r.AtLimit = true;
-  return at;
-}
-
 // The line ends at Buffer[t]: reading goes on after its terminator. Only a
 // lone CR at the very end may still have its LF to come.
 void ContinueAfter(TLineReader& r, std::size_t t) {
@@ -86,56 +76,125 @@ void ContinueAfter(TLineReader& r, std::size_t t) {
   r.SkipLF = r.Buffer[t] == '\r' && t + 1 == r.End;
 }
 
-// Steps past the rest of the line that holds the byte before r.Start, unless
-// that rest reaches the limit: then the range holds no line.
-bool SkipToLineStart(TLineReader& r) {
-  for (;;) {
-    const std::string_view buffer(r.Buffer.data(), r.End);
-    const std::size_t t = FindLineEnd(buffer, r.Start);
-    if (t < r.End) {
-      if (OffsetOf(r, t) >= r.Limit) r.AtLimit = true;
-      ContinueAfter(r, t);
-      return true;
-    }
-    if (OffsetOf(r, r.End) >= r.Limit) {
-      r.AtLimit = true;
-      return true;
-    }
-    if (r.AtEof) return true;
+// The last CR or LF in [from, to), or npos. Searched from the back: in a
+// full buffer the last line end is a few bytes from its end.
+std::size_t LastLineEnd(std::string_view buffer, std::size_t from, std::size_t to) {
+  const std::size_t t = buffer.substr(from, to - from).find_last_of("\r\n");
+  return t == std::string_view::npos ? t : from + t;
+}
+
+// Where a block of whole lines from Start must end so that no line of it
+// starts at or past the limit: the start of the first line that would.
+std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
+  if (OffsetOf(r, next) <= r.Limit) return next;
+  r.AtLimit = true;
+  const std::string_view buffer(r.Buffer.data(), next);
+  std::size_t at = r.Start;
+  while (at < next && OffsetOf(r, at) < r.Limit) at = PastLineEnd(buffer, FindLineEnd(buffer, at));
+  return at;
+}
+
+void HandOut(TLineReader& r, TBlock* b, TBlockKind kind, std::size_t end, bool lineEnds) {
+  b->Kind = kind;
+  b->Text = std::string_view(r.Buffer.data() + r.Start, end - r.Start);
+  b->At = OffsetOf(r, r.Start);
+  b->LineEnds = lineEnds;
+}
+
+// The whole lines that [Start, End) holds, as one block; false when it
+// holds none (an unfinished line that the input may still go on with).
+bool HandOutWholeLines(TLineReader& r, TBlock* b) {
+  const std::string_view buffer(r.Buffer.data(), r.End);
+  const std::size_t t = LastLineEnd(buffer, r.Start, r.End);
+  if (t == std::string_view::npos) {
+    if (!r.AtEof) return false;
+    HandOut(r, b, TBlockKind::Lines, r.End, true);  // the last line, without terminator
+    r.Start = r.End;
+    return true;
+  }
+  std::size_t next = PastLineEnd(buffer, t);
+  r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
+  next = CutAtLimit(r, next);
+  HandOut(r, b, TBlockKind::Lines, next, true);
+  r.Start = next;
+  return true;
+}
+
+// The next piece of the long line: what the buffer still holds of it, or a
+// fresh read. A Skipped line that reaches the limit leaves the stretch
+// without a line of its own.
+bool ReadPiece(TLineReader& r, TBlock* b) {
+  if (r.Start == r.End) {
     Drain(r);
+    if (!Fill(r)) return false;
+  }
+  const std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), r.Start);
+  if (r.InPiece == TBlockKind::Skipped && t == r.End && OffsetOf(r, r.End) >= r.Limit && !r.AtEof) {
+    r.AtLimit = true;
+    return false;
+  }
+  HandOut(r, b, r.InPiece, t, t < r.End || r.AtEof);
+  if (t < r.End) {
+    ContinueAfter(r, t);
+  } else {
+    r.Start = r.End;
+  }
+  if (b->LineEnds) r.InPiece = TBlockKind::Lines;
+  return true;
+}
+
+// The next run of whole lines, or the first piece of a line that outgrew
+// the buffer.
+bool ReadLines(TLineReader& r, TBlock* b) {
+  for (;;) {
+    DropSkippedLF(r);
+    if (r.AtLimit || (r.Start < r.End && OffsetOf(r, r.Start) >= r.Limit)) {
+      r.AtLimit = true;
+      return false;
+    }
+    if (r.Start < r.End) {
+      if (HandOutWholeLines(r, b)) return true;
+      KeepUnfinishedLine(r);
+      if (r.End == r.Buffer.size()) {
+        HandOut(r, b, TBlockKind::LinePiece, r.End, false);
+        r.Start = r.End;
+        r.InPiece = TBlockKind::LinePiece;
+        return true;
+      }
+    } else {
+      if (r.AtEof) return false;
+      Drain(r);
+    }
     if (!Fill(r)) return false;
   }
 }
 
-constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
-
-#ifdef ORVELLA_SSE2  // AVX2 comes only with it
-// A block of M::Width bytes at a time; at least that many from the text's
-// start to n.
-template <class M>
-inline std::size_t BlockFindLineEnd(const char* base, std::size_t from, std::size_t n, const M& match) {
-  constexpr std::size_t W = M::Width;
-  std::size_t i = from;
-  for (; i + W <= n; i += W) {
-    const std::uint32_t bits = match.Bits(base + i);
-    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
+// A long line whose first piece is at hand, gathered into one block.
+bool GatherLongLine(TLineReader& r, TBlock* b) {
+  const std::int64_t at = b->At;
+  r.Gathered.assign(b->Text);
+  while (!b->LineEnds) {
+    if (!ReadPiece(r, b)) return false;
+    r.Gathered.append(b->Text);
   }
-  if (i == n) return n;
-  const std::uint32_t bits = TailBits(match, base, i, n);
-  return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
+  b->Kind = TBlockKind::Lines;
+  b->Text = r.Gathered;
+  b->At = at;
+  return true;
 }
-#endif
+
+constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
 
 #ifdef ORVELLA_SSE2
 std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
-  if (n - from >= 32) return BlockFindLineEnd(base, from, n, TSse2Match<2, 32>(kLineEndBytes));
-  return BlockFindLineEnd(base, from, n, TSse2Match<2, 16>(kLineEndBytes));
+  if (n >= 32) return BlockFindFirst(base, from, n, TSse2Match<2, 32>(kLineEndBytes));
+  return BlockFindFirst(base, from, n, TSse2Match<2, 16>(kLineEndBytes));
 }
 #endif
 
 #ifdef ORVELLA_AVX2
 ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
-  return BlockFindLineEnd(base, from, n, TAvx2Match<2>(kLineEndBytes));
+  return BlockFindFirst(base, from, n, TAvx2Match<2>(kLineEndBytes));
 }
 #endif
 
@@ -144,7 +203,7 @@ ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t fr
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 #ifdef ORVELLA_AVX2
   // The common case without a second call.
-  if (gBestScanWidth == kScanAvx2 && from < text.size() && text.size() - from >= 32)
+  if (gBestScanWidth == kScanAvx2 && from < text.size() && text.size() >= 32)
     return Avx2FindLineEnd(text.data(), from, text.size());
 #endif
   return FindLineEnd(text, from, gBestScanWidth);
@@ -152,18 +211,18 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();
-  std::size_t n = text.size();
+  const std::size_t n = text.size();
   if (from >= n) return n;
   width = RunnableScanWidth(width);
   // Lines are short: one pass for both bytes beats two memchr calls.
 #ifdef ORVELLA_AVX2
-  if (width == kScanAvx2 && n - from >= 32) return Avx2FindLineEnd(base, from, n);
+  if (width == kScanAvx2 && n >= 32) return Avx2FindLineEnd(base, from, n);
 #endif
 #ifdef ORVELLA_SSE2
-  if (width >= kScanSse2 && n - from >= 16) return Sse2FindLineEnd(base, from, n);
+  if (width >= kScanSse2 && n >= 16) return Sse2FindLineEnd(base, from, n);
 #endif
   const char* lf = static_cast<const char*>(std::memchr(base + from, '\n', n - from));
-  std::size_t limit = lf ? static_cast<std::size_t>(lf - base) : n;
+  const std::size_t limit = lf ? static_cast<std::size_t>(lf - base) : n;
   const char* cr = static_cast<const char*>(std::memchr(base + from, '\r', limit - from));
   return cr ? static_cast<std::size_t>(cr - base) : limit;
 }
@@ -175,216 +234,63 @@ std::size_t PastLineEnd(std::string_view text, std::size_t t) {
 }
 
 std::string_view TakeLine(std::string_view block, std::string_view* line) {
-  std::size_t t = FindLineEnd(block, 0);
+  const std::size_t t = FindLineEnd(block, 0);
   *line = block.substr(0, t);
   if (t == block.size()) return {};
   return block.substr(PastLineEnd(block, t));
 }
 
-bool OpenLineReader(TLineReader& r, const TFileName& path) {
+bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines) {
   r = TLineReader();
+  r.LongLines = longLines;
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
   r.Buffer.resize(LineReaderBufferSize);
   return true;
 }
 
-bool OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit, TReadCancel cancel) {
+void OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit, TLongLines longLines) {
   r = TLineReader();
-  r.Cancel = cancel;
+  r.LongLines = longLines;
   r.Handle = handle;
   r.OwnsHandle = false;
   r.ReadsAtOffsets = true;
   r.Limit = limit;
   r.Buffer.resize(LineReaderBufferSize);
-  if (begin <= 0) return true;
-  // The byte before the range tells whether a line starts at its first.
+  if (begin <= 0) return;
+  // The byte before the stretch tells whether a line starts at its first:
+  // read from it as a piece of the line that holds it. A line end there
+  // makes an empty piece, and the stretch's own lines follow.
   r.BufferAt = begin - 1;
-  if (!Fill(r)) return false;
-  if (r.End == 0) return true;
-  const char before = r.Buffer[0];
-  r.Start = 1;
-  if (before == '\r') r.SkipLF = true;
-  if (before == '\r' || before == '\n') return true;
-  return SkipToLineStart(r);
+  r.InPiece = TBlockKind::Skipped;
 }
 
-namespace {
-
-// Lines taken whole get memory straight from the system, which takes it
-// back when they are let go: the C library may keep a freed block for the
-// thread that freed it, and over several threads that adds up. One block
-// waits for the next line, so that a run of long lines does not pay for
-// fresh pages every time; it is never larger than the longest line.
-struct TSpareBlock {
-  std::mutex Lock;
-  char* Block = nullptr;  // guarded by Lock, as Size
-  std::size_t Size = 0;
-};
-TSpareBlock gSpare;
-
-TWholeLine TakeWholeLineBlock(std::size_t size) {
-  char* spare = nullptr;
-  std::size_t spareSize = 0;
-  {
-    std::lock_guard<std::mutex> lock(gSpare.Lock);
-    std::swap(spare, gSpare.Block);
-    std::swap(spareSize, gSpare.Size);
-  }
-  if (spare && spareSize >= size) return TWholeLine(spare, TWholeLineFree{spareSize});
-  // Too small: gone before the new one comes, so that the two never stand together.
-  PlatFreePages(spare, spareSize);
-  char* block = static_cast<char*>(PlatAllocatePages(size));
-  if (!block) throw std::bad_alloc();
-  return TWholeLine(block, TWholeLineFree{size});
-}
-
-// Reads what is left of the long line.
-bool FinishLongLine(TLineReader& r) {
-  std::string_view piece;
-  bool last = false;
-  while (!r.LongEnded)
-    if (!ReadLongLinePiece(r, &piece, &last)) return false;
-  return true;
-}
-
-}  // namespace
-
-bool ReadBlockOrPiece(TLineReader& r, std::string_view* block, TBlockKind* kind) {
+bool ReadBlock(TLineReader& r, TBlock* block) {
+  CheckLineReader(r);
   if (r.Failed) return false;
-  if (r.InLongLine) {
-    // The caller may have left the long line before its end: step over the
-    // rest, and let go of what was held of it.
-    if (!FinishLongLine(r)) return false;
-    r.InLongLine = false;
-    DropLongLine(r);
+  if (!r.Gathered.empty()) {
+    r.Gathered.clear();
+    r.Gathered.shrink_to_fit();
   }
-  *kind = TBlockKind::Lines;
-  for (;;) {
-    DropSkippedLF(r);
-    if (r.AtLimit || (r.Start < r.End && OffsetOf(r, r.Start) >= r.Limit)) {
-      r.AtLimit = true;
-      return false;
-    }
-    if (r.Start < r.End) {
-      std::size_t t = LastTerminator(r.Buffer.data(), r.Start, r.End);
-      if (t != std::string_view::npos) {
-        std::size_t next = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
-        r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
-        next = CutAtLimit(r, next);
-        *block = std::string_view(r.Buffer.data() + r.Start, next - r.Start);
-        r.Start = next;
-        return true;
-      }
-      if (r.AtEof) {
-        *block = std::string_view(r.Buffer.data() + r.Start, r.End - r.Start);
-        r.Start = r.End;
-        return true;
-      }
-      // An unfinished line: keep it at the front and read behind it.
-      if (r.Start > 0) {
-        std::memmove(r.Buffer.data(), r.Buffer.data() + r.Start, r.End - r.Start);
-        r.BufferAt += static_cast<std::int64_t>(r.Start);
-        r.End -= r.Start;
-        r.Start = 0;
-      }
-      if (r.End == r.Buffer.size()) {
-        // It outgrew the buffer: hand it out piece by piece.
-        r.InLongLine = true;
-        r.LongEnded = false;
-        r.LongStart = r.BufferAt;
-        r.LongSize = static_cast<std::int64_t>(r.End);
-        *block = std::string_view(r.Buffer.data(), r.End);
-        if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.assign(*block);
-        r.Start = r.End;
-        *kind = TBlockKind::LongLine;
-        return true;
-      }
-    } else {
-      if (r.AtEof) return false;
-      Drain(r);
-    }
-    if (!Fill(r)) return false;
-  }
-}
-
-bool ReadLongLinePiece(TLineReader& r, std::string_view* piece, bool* last) {
-  if (r.Failed || !r.InLongLine || r.LongEnded) return false;
-  Drain(r);
-  if (!Fill(r)) return false;
-  const std::string_view buffer(r.Buffer.data(), r.End);
-  const std::size_t t = FindLineEnd(buffer, 0);
-  *piece = buffer.substr(0, t);
-  *last = t < r.End || r.AtEof;
-  if (t < r.End) {
-    ContinueAfter(r, t);
-  } else {
-    r.Start = r.End;
-  }
-  r.LongEnded = *last;
-  r.LongSize += static_cast<std::int64_t>(piece->size());
-  if (!r.ReadsAtOffsets && r.GathersLongLines) r.Gathered.append(*piece);
+  if (r.InPiece != TBlockKind::Lines) return ReadPiece(r, block);
+  if (!ReadLines(r, block)) return false;
+  if (block->Kind == TBlockKind::LinePiece && r.LongLines == TLongLines::Whole) return GatherLongLine(r, block);
   return true;
-}
-
-bool ReadLongLineWhole(TLineReader& r, std::string_view* line) {
-  if (r.Failed || !r.InLongLine) return false;
-  if (!r.ReadsAtOffsets && !r.GathersLongLines) {
-    r.ErrorText = "A long line was not kept whole";
-    return Fail(r);
-  }
-  if (!FinishLongLine(r)) return false;
-  if (!r.ReadsAtOffsets) {
-    *line = r.Gathered;
-    return true;
-  }
-  // Read again from its start, into exactly its size.
-  const std::size_t size = static_cast<std::size_t>(r.LongSize);
-  r.Held.reset();
-  r.Held = TakeWholeLineBlock(size);
-  std::size_t have = 0;
-  while (have < size) {
-    std::size_t got = 0;
-    if (!ReadFor(r, r.LongStart + static_cast<std::int64_t>(have), r.Held.get() + have, size - have, &got))
-      return false;
-    if (got == 0) break;  // cut short while being read: what is left of it
-    have += got;
-  }
-  *line = std::string_view(r.Held.get(), have);
-  return true;
-}
-
-void TWholeLineFree::operator()(char* block) const {
-  // The larger of it and the waiting one waits on.
-  char* other = block;
-  std::size_t otherSize = Size;
-  {
-    std::lock_guard<std::mutex> lock(gSpare.Lock);
-    if (otherSize > gSpare.Size) {
-      std::swap(other, gSpare.Block);
-      std::swap(otherSize, gSpare.Size);
-    }
-  }
-  PlatFreePages(other, otherSize);
-}
-
-void DropLongLine(TLineReader& r) {
-  r.Held.reset();
-  r.Gathered.clear();
-  r.Gathered.shrink_to_fit();
-}
-
-bool ReadLineBlock(TLineReader& r, std::string_view* block) {
-  TBlockKind kind;
-  if (!ReadBlockOrPiece(r, block, &kind)) return false;
-  return kind == TBlockKind::Lines || ReadLongLineWhole(r, block);
 }
 
 bool ReadLine(TLineReader& r, std::string_view* line) {
-  if (r.Pending.empty() && !ReadLineBlock(r, &r.Pending)) return false;
+  if (r.Pending.empty()) {
+    TBlock block;
+    do {
+      if (!ReadBlock(r, &block)) return false;
+    } while (block.Kind == TBlockKind::Skipped);
+    r.Pending = block.Text;
+  }
   r.Pending = TakeLine(r.Pending, line);
   return true;
 }
+
+std::int64_t ReadSoFar(const TLineReader& r) { return OffsetOf(r, r.End); }
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size) { return PlatFileSize(r.Handle, size, &r.ErrorText) || Fail(r); }
 

@@ -4,11 +4,13 @@
 // the plain loops run.
 //
 // Each match type finds, Width bytes at a time, the bytes equal to one of K
-// given bytes: bit i of Bits(p) is set when p[i] is one of them. The block
-// walks of the word cutter and the line-end search take one as a template
+// given bytes (K may be 0: a set with no member matches nothing): bit i of
+// Bits(p) is set when p[i] is one of them. The word walk and the search for
+// the first byte of a set (line ends, word ends) take one as a template
 // argument, so each walk is written once for every width.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -43,15 +45,15 @@ inline constexpr TBitCounts kBitCounts;
 template <int K, int W>
 struct TSse2Match {
   static constexpr int Width = W;
-  __m128i Members[K];
+  __m128i Members[K > 0 ? K : 1];
 
   explicit TSse2Match(const unsigned char* members) {
     for (int k = 0; k < K; ++k) Members[k] = _mm_set1_epi8(static_cast<char>(members[k]));
   }
   std::uint32_t Bits16(const char* p) const {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hit = _mm_cmpeq_epi8(v, Members[0]);
-    for (int k = 1; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, Members[k]));
+    __m128i hit = _mm_setzero_si128();
+    for (int k = 0; k < K; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, Members[k]));
     return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
   }
   std::uint32_t Bits(const char* p) const {
@@ -74,20 +76,35 @@ inline std::uint32_t TailBits(const M& match, const char* base, std::size_t i, s
   return match.Bits(base + n - M::Width) >> (M::Width - (n - i));
 }
 
+// The first byte at or after from that the match finds, or n when none; the
+// text holds at least M::Width bytes before n.
+template <class M>
+inline std::size_t BlockFindFirst(const char* base, std::size_t from, std::size_t n, const M& match) {
+  constexpr std::size_t W = M::Width;
+  std::size_t i = from;
+  for (; i + W <= n; i += W) {
+    const std::uint32_t bits = match.Bits(base + i);
+    if (bits) return i + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+  if (i >= n) return n;
+  const std::uint32_t bits = TailBits(match, base, i, n);
+  return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
+}
+
 #ifdef ORVELLA_AVX2
 
 template <int K>
 struct TAvx2Match {
   static constexpr int Width = 32;
-  __m256i Members[K];
+  __m256i Members[K > 0 ? K : 1];
 
   ORVELLA_AVX2_TARGET explicit TAvx2Match(const unsigned char* members) {
     for (int k = 0; k < K; ++k) Members[k] = _mm256_set1_epi8(static_cast<char>(members[k]));
   }
   ORVELLA_AVX2_TARGET std::uint32_t Bits(const char* p) const {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    __m256i hit = _mm256_cmpeq_epi8(v, Members[0]);
-    for (int k = 1; k < K; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, Members[k]));
+    __m256i hit = _mm256_setzero_si256();
+    for (int k = 0; k < K; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(v, Members[k]));
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
   }
   ORVELLA_AVX2_TARGET static int Count(std::uint32_t x) { return __builtin_popcount(x); }

@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -12,90 +13,103 @@ TCharSet CharSetOf(std::string_view text) {
   return set;
 }
 
-std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n) {
-  if (n < 1) return {};
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-  const unsigned char* end = p + text.size();
-  long long count = 0;
-  for (;;) {
-    while (p < end && delims.Has[*p]) ++p;
-    if (p == end) return {};
-    const unsigned char* start = p;
-    while (p < end && !delims.Has[*p]) ++p;
-    if (++count == n)
-      return std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(p - start));
-  }
-}
-
 TWordCutter WordCutterOf(const TCharSet& delims) {
   TWordCutter c;
   c.Set = delims;
+  c.Width = BestScanWidth();
   int count = 0;
   for (int b = 0; b < 256; ++b) {
     if (!delims.Has[b]) continue;
     if (count == 4) return c;
     c.Members[count++] = static_cast<unsigned char>(b);
   }
-  if (count > 0) c.MemberCount = count;
-  c.Width = BestScanWidth();
+  c.MemberCount = count;
   return c;
 }
+
+namespace {
+
+// The empty view at offset at of the piece: where a walk that found no more
+// of its word stands.
+std::string_view At(std::string_view piece, std::size_t at) { return piece.substr(at, 0); }
+
+// The walk a byte at a time, for any set and any piece.
+std::string_view PlainWalk(TWordWalk& w, const TCharSet& set, std::string_view piece, std::size_t i,
+                           long long wanted) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(piece.data());
+  const std::size_t n = piece.size();
+  for (;;) {
+    if (w.InWord) {
+      const std::size_t start = i;
+      while (i < n && !set.Has[p[i]]) ++i;
+      const bool wantedWord = w.Begun == wanted;
+      w.InWord = i == n;
+      if (wantedWord) return piece.substr(start, i - start);
+      if (i == n) return At(piece, n);
+    }
+    while (i < n && set.Has[p[i]]) ++i;
+    if (i == n) return At(piece, n);
+    ++w.Begun;
+    w.InWord = true;
+  }
+}
+
+}  // namespace
 
 #ifdef ORVELLA_SSE2  // AVX2 comes only with it
 namespace {
 
-// WordOf a block of M::Width bytes at a time (the text at least that long):
-// the word starts are the non-delimiter bytes that follow a delimiter or the
-// start of the text; they are counted a block at a time.
+// The walk M::Width bytes at a time (the piece at least that long). Inside a
+// word it jumps to the word's end; between words it counts the word starts
+// of a block at once: the bytes outside the set that follow a delimiter, or
+// the walk's start, which stands after one.
 template <class M>
-inline std::string_view BlockWordOf(std::string_view text, const TWordCutter& c, long long n, const M& match) {
-  constexpr int W = M::Width;
-  const char* p = text.data();
-  const std::size_t len = text.size();
+inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::string_view piece, std::size_t i,
+                                  long long wanted, const M& match) {
+  constexpr std::size_t W = M::Width;
+  const char* p = piece.data();
+  const std::size_t n = piece.size();
+  if (w.InWord) {
+    const std::size_t end = BlockFindFirst(p, i, n, match);
+    const bool wantedWord = w.Begun == wanted;
+    w.InWord = end == n;
+    if (wantedWord) return piece.substr(i, end - i);
+    if (end == n) return At(piece, n);
+    i = end;
+  }
   const std::uint32_t full = W == 32 ? 0xFFFFFFFFu : 0xFFFFu;
-  long long count = 0;
-  std::uint32_t before = 1;  // the byte before the block is a delimiter
-  for (std::size_t i = 0; i < len; i += W) {
+  std::uint32_t before = 1;
+  for (; i < n; i += W) {
     std::uint32_t bits;
     std::uint32_t valid = full;
-    if (i + W <= len) {
+    if (i + W <= n) {
       bits = match.Bits(p + i);
     } else {
-      bits = TailBits(match, p, i, len);
-      valid = (1u << (len - i)) - 1;
+      bits = TailBits(match, p, i, n);
+      valid = (1u << (n - i)) - 1;
     }
     std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
     const int found = M::Count(starts);
-    if (count + found >= n) {
-      for (long long skip = n - count - 1; skip > 0; --skip) starts &= starts - 1;
-      const int s = std::countr_zero(starts);
-      const std::size_t start = i + static_cast<std::size_t>(s);
-      const std::uint32_t after = (bits & valid) >> s;
-      if (after) return std::string_view(p + start, static_cast<std::size_t>(std::countr_zero(after)));
-      std::size_t j = i + W;
-      for (; j + W <= len; j += W) {
-        const std::uint32_t b = match.Bits(p + j);
-        if (b) return std::string_view(p + start, j + static_cast<std::size_t>(std::countr_zero(b)) - start);
-      }
-      while (j < len && !c.Set.Has[static_cast<unsigned char>(p[j])]) ++j;
-      return std::string_view(p + start, (j < len ? j : len) - start);
+    if (w.Begun + found >= wanted) {
+      for (long long skip = wanted - w.Begun - 1; skip > 0; --skip) starts &= starts - 1;
+      const std::size_t start = i + static_cast<std::size_t>(std::countr_zero(starts));
+      const std::size_t end = BlockFindFirst(p, start, n, match);
+      w.Begun = wanted;
+      w.InWord = end == n;
+      return piece.substr(start, end - start);
     }
-    count += found;
+    w.Begun += found;
     before = (bits >> (W - 1)) & 1u;
   }
-  return {};
+  w.InWord = !c.Set.Has[static_cast<unsigned char>(p[n - 1])];
+  return At(piece, n);
 }
 
-}  // namespace
-#endif
-
-#ifdef ORVELLA_SSE2
-namespace {
-
 template <int K>
-std::string_view Sse2WordOf(std::string_view text, const TWordCutter& c, long long n) {
-  if (text.size() >= 32) return BlockWordOf(text, c, n, TSse2Match<K, 32>(c.Members));
-  return BlockWordOf(text, c, n, TSse2Match<K, 16>(c.Members));
+std::string_view Sse2Walk(TWordWalk& w, const TWordCutter& c, std::string_view piece, std::size_t from,
+                          long long wanted) {
+  if (piece.size() >= 32) return BlockWalk(w, c, piece, from, wanted, TSse2Match<K, 32>(c.Members));
+  return BlockWalk(w, c, piece, from, wanted, TSse2Match<K, 16>(c.Members));
 }
 
 }  // namespace
@@ -105,8 +119,9 @@ std::string_view Sse2WordOf(std::string_view text, const TWordCutter& c, long lo
 namespace {
 
 template <int K>
-ORVELLA_AVX2_KERNEL std::string_view Avx2WordOf(std::string_view text, const TWordCutter& c, long long n) {
-  return BlockWordOf(text, c, n, TAvx2Match<K>(c.Members));
+ORVELLA_AVX2_KERNEL std::string_view Avx2Walk(TWordWalk& w, const TWordCutter& c, std::string_view piece,
+                                              std::size_t from, long long wanted) {
+  return BlockWalk(w, c, piece, from, wanted, TAvx2Match<K>(c.Members));
 }
 
 }  // namespace
@@ -114,28 +129,41 @@ ORVELLA_AVX2_KERNEL std::string_view Avx2WordOf(std::string_view text, const TWo
 
 namespace {
 
-// The kernels by the cutter's member count (1 to 4).
-typedef std::string_view (*TWordKernel)(std::string_view, const TWordCutter&, long long);
+// The walks by the cutter's member count (0 to 4).
+typedef std::string_view (*TWalkKernel)(TWordWalk&, const TWordCutter&, std::string_view, std::size_t, long long);
 #ifdef ORVELLA_AVX2
-constexpr TWordKernel kAvx2Kernels[5] = {nullptr, Avx2WordOf<1>, Avx2WordOf<2>, Avx2WordOf<3>, Avx2WordOf<4>};
+constexpr TWalkKernel kAvx2Walks[5] = {Avx2Walk<0>, Avx2Walk<1>, Avx2Walk<2>, Avx2Walk<3>, Avx2Walk<4>};
 #endif
 #ifdef ORVELLA_SSE2
-constexpr TWordKernel kSse2Kernels[5] = {nullptr, Sse2WordOf<1>, Sse2WordOf<2>, Sse2WordOf<3>, Sse2WordOf<4>};
+constexpr TWalkKernel kSse2Walks[5] = {Sse2Walk<0>, Sse2Walk<1>, Sse2Walk<2>, Sse2Walk<3>, Sse2Walk<4>};
 #endif
 
 }  // namespace
 
-std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
-  if (n >= 1 && cutter.MemberCount >= 1 && cutter.MemberCount <= 4) {
+std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string_view piece, std::size_t from,
+                            long long wanted) {
+  if (WordEnded(w, wanted) || from >= piece.size()) return At(piece, std::min(from, piece.size()));
+  if (cutter.MemberCount >= 0) {
     [[maybe_unused]] const TScanWidth width = RunnableScanWidth(cutter.Width);
 #ifdef ORVELLA_AVX2
-    if (width == kScanAvx2 && text.size() >= 32) return kAvx2Kernels[cutter.MemberCount](text, cutter, n);
+    if (width == kScanAvx2 && piece.size() >= 32) return kAvx2Walks[cutter.MemberCount](w, cutter, piece, from, wanted);
 #endif
 #ifdef ORVELLA_SSE2
-    if (width >= kScanSse2 && text.size() >= 16) return kSse2Kernels[cutter.MemberCount](text, cutter, n);
+    if (width >= kScanSse2 && piece.size() >= 16) return kSse2Walks[cutter.MemberCount](w, cutter, piece, from, wanted);
 #endif
   }
-  return WordOf(text, cutter.Set, n);
+  return PlainWalk(w, cutter.Set, piece, from, wanted);
+}
+
+std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
+  TWordWalk walk;
+  return WalkToWord(walk, cutter, text, 0, n);
+}
+
+std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n) {
+  TWordWalk walk;
+  if (n < 1 || text.empty()) return {};
+  return PlainWalk(walk, delims, text, 0, n);
 }
 
 std::string RepeatChar(char c, long long count) {

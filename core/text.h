@@ -20,24 +20,47 @@ struct TCharSet {
 // Every byte that occurs in the text; empty text gives the empty set.
 TCharSet CharSetOf(std::string_view text);
 
-// Word n (from 1) of the text, words being the maximal runs of bytes outside
-// the set. Runs of delimiters separate only, so no word is empty; n of 0,
-// negative or past the last word gives the empty view. Not trimmed.
-std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
-
 // A delimiter set made ready for cutting many texts: a set of up to four
 // bytes is searched 16 or 32 bytes at a time where the processor allows it.
 struct TWordCutter {
   TCharSet Set;
   unsigned char Members[4] = {};
-  int MemberCount = -1;           // -1: more than four members (or none): byte by byte
-  TScanWidth Width = kScanPlain;  // the widest scan to use (tests set it lower)
+  int MemberCount = -1;  // -1: more than four members: byte by byte
+  // For tests: the widest scan to use, so that every path can be held
+  // against the others.
+  TScanWidth Width = kScanPlain;
 };
 
 TWordCutter WordCutterOf(const TCharSet& delims);
 
-// The same words as WordOf with the cutter's set.
+// Where a walk through the words of a text stands, so that a text may come
+// in pieces. The words are the maximal runs of bytes outside the set; runs of
+// delimiters separate only, so no word is empty; they are numbered from 1.
+// A fresh walk stands before the text's first byte.
+// Invariants: Begun counts the words that began in the bytes walked; InWord
+// is whether the last byte walked belongs to a word (false before the first).
+struct TWordWalk {
+  long long Begun = 0;
+  bool InWord = false;
+};
+
+// Whether the walk is past the wanted word; true for numbers below 1, which
+// name no word.
+inline bool WordEnded(const TWordWalk& w, long long wanted) {
+  return wanted < 1 || w.Begun > wanted || (w.Begun == wanted && !w.InWord);
+}
+
+// Walks the piece from offset from on until the wanted word has ended or
+// the piece has, and returns the part of the piece that belongs to that
+// word (empty when the piece holds none of it). The walk then stands at the
+// part's end, or at the piece's end when the word was not reached.
+std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string_view piece, std::size_t from,
+                            long long wanted);
+
+// Word n of a whole text (the empty view when there is no such word): the
+// walk over the text as one piece.
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n);
+std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
 
 // Removes bytes with codes up to 32 from both ends. Inline: it runs on
 // every field the programs cut.

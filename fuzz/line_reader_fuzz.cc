@@ -1,9 +1,9 @@
 // The buffered line reader against the plain line rule, with any buffer
 // size, reads cut short anywhere, and a read error at any point: by lines,
-// by blocks, by blocks and pieces of long lines, at the handle's position
-// (as from a pipe), and as stretches of the file read one after another
-// (as the parallel scan splits it); and the flat-file reader's one value
-// per line on top of it.
+// by blocks with long lines gathered, by blocks and pieces of long lines, at
+// the handle's position (as from a pipe), and as stretches of the file read
+// one after another (as the parallel scan splits it); and the flat-file
+// reader's one value per line on top of it.
 // Input: buffer size, read size limit, failing read (0: none), mode, then the file.
 #include <cstddef>
 #include <cstdint>
@@ -64,10 +64,9 @@ void CheckStretches(std::string_view content, const std::string& path, std::size
     FUZZ_CHECK(PlatOpenRead(path, &handle, &err));
     TLineReader r;
     const std::int64_t limit = i + 1 < starts.size() ? starts[i + 1] : kNoLimit;
-    if (OpenLineRange(r, handle, starts[i], limit)) {
-      std::string_view line;
-      while (ReadLine(r, &line)) got.emplace_back(line);
-    }
+    OpenLineRange(r, handle, starts[i], limit, TLongLines::Whole);
+    std::string_view line;
+    while (ReadLine(r, &line)) got.emplace_back(line);
     CloseLineReader(r);
     PlatClose(handle, &err);
     if (r.Failed) {
@@ -114,61 +113,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
 
+  const bool inPieces = data[3] & 16;
   TLineReader r;
-  FUZZ_CHECK(OpenLineReader(r, path));
+  FUZZ_CHECK(OpenLineReader(r, path, inPieces ? TLongLines::InPieces : TLongLines::Whole));
   r.Buffer.resize(bufferSize);
   // As from a pipe: nothing is read twice.
   if (data[3] & 8) r.ReadsAtOffsets = false;
   LineReaderRead = ShortRead;
   std::vector<std::string> got;
   std::string_view line;
-  if (data[3] & 16) {
-    // Blocks and pieces: a long line's pieces make it up, and taking it
-    // whole (after some of its pieces) gives the same bytes.
-    std::string_view block;
-    TBlockKind kind;
-    int turn = 0;
-    while (ReadBlockOrPiece(r, &block, &kind)) {
-      if (kind == TBlockKind::Lines) {
-        while (!block.empty()) {
-          block = TakeLine(block, &line);
-          got.emplace_back(line);
-        }
+  if (inPieces || byBlocks) {
+    // Every block stands at its offset; a long line's pieces make it up,
+    // or it comes gathered, alone and without its terminator.
+    TBlock block;
+    std::string joined;
+    bool passing = false;
+    while (ReadBlock(r, &block)) {
+      FUZZ_CHECK(content.substr(static_cast<std::size_t>(block.At), block.Text.size()) == block.Text);
+      FUZZ_CHECK(block.Kind != TBlockKind::Skipped);
+      if (block.Kind == TBlockKind::LinePiece) {
+        joined = passing ? joined + std::string(block.Text) : std::string(block.Text);
+        passing = !block.LineEnds;
+        if (block.LineEnds) got.push_back(joined);
         continue;
       }
-      std::string joined(block);
-      std::string_view piece;
-      bool last = false;
-      const int piecesFirst = turn++ % 3;
-      for (int i = 0; i < piecesFirst && ReadLongLinePiece(r, &piece, &last); ++i) joined.append(piece);
-      if (!last) {
-        if (!ReadLongLineWhole(r, &line)) break;
-        FUZZ_CHECK(line.substr(0, joined.size()) == joined);
-        joined.assign(line);
-      }
-      got.push_back(joined);
-    }
-  } else if (byBlocks) {
-    std::string_view block;
-    while (ReadLineBlock(r, &block)) {
-      FUZZ_CHECK(!block.empty());
-      // Only the file's last line may come without its terminator.
-      std::size_t end = FindLineEnd(block, 0);
-      while (end < block.size()) {
-        std::string_view rest = TakeLine(block, &line);
-        got.emplace_back(line);
-        block = rest;
-        end = FindLineEnd(block, 0);
-      }
-      if (!block.empty()) {
-        FUZZ_CHECK(!r.Failed);
-        got.emplace_back(block);
-        // A line longer than the buffer comes alone; otherwise only the
-        // file's last line may lack its terminator.
-        if (block.size() >= r.Buffer.size()) continue;
-        FUZZ_CHECK(!ReadLineBlock(r, &block));
-        break;
-      }
+      FUZZ_CHECK(!passing && !block.Text.empty());
+      for (std::string_view rest = block.Text; !rest.empty(); got.emplace_back(line)) rest = TakeLine(rest, &line);
     }
   } else {
     while (ReadLine(r, &line)) got.emplace_back(line);

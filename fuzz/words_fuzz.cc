@@ -9,6 +9,7 @@
 #include "fuzz_support.h"
 #include "line_reader.h"
 #include "marker_search.h"
+#include "piece_cuts.h"
 #include "text.h"
 
 namespace {
@@ -91,18 +92,48 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  (want == std::string_view::npos ? text.size() : want));
     }
 
-  // The marker search finds exactly what a plain substring search finds.
+  // The marker search finds exactly what a plain substring search finds,
+  // and so does the two-way matcher alone.
   TMarkerSearch search;
-  InitMarkerSearch(search, set);
+  PrepareMarkerSearch(search, set);
+  TMarkerFinder finder{&search};
+  const bool usable = set.find_first_of("\r\n") == std::string_view::npos;
   std::size_t from = 0;
   for (int i = 0; i < 64; ++i) {
-    std::size_t hit = FindMarker(search, text, from);
-    std::size_t want = set.empty() ? std::string_view::npos : text.find(set, from);
+    std::size_t hit = FindMarker(finder, text, from);
+    std::size_t want = set.empty() || !usable ? std::string_view::npos : text.find(set, from);
     FUZZ_CHECK(hit == want);
+    FUZZ_CHECK(FindMarkerTwoWay(search, text, from) == want);
     if (hit == std::string_view::npos) break;
     from = hit + 1 + (static_cast<unsigned char>(text[hit]) % 3);
     if (from > text.size()) break;
   }
-  FUZZ_CHECK(FindMarker(search, text, text.size() + 1) == std::string_view::npos);
+  FUZZ_CHECK(FindMarker(finder, text, text.size() + 1) == std::string_view::npos);
+
+  // The text as a line in pieces of every size: the marker found across
+  // their ends, the words walked across them, and the two-level cut, as on
+  // the whole text.
+  const TWordCutter inner = WordCutterOf(CharSetOf(" :"));
+  const std::vector<long long> numbers = {n, 1, 2, 3, 8, 40};
+  const bool holds = usable && !set.empty() && text.find(set) != std::string_view::npos;
+  for (std::size_t size = 1; size <= std::min<std::size_t>(text.size(), 70); ++size) {
+    cutter.Width = static_cast<TScanWidth>(size % (BestScanWidth() + 1));
+    TMarkerCarry carry;
+    TWordsCut words;
+    StartWordsCut(words, cutter, numbers);
+    TFieldCut field;
+    StartFieldCut(field, cutter, n, inner, 2);
+    bool found = false;
+    for (std::size_t at = 0; at < text.size(); at += size) {
+      const std::string_view piece = text.substr(at, size);
+      found = FindMarkerInPiece(finder, carry, piece, at + size >= text.size());
+      FeedWordsCut(words, piece);
+      FeedFieldCut(field, piece);
+    }
+    FUZZ_CHECK(found == holds);
+    for (long long k : numbers) FUZZ_CHECK(TakenWord(words, k) == ReferenceTrim(ReferenceWord(text, set, k)));
+    const std::string section = ReferenceTrim(ReferenceWord(text, set, n));
+    FUZZ_CHECK(TrimmedTaken(field.Value) == ReferenceTrim(ReferenceWord(section, " :", 2)));
+  }
   return 0;
 }

@@ -52,7 +52,7 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
     return;
   }
   TLineReader reader;
-  if (!OpenLineReader(reader, fileName)) {
+  if (!OpenLineReader(reader, fileName, TLongLines::Whole)) {
     ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
     return;
   }

@@ -1,5 +1,11 @@
-// Finds the entry marker in a block of text. It jumps with memchr to the
-// marker byte that is rarest in the data seen first, then compares the rest.
+// Finds the entry marker. The search is made ready once per scan and then
+// only read, by every pass of the scan; a pass keeps its own tuning, and
+// what it carries from one piece of a long line to the next.
+//
+// A search jumps with memchr to the marker byte that was rarest in the
+// first text the pass searched, then compares the rest. On repetitive text
+// where that stops paying (many candidates, long compares), it goes over to
+// the two-way matcher, whose work is linear in the text whatever the marker.
 #pragma once
 
 #include <cstddef>
@@ -8,28 +14,61 @@
 #include <string>
 #include <string_view>
 
+// Invariants: Marker is empty (it matches nothing) or the run's marker,
+// which outlives the search; Head and HeadMask hold its first (up to)
+// eight bytes from the low end; CriticalAt and Period are the two-way
+// matcher's factorization of it, and Periodic tells which of its two
+// searches applies.
 struct TMarkerSearch {
-  std::string Marker;
-  std::size_t RareOffset = 0;
-  bool Tuned = false;
-  std::uint64_t Head = 0, HeadMask = 0;  // the first (up to) eight bytes
+  std::string_view Marker;
+  std::uint64_t Head = 0, HeadMask = 0;
+  std::size_t CriticalAt = 0;  // the marker's right half starts here
+  std::size_t Period = 1;
+  bool Periodic = false;
 };
 
-void InitMarkerSearch(TMarkerSearch& s, std::string_view marker);
+// A marker that holds a line end can never stand inside a line: it
+// matches nothing.
+void PrepareMarkerSearch(TMarkerSearch& s, std::string_view marker);
 
-// FindMarker without the look at from itself.
-std::size_t FindMarkerFrom(TMarkerSearch& s, std::string_view text, std::size_t from);
+// One pass's use of the shared search: the byte it jumps to, chosen by the
+// first text it searches (hence not shared).
+struct TMarkerFinder {
+  const TMarkerSearch* Search = nullptr;
+  std::size_t RareAt = 0;
+  bool Tuned = false;
+};
 
-// Offset of the first occurrence at or after from, or npos. An empty marker
-// is never found. The first search past from tunes itself on the text it is
-// given. The scan calls it at the start of the next line, where many layouts
-// put their marker: that case costs a compare, not a call.
-inline std::size_t FindMarker(TMarkerSearch& s, std::string_view text, std::size_t from) {
+// FindMarker past its quick look at from itself.
+std::size_t FindMarkerFrom(TMarkerFinder& f, std::string_view text, std::size_t from);
+
+// Offset of the first occurrence at or after from, or npos. The scan calls
+// it at the start of the next line, where many layouts put their marker:
+// that case costs a compare, not a call.
+inline std::size_t FindMarker(TMarkerFinder& f, std::string_view text, std::size_t from) {
+  const TMarkerSearch& s = *f.Search;
   const std::size_t m = s.Marker.size();
   if (m != 0 && m <= 8 && from <= text.size() && text.size() - from >= 8) {
     std::uint64_t w;
     std::memcpy(&w, text.data() + from, 8);
     if (((w ^ s.Head) & s.HeadMask) == 0) return from;
   }
-  return FindMarkerFrom(s, text, from);
+  return FindMarkerFrom(f, text, from);
 }
+
+// The marker across the pieces of one long line. Invariant: every
+// occurrence that begins before Window's first byte has been looked for,
+// and Window holds the line's bytes from there on (the last ones that may
+// still begin an occurrence, and those not yet searched).
+struct TMarkerCarry {
+  std::string Window;
+  bool Found = false;
+};
+
+// Looks for the marker in the next piece of a long line, and in what the
+// pieces before it left; true once the line holds the marker. lineEnds: the
+// piece is the line's last.
+bool FindMarkerInPiece(TMarkerFinder& f, TMarkerCarry& carry, std::string_view piece, bool lineEnds);
+
+// For tests: the two-way matcher alone.
+std::size_t FindMarkerTwoWay(const TMarkerSearch& s, std::string_view text, std::size_t from);

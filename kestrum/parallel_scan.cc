@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "scan_pass.h"
+#include "invariants.h"
 #include "tally.h"
 #include "thread_group.h"
 
@@ -24,32 +24,45 @@ namespace {
 constexpr std::int64_t kMinChunk = std::int64_t{4} << 20;
 constexpr int kChunksPerWorker = 8;
 constexpr std::size_t kNoChunk = std::numeric_limits<std::size_t>::max();
+// How long the main thread waits for news before it updates the progress
+// line: four times a second is smooth to the eye and costs nothing.
+constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 
 // What became of one chunk.
+// Invariants: Done and Failed never stand together; OutOfMemory only with
+// Failed, and Error only with Failed without it; FirstKnown (with its
+// FirstEntryDate) may stand with either, or alone while the chunk is read.
 struct TChunkResult {
   bool FirstKnown = false;  // a line with the marker was met; FirstEntryDate is its date
-  bool Done = false;        // scanned to its end
-  bool Failed = false;      // ended by Error, or by running out of memory, after what FirstKnown tells
+  bool Done = false;        // read to its end, or to the entry where the count limit stops the scan
+  bool Failed = false;      // ended by Error, or by running out of memory
   bool OutOfMemory = false;
   std::int64_t EntryCount = 0;
   std::string FirstEntryDate, LastEntryDate, Error;
 };
 
-struct TShared {
-  TShared(const TScanSetup& setup, TPlatHandle file) : Setup(setup), File(file) {}
+void CheckChunkResult(const TChunkResult& r) {
+  ORVELLA_INVARIANT(!(r.Done && r.Failed));
+  ORVELLA_INVARIANT(!r.OutOfMemory || r.Failed);
+  ORVELLA_INVARIANT(r.Error.empty() || (r.Failed && !r.OutOfMemory));
+}
+
+// The scan's state shared by the workers and the main thread.
+struct TChunkedScan {
+  TChunkedScan(const TScanSetup& setup, TPlatHandle file) : Setup(setup), File(file) {}
   // Constant while the workers run.
   const TScanSetup& Setup;
   const TPlatHandle File;
   std::vector<std::int64_t> Starts;  // chunk k: the lines that start in [Starts[k], Starts[k + 1])
   // Read by the workers without the lock.
   std::atomic<std::size_t> Next{0};  // the next chunk to take
-  // The chunks after the earliest failed one are not wanted; those before
-  // it are scanned to their ends, as the sequential scan would have read
-  // them first.
+  // The chunks after the earliest failed one are not wanted, nor those after
+  // the one where the count limit stops the scan; those before are read to
+  // their ends, as the sequential scan would have read them first.
   std::atomic<std::size_t> FirstFailed{kNoChunk};
+  std::atomic<std::size_t> LimitChunk{kNoChunk};
   std::atomic<bool> StopAll{false};        // the run ends anyway: a failed hook, or the main thread's way out
   std::atomic<std::int64_t> BytesDone{0};  // for the progress line
-  TLineBudget Budget;
   // State below is guarded by Lock; Changed tells of every change.
   std::mutex Lock;
   std::condition_variable Changed;
@@ -57,11 +70,19 @@ struct TShared {
   int Running = 0;  // workers started and not yet done
 };
 
-bool Unwanted(const TShared& sh, std::size_t k) { return sh.StopAll || sh.FirstFailed < k; }
+bool Unwanted(const TChunkedScan& sh, std::size_t k) {
+  return sh.StopAll || sh.FirstFailed < k || sh.LimitChunk < k;
+}
+
+void LowerTo(std::atomic<std::size_t>& chunk, std::size_t k) {
+  std::size_t now = chunk;
+  while (k < now && !chunk.compare_exchange_weak(now, k)) {
+  }
+}
 
 // The first entry of chunk k, for the main thread to announce. The date is
 // copied before the flag is set, so that the flag never stands without it.
-void PublishFirst(TShared& sh, std::size_t k, const std::string& date) {
+void PublishFirst(TChunkedScan& sh, std::size_t k, const std::string& date) {
   std::string copy = date;
   {
     std::lock_guard<std::mutex> lock(sh.Lock);
@@ -71,99 +92,122 @@ void PublishFirst(TShared& sh, std::size_t k, const std::string& date) {
   sh.Changed.notify_all();
 }
 
-void PublishEnd(TShared& sh, std::size_t k, TChunkResult&& result) {
+void PublishEnd(TChunkedScan& sh, std::size_t k, TScanPass& pass) {
   {
     std::lock_guard<std::mutex> lock(sh.Lock);
     TChunkResult& r = sh.Results[k];
-    // A worker that failed before it took a chunk failed the first one.
-    result.Failed = r.Failed;
-    result.OutOfMemory = r.OutOfMemory;
-    result.Error.swap(r.Error);
-    r = std::move(result);
-  }
-  sh.Changed.notify_all();
-}
-
-void MarkFailed(TShared& sh, std::size_t k, std::string&& error, bool outOfMemory) {
-  std::size_t first = sh.FirstFailed;
-  while (k < first && !sh.FirstFailed.compare_exchange_weak(first, k)) {
-  }
-  {
-    std::lock_guard<std::mutex> lock(sh.Lock);
-    TChunkResult& r = sh.Results[k];
-    // A chunk has one failure: the first its worker met.
+    // A worker that ran out of memory before it took a chunk failed it.
     if (!r.Failed) {
-      r.Failed = true;
-      r.OutOfMemory = outOfMemory;
-      r.Error = std::move(error);
-    }
-  }
-  sh.Changed.notify_all();
-}
-
-// The bytes a chunk has read, added up over the workers for the progress
-// line. Bytes past the chunk's end are the next chunk's to count.
-struct TCounted {
-  std::atomic<std::int64_t>& Done;
-  std::int64_t At, End;
-};
-
-void CountTo(TCounted& c, std::int64_t position) {
-  position = std::min(position, c.End);
-  if (position <= c.At) return;
-  c.Done += position - c.At;
-  c.At = position;
-}
-
-void ScanChunk(TShared& sh, std::size_t k, TPlatHandle handle, TWorkerTally& share) {
-  const std::int64_t limit = k + 1 < sh.Starts.size() ? sh.Starts[k + 1] : kNoLimit;
-  struct TAsk {
-    const TShared& Sh;
-    std::size_t K;
-  } ask{sh, k};
-  const TReadCancel cancel{[](const void* context) {
-                             const auto* a = static_cast<const TAsk*>(context);
-                             return Unwanted(a->Sh, a->K);
-                           },
-                           &ask};
-  TLineReader reader;
-  if (OpenLineRange(reader, handle, sh.Starts[k], limit, cancel)) {
-    const TScanHooks none;
-    const TNameSink toShare{[](void* context, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-                              AddNamesForWorker(*static_cast<TWorkerTally*>(context), names, at, n);
-                            },
-                            &share};
-    TCounted counted{sh.BytesDone, sh.Starts[k], limit};
-    const TPositionSink toCount{
-        [](void* context, std::int64_t position) { CountTo(*static_cast<TCounted*>(context), position); }, &counted};
-    TScanPass pass(sh.Setup.Opt, sh.Setup.Profile, none, toShare, toCount);
-    pass.Budget = &sh.Budget;
-    TStep step = TStep::Go;
-    std::string err;
-    bool told = false;
-    while (ScanNextBlock(pass, reader, &step, &err)) {
-      if (!told && pass.SawMarker) {
-        told = true;
-        PublishFirst(sh, k, pass.FirstEntryDate);
-      }
-    }
-    if (!reader.Failed) {
-      CountTo(counted, reader.BufferAt + static_cast<std::int64_t>(reader.End));
-      TChunkResult r;
       r.Done = true;
       r.FirstKnown = pass.SawMarker;
       r.EntryCount = pass.EntryCount;
       r.FirstEntryDate = std::move(pass.FirstEntryDate);
       r.LastEntryDate = std::move(pass.LastEntryDate);
-      PublishEnd(sh, k, std::move(r));
-      return;
     }
+    CheckChunkResult(r);
   }
-  // A chunk nobody wants any more just ends.
-  if (!reader.Cancelled) MarkFailed(sh, k, std::move(reader.ErrorText), false);
+  sh.Changed.notify_all();
 }
 
-void Work(TShared& sh) {
+void MarkFailed(TChunkedScan& sh, std::size_t k, std::string&& error, bool outOfMemory) {
+  LowerTo(sh.FirstFailed, k);
+  {
+    std::lock_guard<std::mutex> lock(sh.Lock);
+    TChunkResult& r = sh.Results[k];
+    // A chunk has one failure: the first its worker met.
+    if (!r.Failed) {
+      r.Done = false;
+      r.Failed = true;
+      r.OutOfMemory = outOfMemory;
+      if (!outOfMemory) r.Error = std::move(error);
+    }
+    CheckChunkResult(r);
+  }
+  sh.Changed.notify_all();
+}
+
+// The most entries the chunks before k may hold (their counts once done;
+// else half their bytes and one, as an entry line takes a marker byte and
+// a line end), and whether that is their count.
+std::int64_t MostEntriesBefore(const TChunkedScan& sh, std::size_t k, bool* exact) {
+  std::int64_t most = 0;
+  *exact = true;
+  for (std::size_t j = 0; j < k; ++j) {
+    const TChunkResult& r = sh.Results[j];
+    *exact = *exact && r.Done;
+    most += r.Done ? r.EntryCount : (sh.Starts[j + 1] - sh.Starts[j]) / 2 + 1;
+  }
+  return most;
+}
+
+// How many entries chunk k may still count, settled before each block: no
+// chunk counts past the entry where the sequential scan would stop. While
+// the chunks before it are read, a chunk goes on freely only as long as it
+// cannot reach the limit, and otherwise waits for them; from then on its
+// room is exact, and the pass stops where the sequential scan does.
+struct TChunkRoom {
+  bool Exact = false;
+  std::int64_t Free = 0;  // entries the chunk may count whatever comes before it
+};
+
+// False when the chunk is no longer wanted.
+bool MakeRoom(TChunkedScan& sh, std::size_t k, TScanPass& pass, const TBlock& block, TChunkRoom& room) {
+  if (room.Exact) return true;
+  const std::int64_t most = block.Kind == TBlockKind::Lines ? static_cast<std::int64_t>(block.Text.size() + 1) / 2 : 1;
+  if (pass.EntryCount + most < room.Free) return true;
+  const auto settled = [&] {
+    room.Free = sh.Setup.Opt.MaxEntries - MostEntriesBefore(sh, k, &room.Exact);
+    return room.Exact || pass.EntryCount + most < room.Free;
+  };
+  std::unique_lock<std::mutex> lock(sh.Lock);
+  sh.Changed.wait(lock, [&] { return Unwanted(sh, k) || settled(); });
+  if (Unwanted(sh, k)) return false;
+  // A chunk that may count at all has not reached the limit yet: the chunk
+  // that reaches it stops the later ones.
+  ORVELLA_INVARIANT(room.Free > pass.EntryCount);
+  if (room.Exact) pass.MaxEntries = room.Free;
+  return true;
+}
+
+// The bytes a chunk has read, added up over the workers for the progress
+// line. Bytes past the chunk's end are the next chunk's to count.
+void CountRead(TChunkedScan& sh, std::int64_t& counted, std::int64_t position, std::int64_t end) {
+  position = std::min(position, end);
+  if (position <= counted) return;
+  sh.BytesDone += position - counted;
+  counted = position;
+}
+
+// Reads and scans chunk k into the worker's share. A chunk that fails, or
+// that nobody wants any more, publishes no end.
+void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TWorkerTally& share) {
+  const std::int64_t end = k + 1 < sh.Starts.size() ? sh.Starts[k + 1] : kNoLimit;
+  TLineReader reader;
+  OpenLineRange(reader, handle, sh.Starts[k], end);
+  const TScanHooks none;
+  TScanPass pass(sh.Setup, none);
+  pass.MaxEntries = kNoLimit;
+  TChunkRoom room;
+  std::int64_t counted = sh.Starts[k];
+  std::string err;
+  TBlock block;
+  TPassStep step = TPassStep::Continue;
+  while (step == TPassStep::Continue && !Unwanted(sh, k) && ReadBlock(reader, &block)) {
+    if (!MakeRoom(sh, k, pass, block, room)) return;
+    const bool sawMarker = pass.SawMarker;
+    step = ScanBlock(pass, block, &err);
+    AddNamesForWorker(share, pass.Names.data(), pass.At.data(), pass.Names.size());
+    CountRead(sh, counted, ReadSoFar(reader), end);
+    if (!sawMarker && pass.SawMarker) PublishFirst(sh, k, pass.FirstEntryDate);
+  }
+  if (reader.Failed) MarkFailed(sh, k, std::move(reader.ErrorText), false);
+  if (reader.Failed || (step == TPassStep::Continue && Unwanted(sh, k))) return;
+  CountRead(sh, counted, ReadSoFar(reader), end);
+  if (step == TPassStep::AtLimit) LowerTo(sh.LimitChunk, k);
+  PublishEnd(sh, k, pass);
+}
+
+void Work(TChunkedScan& sh) {
   // A handle of its own where the system gives one: reads at offsets on a
   // shared handle may wait for each other.
   TPlatHandle handle = sh.File;
@@ -177,8 +221,9 @@ void Work(TShared& sh) {
       last = k;
       ScanChunk(sh, k, handle, *share);
     }
-    // Names of a run that fails anyway need not be merged.
-    if (sh.FirstFailed == kNoChunk && !sh.StopAll) FlushWorkerTally(*share);
+    // A chunk past the count limit counts no name, so the share holds only
+    // names that count (unless the run fails anyway).
+    if (!sh.StopAll) FlushWorkerTally(*share);
   } catch (const std::bad_alloc&) {
     MarkFailed(sh, last, std::string(), true);
   }
@@ -190,49 +235,30 @@ void Work(TShared& sh) {
   sh.Changed.notify_all();
 }
 
-// How many workers started; those do all the chunks between them.
-int StartWorkers(TShared& sh, TThreadGroup& group, int workers) {
-  int started = 0;
-  for (; started < workers; ++started) {
-    {
-      std::lock_guard<std::mutex> lock(sh.Lock);
-      ++sh.Running;
-    }
-    if (!StartInGroup(group, [&sh] { Work(sh); })) {
-      std::lock_guard<std::mutex> lock(sh.Lock);
-      --sh.Running;
-      break;
-    }
-  }
-  return started;
-}
-
 // Until the workers are done: the progress text as soon as the sequential
 // scan would have printed it (the first chunk with a marker line, all
 // before it done without one and none of them failed), and the progress
 // line. False when the hook failed, with its *err.
-bool FollowWorkers(TShared& sh, const TScanHooks& hooks, std::int64_t size, std::string* err) {
+bool FollowWorkers(TChunkedScan& sh, const TScanHooks& hooks, std::int64_t size, std::string* err) {
   bool pending = hooks.FirstEntry != nullptr;
   bool hookOk = true;
   std::size_t k = 0;
   std::unique_lock<std::mutex> lock(sh.Lock);
   for (;;) {
-    while (pending && k < sh.Results.size()) {
+    for (; pending && k < sh.Results.size(); ++k) {
       const TChunkResult& r = sh.Results[k];
-      if (r.FirstKnown) {
-        pending = false;
-        const std::string date = r.FirstEntryDate;
-        lock.unlock();
-        hookOk = hooks.FirstEntry(date, err);
-        if (!hookOk) sh.StopAll = true;
-        lock.lock();
-      } else if (r.Failed) {
-        pending = false;  // the scan fails before its first entry
-      } else if (r.Done) {
-        ++k;
-      } else {
-        break;
+      if (!r.FirstKnown && !r.Failed && !r.Done) break;
+      if (!r.FirstKnown && !r.Failed) continue;
+      pending = false;  // a failure before the first entry: no progress text
+      if (!r.FirstKnown) break;
+      const std::string date = r.FirstEntryDate;
+      lock.unlock();
+      hookOk = hooks.FirstEntry(date, err);
+      if (!hookOk) {
+        sh.StopAll = true;
+        sh.Changed.notify_all();
       }
+      lock.lock();
     }
     if (sh.Running == 0) return hookOk;
     if (hooks.Progress && hookOk) {
@@ -240,19 +266,26 @@ bool FollowWorkers(TShared& sh, const TScanHooks& hooks, std::int64_t size, std:
       hooks.Progress(sh.BytesDone, size);
       lock.lock();
     }
-    sh.Changed.wait_for(lock, std::chrono::milliseconds(250));
+    sh.Changed.wait_for(lock, kProgressEvery);
   }
 }
 
-const TChunkResult* EarliestFailure(const TShared& sh) {
-  for (const TChunkResult& r : sh.Results)
-    if (r.Failed) return &r;
+// The chunks whose results count: up to the one where the count limit
+// stopped the scan.
+std::size_t CountingChunks(const TChunkedScan& sh) {
+  return std::min(sh.Results.size(), sh.LimitChunk == kNoChunk ? sh.Results.size() : sh.LimitChunk + 1);
+}
+
+const TChunkResult* EarliestFailure(const TChunkedScan& sh) {
+  for (std::size_t k = 0; k < CountingChunks(sh); ++k)
+    if (sh.Results[k].Failed) return &sh.Results[k];
   return nullptr;
 }
 
-void CombineResults(const TShared& sh, TScanResult& result) {
+void CombineResults(const TChunkedScan& sh, TScanResult& result) {
   bool first = true;
-  for (const TChunkResult& r : sh.Results) {
+  for (std::size_t k = 0; k < CountingChunks(sh); ++k) {
+    const TChunkResult& r = sh.Results[k];
     result.EntryCount += r.EntryCount;
     if (!r.FirstKnown) continue;
     if (first) result.FirstEntryDate = r.FirstEntryDate;
@@ -279,7 +312,7 @@ std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers, const TPar
 
 int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup) {
   const TRunOptions& opt = setup.Opt;
-  if (!reader.ReadsAtOffsets || opt.ListOnly || opt.Debug || opt.MaxGiven) return 1;
+  if (!reader.ReadsAtOffsets || opt.ListOnly || opt.Debug || opt.MaxGiven || opt.MaxEntries <= 0) return 1;
   const std::int64_t size = SizeNow(reader);
   if (size < setup.Plan.MinFileSize || size <= 0) return 1;
   const int cpus = setup.Plan.Workers > 0 ? setup.Plan.Workers : PlatUsableProcessors();
@@ -289,7 +322,7 @@ int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup) {
 
 TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& setup, int workers,
                                 const TScanHooks& hooks, TScanResult& result, std::string* err) {
-  TShared sh(setup, reader.Handle);
+  TChunkedScan sh(setup, reader.Handle);
   // Bytes appended while the scan runs are read by the last chunk, which
   // goes on to the end as the sequential scan would.
   const std::int64_t size = SizeNow(reader);
@@ -297,8 +330,18 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   sh.Results.resize(sh.Starts.size());
   // After what the workers use, so that on any way out it stops and joins
   // them before that goes.
-  TThreadGroup group(workers, [&sh] { sh.StopAll = true; });
-  if (StartWorkers(sh, group, workers) == 0) return TParallelOutcome::NotStarted;
+  TThreadGroup group(workers, [&sh] {
+    sh.StopAll = true;
+    sh.Changed.notify_all();
+  });
+  const int started = StartThreads(group, workers, [&sh] { Work(sh); });
+  if (started == 0) return TParallelOutcome::NotStarted;
+  {
+    // The workers that started do every chunk between them; each counts
+    // itself off as it ends, maybe before this.
+    std::lock_guard<std::mutex> lock(sh.Lock);
+    sh.Running += started;
+  }
   const bool hookOk = FollowWorkers(sh, hooks, size, err);
   JoinGroup(group);
   if (!hookOk) return TParallelOutcome::Failed;
@@ -307,8 +350,9 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
     *err = failed->Error;
     return TParallelOutcome::Failed;
   }
-  // The line's last word, as the sequential scan's last block gives it.
-  if (hooks.Progress) hooks.Progress(sh.BytesDone, size);
+  // The line's last word, as the sequential scan's last block gives it: at
+  // the count limit, the whole file.
+  if (hooks.Progress) hooks.Progress(sh.LimitChunk == kNoChunk ? sh.BytesDone.load() : size, size);
   CombineResults(sh, result);
   result.Workers = workers;
   FinishTally(true, workers);

@@ -1,40 +1,28 @@
 // The scan of one large regular file by several workers. The file is cut
 // into chunks; each worker takes the next chunk, reads the lines that start
-// in it at offsets into its own buffer, and tallies into its own table,
+// in it at offsets into its own buffer, and tallies into a share of its own,
 // which it merges into the run's tally now and then. The chunks' results
 // are put together into exactly what the sequential scan gives, failures
-// included: of those, the one earliest in the file counts, and the progress
-// text goes out only when the sequential scan would have printed it.
+// and the count limit included: of failures, the one earliest in the file
+// counts; the progress text goes out only when the sequential scan would
+// have printed it; and no chunk counts past the entry where the sequential
+// scan stops.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "line_reader.h"
 #include "run_state.h"
+#include "scan_pass.h"
 #include "scanner.h"
-#include "syslog_profiles.h"
 
-struct TParallelPlan {
-  std::int64_t MinFileSize = std::int64_t{16} << 20;  // smaller files are scanned in sequence
-  std::int64_t ChunkSize = 0;                         // 0: chosen from the size and the workers
-  int Workers = 0;                                    // 0: as many as the processors this process may run on
-};
 // Read once at the start of each scan; tests change it to force small
 // chunks and many workers.
 extern TParallelPlan ParallelPlan;
 
-// What a scan works from: the run's options and profile, and how it may be
-// split. The workers read nothing else of the run's state.
-struct TScanSetup {
-  const TRunOptions& Opt;
-  const TSyslogConfigRec& Profile;
-  TParallelPlan Plan;
-};
-
 // How many workers the scan of the reader's file gets; 1: the sequential
 // scan. Files that are not regular, small files, and runs that print in
-// file order or stop at a count (-L, -D, -M) stay sequential.
+// file order or stop at a given count (-L, -D, -M) stay sequential.
 int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup);
 
 enum class TParallelOutcome { Done, Failed, NotStarted };

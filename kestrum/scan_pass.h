@@ -1,73 +1,78 @@
-// One pass of the scan over the lines one reader hands out: the steps that
-// the sequential scan and each worker of the parallel scan share.
+// One pass of the scan over the blocks one reader hands out: the steps that
+// the sequential scan and each worker of the parallel scan share. A pass
+// never holds a line: whole lines are cut where the reader's buffer has
+// them, and a line longer than the buffer is cut from its pieces as they
+// pass, keeping only the marker's reach, the name and the date words.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "line_reader.h"
 #include "marker_search.h"
+#include "piece_cuts.h"
 #include "run_state.h"
 #include "scanner.h"
 #include "syslog_profiles.h"
-#include "tally.h"
 
-// Where a pass's names go (not with -L): the run's tally, or a worker's share.
-struct TNameSink {
-  void (*Add)(void* context, const std::string_view* names, const std::int64_t* at, std::size_t n);
-  void* Context;
+// How the parallel scan may split a file.
+struct TParallelPlan {
+  std::int64_t MinFileSize = std::int64_t{16} << 20;  // smaller files are scanned in sequence
+  std::int64_t ChunkSize = 0;                         // 0: chosen from the size and the workers
+  int Workers = 0;                                    // 0: as many as the processors this process may run on
 };
 
-// Told how far into the file the pass has read, after each block and each
-// piece of a long line; may be empty.
-struct TPositionSink {
-  void (*At)(void* context, std::int64_t position);
-  void* Context;
-};
+// What every pass of one scan works from: made once by the scan, then only
+// read, by every pass on every thread.
+struct TScanSetup {
+  TScanSetup(const TRunOptions& opt, const TSyslogConfigRec& profile, const TParallelPlan& plan);
+  TScanSetup(const TScanSetup&) = delete;
+  TScanSetup& operator=(const TScanSetup&) = delete;
 
-// The memory for entry lines held whole, shared by the workers of one scan:
-// a line held alone may be of any size, and lines held side by side stay
-// within kShared together, half the room the scan may take beside its
-// longest line. So the scan needs about its longest line, as the sequential
-// one does, whatever the number of workers.
-struct TLineBudget {
-  static constexpr std::int64_t kShared = std::int64_t{8} << 20;
-  std::mutex Lock;
-  std::condition_variable Freed;
-  std::int64_t InUse = 0;  // guarded by Lock, as the two below
-  int Holders = 0;
-  int LargeWaiting = 0;  // lines over kShared waiting: smaller ones let them go first
-};
-
-struct TScanPass {
-  TScanPass(const TRunOptions& opt, const TSyslogConfigRec& profile, const TScanHooks& hooks, TNameSink names,
-            TPositionSink position);
   const TRunOptions& Opt;
   const TSyslogConfigRec& Profile;
+  TParallelPlan Plan;
+  TMarkerSearch Marker;
+  TWordCutter First, Second, DateSet;  // the profile's delimiter sets, made ready
+  TDatePicture Date;
+  std::vector<long long> DateWords;  // the words the date is made of
+};
+
+// The line longer than the buffer that is passing, cut as its pieces come.
+struct TLongEntry {
+  bool Passing = false;   // between its first and its last piece
+  std::int64_t At = 0;    // its offset
+  TMarkerCarry Marker;
+  TFieldCut Name;
+  TWordsCut Date;
+};
+
+enum class TPassStep { Continue, AtLimit, HookFailed };
+
+struct TScanPass {
+  TScanPass(const TScanSetup& setup, const TScanHooks& hooks);
+  const TScanSetup& Setup;
   const TScanHooks& Hooks;
-  TNameSink Sink;
-  TPositionSink Position;
-  TMarkerSearch Search;
-  TWordCutter First, Second;      // the profile's two delimiter sets, made ready
-  TLineBudget* Budget = nullptr;  // shared with other passes; null: a pass alone
+  std::int64_t MaxEntries;  // the pass stops at this count: the run's limit, or a chunk's share of it
+  TMarkerFinder Finder;
+  TLongEntry Long;
   // What the pass found.
   std::int64_t EntryCount = 0;
   bool SawMarker = false;
   std::string FirstEntryDate;  // of the first line that held the marker
-  std::string LastEntryDate;   // of the last one (with the limit reached: of the last counted)
-  // Names are tallied a block at a time (they point into the block), which
-  // lets the table fetch its memory ahead on big tables.
+  // Of the last one, or with the limit reached, of the last counted. Taken
+  // from the last line holding the marker, not the last line read, so that a
+  // log ending in noise still tells when its last entry came.
+  std::string LastEntryDate;
+  // The names the last block counted, for the caller to tally before the
+  // next read: they point into the block or into Long.
   std::vector<std::string_view> Names;
   std::vector<std::int64_t> At;
 };
 
-enum class TStep { Go, LimitReached, HookFailed };
-
-// Reads and scans the reader's next block of lines (or long line). False
-// at the reader's end or on its failure (reader.Failed); *step tells
-// whether the pass may go on.
-bool ScanNextBlock(TScanPass& pass, TLineReader& reader, TStep* step, std::string* err);
+// Scans one block of the reader: whole lines, or a piece of a long line
+// (whose entry counts with its last piece). Skipped pieces are not the
+// pass's.
+TPassStep ScanBlock(TScanPass& pass, const TBlock& block, std::string* err);

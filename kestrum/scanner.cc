@@ -11,41 +11,30 @@
 
 namespace {
 
-// The progress hook with the size at the start, for the pass to call.
-struct TProgressTo {
-  const TScanHooks& Hooks;
-  std::int64_t Total;
-};
-
 bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
                     std::string* err) {
-  const TNameSink toRunTally{[](void*, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-                               AddNamesToTally(names, at, n);
-                             },
-                             nullptr};
-  TProgressTo progress{hooks, SizeNow(reader)};
-  const TPositionSink toProgress{[](void* context, std::int64_t position) {
-                                   const auto* p = static_cast<const TProgressTo*>(context);
-                                   p->Hooks.Progress(position, p->Total);
-                                 },
-                                 &progress};
-  TScanPass pass(setup.Opt, setup.Profile, hooks, toRunTally,
-                 hooks.Progress ? toProgress : TPositionSink{nullptr, nullptr});
-  TStep step = setup.Opt.MaxEntries <= 0 ? TStep::LimitReached : TStep::Go;
-  while (step == TStep::Go && ScanNextBlock(pass, reader, &step, err)) {
+  TScanPass pass(setup, hooks);
+  const std::int64_t total = SizeNow(reader);
+  TPassStep step = setup.Opt.MaxEntries <= 0 ? TPassStep::AtLimit : TPassStep::Continue;
+  TBlock block;
+  while (step == TPassStep::Continue && ReadBlock(reader, &block)) {
+    step = ScanBlock(pass, block, err);
+    AddNamesToTally(pass.Names.data(), pass.At.data(), pass.Names.size());
+    if (hooks.Progress) hooks.Progress(ReadSoFar(reader), total);
   }
-  if (step == TStep::HookFailed) return false;
+  if (step == TPassStep::HookFailed) return false;
   if (reader.Failed) {
     *err = reader.ErrorText;
     return false;
   }
   // The last word on how far it read: what came after the last block too
-  // (the LF of a CR LF that ended it, say), as the parallel scan tells it.
-  if (hooks.Progress) hooks.Progress(reader.BufferAt + static_cast<std::int64_t>(reader.End), progress.Total);
+  // (the LF of a CR LF that ended it, say), or all of it once the count
+  // limit ends the scan, as the parallel scan tells it.
+  if (hooks.Progress) hooks.Progress(step == TPassStep::AtLimit && total >= 0 ? total : ReadSoFar(reader), total);
   result.EntryCount = pass.EntryCount;
   result.FirstEntryDate = pass.FirstEntryDate;
   result.LastEntryDate = pass.LastEntryDate;
-  // The tally cut to the names it holds.
+  // The table of the count is no longer needed, only the names in order.
   FinishTally(false);
   return true;
 }
@@ -64,20 +53,8 @@ bool ScanOpenLog(TLineReader& reader, const TScanSetup& setup, const TScanHooks&
   TParallelOutcome outcome = TParallelOutcome::NotStarted;
   if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, result, err);
   if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
-  TScanHooks again = hooks;
-  if (outcome == TParallelOutcome::Done && result.EntryCount >= setup.Opt.MaxEntries) {
-    // The count limit holds without -M too (2147483647 entries): only the
-    // sequential scan knows where it stops. Rare enough to read it all
-    // again; the progress text is out already. The workers read on handles
-    // of their own: the reader is still at the start.
-    ResetTally();
-    result = TScanResult();
-    again.FirstEntry = nullptr;
-    outcome = TParallelOutcome::NotStarted;
-  }
-  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, again, result, err))
+  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, result, err))
     return FailScan(reader, *err, err);
-
   TLocalTime modified;
   if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))
     return FailScan(reader, reader.ErrorText, err);
@@ -90,9 +67,11 @@ bool ScanOpenLog(TLineReader& reader, const TScanSetup& setup, const TScanHooks&
 bool ScanLog(const TScanHooks& hooks, std::string* err) {
   TScanResult& result = ScanResult;
   result = TScanResult();
-  const TScanSetup setup{RunOptions, CurrentSyslogConfig, ParallelPlan};
+  const TScanSetup setup(RunOptions, CurrentSyslogConfig, ParallelPlan);
   TLineReader reader;
-  if (!OpenLineReader(reader, RunOptions.SyslogFileName)) return FailScan(reader, reader.ErrorText, err);
+  // The -D breakdown shows every line whole; nothing else needs one so.
+  const TLongLines longLines = RunOptions.Debug ? TLongLines::Whole : TLongLines::InPieces;
+  if (!OpenLineReader(reader, RunOptions.SyslogFileName, longLines)) return FailScan(reader, reader.ErrorText, err);
   try {
     return ScanOpenLog(reader, setup, hooks, result, err);
   } catch (const std::bad_alloc&) {

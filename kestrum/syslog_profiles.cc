@@ -44,33 +44,35 @@ void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConf
   if (!customConfigFile.Text.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
 }
 
-std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile) {
-  auto w = [&](long long n) { return TrimmedWordOf(line, profile.Date_Delimiter, n); };
-  std::string text;
-  auto add = [&](std::initializer_list<std::string_view> pieces) {
-    for (std::string_view p : pieces) text.append(p);
-  };
+TDatePicture DatePictureOf(const TSyslogConfigRec& profile) {
   switch (profile.Kind) {
     case NxLog:
-      add({w(11), " ", w(12), " at ", w(3)});
-      break;
+      return {{{{11, " "}, {12, " at "}, {3, ""}}}, 3};
     case TFTPD32:
-      add({w(1), ", ", w(2), " ", w(3), " ", w(5), " at ", w(4)});
-      break;
+      return {{{{1, ", "}, {2, " "}, {3, " "}, {5, " at "}, {4, ""}}}, 5};
     case KiwiSyslog:
     case WhatsUp:
     case WinSyslog:
-      add({w(1), " at ", w(2)});
-      break;
+      return {{{{1, " at "}, {2, ""}}}, 2};
     case VisualSyslog:
-      add({w(12), " ", w(13), " at ", w(4)});
-      break;
+      return {{{{12, " "}, {13, " at "}, {4, ""}}}, 3};
     case FastVue:
-      add({w(6), " ", w(7), " at ", w(3)});
-      break;
+      return {{{{6, " "}, {7, " at "}, {3, ""}}}, 3};
     case Custom:
-      add({w(profile.Date_Index)});
       break;
   }
+  return {{{{profile.Date_Index, ""}}}, 1};
+}
+
+std::string JoinDateText(const TDatePicture& picture, const std::string_view* words) {
+  std::string text;
+  for (int i = 0; i < picture.Count; ++i) text.append(words[i]).append(picture.Parts[i].After);
   return text;
+}
+
+std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile) {
+  const TDatePicture picture = DatePictureOf(profile);
+  std::string_view words[5];
+  for (int i = 0; i < picture.Count; ++i) words[i] = TrimmedWordOf(line, profile.Date_Delimiter, picture.Parts[i].Word);
+  return JoinDateText(picture, words);
 }

@@ -50,5 +50,21 @@ void BuildPresetProfiles(TSyslogChoicesArray& table);
 // (a missing or unreadable file sets the exit code).
 void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile);
 
+// How a kind's date text is made: words of the entry line by the profile's
+// Date_Delimiter, each followed by a fixed text.
+struct TDatePart {
+  std::int32_t Word;
+  const char* After;
+};
+struct TDatePicture {
+  std::array<TDatePart, 5> Parts;
+  int Count;
+};
+TDatePicture DatePictureOf(const TSyslogConfigRec& profile);
+
+// The date text from the picture's words (words[i] for Parts[i]), however
+// they were cut from the line.
+std::string JoinDateText(const TDatePicture& picture, const std::string_view* words);
+
 // The display date of an entry line under the profile's kind; never parsed.
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile);

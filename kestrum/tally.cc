@@ -17,27 +17,28 @@
 static_assert(std::endian::native == std::endian::little);
 
 TShardedTally RunTally;
-std::atomic<unsigned> ShardTurn{0};
 
 namespace {
 
 constexpr std::size_t kKeyedSize = 24;
-constexpr std::size_t kMaxNameBlocks = std::size_t{1} << (32 - kNameBlockBits);
+// A place holds the block index in its bits above kNameBlockBits.
+constexpr std::size_t kMaxNameBlocks = std::size_t{1} << (kNamePlaceBits - kNameBlockBits);
 constexpr std::size_t kFirstSlots = 1024;  // most logs name a few hundred jobs
 constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
 // A worker's table is merged into the shards when it holds this many names
-// (16K names: the table and its names stay within the second-level cache);
-// if its names came fewer than twice each by then, a table saves no
-// lookups in the shards, and the worker sends them on in batches of kBatch
-// from then on (as many, so that a merge takes each shard's lock about as
-// long either way).
+// (16K names: the table and its names stay within the second-level cache).
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
-constexpr std::int64_t kRepeatsForTable = 2;
-constexpr std::size_t kBatch = std::size_t{1} << 14;
 // Long names fill a share's bytes long before its count: it is merged at
 // this many bytes of names too, so that the copies the workers hold add
 // little to the run's own.
 constexpr std::size_t kShareBytes = std::size_t{1} << 20;
+// Counts the merges, so that each starts at a shard of its own. Unsigned,
+// so that it wraps harmlessly.
+std::atomic<unsigned> gMergeTurn{0};
+// The shard a merge starts at moves on by this much each time: a number
+// prime to the shard count, so that the starts of merges that follow each
+// other lie far apart and every shard takes its turn first.
+constexpr unsigned kTurnStride = 17;
 
 struct TCaseFold {
   unsigned char Of[256];
@@ -111,7 +112,8 @@ std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t se
   return Mix(Mix(h ^ tail));
 }
 
-// Made in place: a key copied right after it was made waits on the stores.
+// Fills the key where it is kept: a key copied right after it was made
+// would wait for the stores that made it.
 void MakeKey(TNameKey& k, std::string_view name) {
   const char* p = name.data();
   const std::size_t n = name.size();
@@ -136,7 +138,8 @@ void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::in
 }
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
-  return TNameKey{r.Head, r.Second, r.Tail, r.Size, HashOfKey(r.Size, r.Head, r.Second, r.Tail, NameOf(t, r).data())};
+  const std::string_view name = NameOf(t, r);
+  return TNameKey{r.Head, r.Second, r.Tail, name.size(), HashOfKey(name.size(), r.Head, r.Second, r.Tail, name.data())};
 }
 
 bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
@@ -150,37 +153,45 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
-std::uint32_t StoreName(TNameStore& store, std::string_view name) {
-  if (name.size() > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-  // A long name gets a block of its own, of just its size; the usual
-  // blocks serve again once the store is emptied.
-  const bool own = name.size() > kNameBlock / 4;
-  if (own || store.Current == 0 || store.Used + name.size() > kNameBlock) {
-    if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
-    // Room in Large first: an own block that failed to get there would
-    // serve later as one of the usual size.
-    if (own && store.Large.size() == store.Large.capacity())
-      store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
-    if (!own && !store.Spare.empty()) {
+// A block of its own for a long name, of just its size, with room for the
+// size before it when the reference cannot hold it.
+TNameRef StoreLongName(TNameStore& store, std::string_view name) {
+  const std::size_t header = name.size() >= kSizeInStore ? 8 : 0;
+  // Room in Large first: a block that failed to get there would serve
+  // later as one of the usual size.
+  if (store.Large.size() == store.Large.capacity())
+    store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
+  store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(header + name.size()));
+  store.Large.push_back(store.Blocks.size() - 1);
+  char* block = store.Blocks.back().get();
+  if (header) {
+    const std::uint64_t size = name.size();
+    std::memcpy(block, &size, 8);
+  }
+  std::memcpy(block + header, name.data(), name.size());
+  return (std::min<std::uint64_t>(name.size(), kSizeInStore) << kNamePlaceBits) |
+         ((store.Blocks.size() - 1) << kNameBlockBits | header);
+}
+
+TNameRef StoreName(TNameStore& store, std::string_view name) {
+  if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
+  store.Bytes += name.size();
+  if (name.size() > kNameBlock / 4) return StoreLongName(store, name);
+  if (store.Current == 0 || store.Used + name.size() > kNameBlock) {
+    // The usual blocks serve again once the store is emptied.
+    if (!store.Spare.empty()) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
     } else {
-      store.Blocks.push_back(
-          std::make_unique_for_overwrite<char[]>(own ? std::max<std::size_t>(name.size(), 1) : kNameBlock));
+      store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(kNameBlock));
     }
-    if (own) {
-      store.Large.push_back(store.Blocks.size() - 1);
-    } else {
-      store.Current = store.Blocks.size();
-      store.Used = 0;
-    }
+    store.Current = store.Blocks.size();
+    store.Used = 0;
   }
-  const std::size_t block = own ? store.Blocks.size() - 1 : store.Current - 1;
-  const std::size_t offset = own ? 0 : store.Used;
+  const std::size_t block = store.Current - 1, offset = store.Used;
   if (!name.empty()) std::memcpy(store.Blocks[block].get() + offset, name.data(), name.size());
-  if (!own) store.Used += name.size();
-  store.Bytes += name.size();
-  return static_cast<std::uint32_t>((block << kNameBlockBits) | offset);
+  store.Used += name.size();
+  return (std::uint64_t{name.size()} << kNamePlaceBits) | (block << kNameBlockBits | offset);
 }
 
 // Empties the store; blocks of the usual size are kept for its next names,
@@ -194,7 +205,8 @@ void ClearNames(TNameStore& store) {
   store.Used = store.Current = store.Bytes = 0;
 }
 
-void Place(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t hash) {
+// Puts the slot into the first free one from the hash's own on.
+void PutSlot(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t hash) {
   const std::size_t mask = slots.size() - 1;
   std::size_t s = hash & mask;
   while (slots[s] != 0) s = (s + 1) & mask;
@@ -202,25 +214,30 @@ void Place(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t 
 }
 
 // Room for the given number of records at most half full.
-void Grow(TTallyTable& t, std::size_t records) {
+void MakeRoomFor(TTallyTable& t, std::size_t records) {
   std::size_t size = t.Slots.empty() ? kFirstSlots : t.Slots.size();
   while (records * 2 > size) size *= 2;
   if (size == t.Slots.size()) return;
   std::vector<std::uint64_t> slots(size);
   for (std::size_t i = 0; i < t.Count; ++i) {
     const std::uint64_t hash = KeyOfRecord(t, RecordAt(t, i)).Hash;
-    Place(slots, SlotOf(hash, i), hash);
+    PutSlot(slots, SlotOf(hash, i), hash);
   }
   t.Slots.swap(slots);
 }
 
 bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, const char* name) {
-  return r.Head == key.Head && r.Tail == key.Tail && r.Second == key.Second && r.Size == key.Size &&
-         (key.Size <= kKeyedSize || RestMatches(NameOf(t, r).data(), name, key.Size));
+  if (r.Head != key.Head || r.Tail != key.Tail || r.Second != key.Second ||
+      (r.Name >> kNamePlaceBits) != std::min(key.Size, kSizeInStore))
+    return false;
+  if (key.Size <= kKeyedSize) return true;
+  const char* bytes = NameBytes(t.Names, r.Name);
+  return NameSize(r.Name, bytes) == key.Size && RestMatches(bytes, name, key.Size);
 }
 
-// The lookup proper; the table has room for one more name.
-void AddKeyed(TTallyTable& t, const TTallyItem& item) {
+// Finds the item's name in the table and adds its entries, or adds it as a
+// new name; the table has room for one more.
+void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
   const std::size_t mask = t.Slots.size() - 1;
   const TNameKey& key = item.Key;
   const std::uint64_t tag = key.Hash & ~kIndexMask;
@@ -231,15 +248,9 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
       const std::size_t index = t.Count;
       if ((index >> kRecordBlockBits) == t.Records.size())
         t.Records.push_back(std::make_unique_for_overwrite<TTallyRecordBlock>());
-      RecordAt(t, index) = TTallyRecord{key.Head,
-                                        key.Second,
-                                        key.Tail,
-                                        item.Count,
-                                        item.FirstAt,
-                                        StoreName(t.Names, name),
-                                        static_cast<std::uint32_t>(key.Size)};
+      RecordAt(t, index) =
+          TTallyRecord{key.Head, key.Second, key.Tail, item.Count, item.FirstAt, StoreName(t.Names, name)};
       ++t.Count;
-      t.LastFirst = std::max(t.LastFirst, item.FirstAt);
       t.Slots[s] = SlotOf(key.Hash, index);
       return;
     }
@@ -249,7 +260,8 @@ void AddKeyed(TTallyTable& t, const TTallyItem& item) {
     r.Count += item.Count;
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
-      // Mostly the same spelling: kept once.
+      // An earlier entry brings its own spelling; mostly it is the same, and
+      // then the stored one serves.
       if (NameOf(t, r) != name) r.Name = StoreName(t.Names, name);
     }
     return;
@@ -272,7 +284,7 @@ const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
 // ahead are fetched, and the record they lead to a few items later, so that
 // the lookups do not wait on memory one by one.
 void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
-  Grow(t, t.Count + n);
+  MakeRoomFor(t, t.Count + n);
   // A lookup costs about 10 ns and a read from memory about 200: 32 and
   // 16 items ahead cover it (bench/run's million-name file was flat from
   // 24/12 to 64/32). Tables of up to 8K slots (64 KiB) stay in the caches.
@@ -290,54 +302,44 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
       if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
       if (i + kRecordAhead < n)
         if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
-      AddKeyed(t, items[i]);
+      FindOrAdd(t, items[i]);
     }
   }
-  for (; i < n; ++i) AddKeyed(t, items[i]);
+  for (; i < n; ++i) FindOrAdd(t, items[i]);
 }
 
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
 
-void Pend(TWorkerTally& w, const TTallyItem& item) {
-  if (w.Pending.empty()) w.Pending.resize(TShardedTally::kShards);
-  w.Pending[ShardOf(item.Key.Hash)].push_back(item);
-  ++w.PendingCount;
-}
-
-// The pending names into the shards of the run's tally, each shard taken
-// once under its lock.
-void MergePending(TWorkerTally& w) {
-  // Workers start at different shards, so that they seldom wait on a lock.
-  const int first = static_cast<int>(ShardTurn++ * 17u % TShardedTally::kShards);
-  for (int k = 0; k < TShardedTally::kShards && w.PendingCount > 0; ++k) {
-    const int s = (first + k) % TShardedTally::kShards;
-    std::vector<TTallyItem>& items = w.Pending[s];
-    if (items.empty()) continue;
-    {
-      std::lock_guard<std::mutex> lock(RunTally.Locks[s]);
-      AddItemsToTable(RunTally.Shards[s], items.data(), items.size());
-    }
-    w.PendingCount -= items.size();
-    items.clear();
-  }
-  ClearNames(w.PendingNames);
-}
-
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
   t.Count = 0;
-  t.LastFirst = 0;
   ClearNames(t.Names);
 }
 
+// The share's names into the shards of the run's tally: grouped by shard,
+// then each shard taken once under its lock.
 void MergeWorkerTable(TWorkerTally& w) {
-  for (std::size_t i = 0; i < w.Table.Count; ++i) {
+  const std::size_t n = w.Table.Count;
+  w.Items.resize(n);
+  w.ByShard.resize(n);
+  std::array<std::size_t, TShardedTally::kShards + 1> start{};
+  for (std::size_t i = 0; i < n; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
-    Pend(w, TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt});
+    w.Items[i] = TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt};
+    ++start[ShardOf(w.Items[i].Key.Hash) + 1];
   }
-  MergePending(w);
+  for (int s = 0; s < TShardedTally::kShards; ++s) start[s + 1] += start[s];
+  std::array<std::size_t, TShardedTally::kShards> next;
+  std::copy(start.begin(), start.end() - 1, next.begin());
+  for (const TTallyItem& item : w.Items) w.ByShard[next[ShardOf(item.Key.Hash)]++] = item;
+  const unsigned first = gMergeTurn++ * kTurnStride;
+  for (unsigned k = 0; k < TShardedTally::kShards; ++k) {
+    const unsigned s = (first + k) % TShardedTally::kShards;
+    if (start[s] == start[s + 1]) continue;
+    std::lock_guard<std::mutex> lock(RunTally.Locks[s]);
+    AddItemsToTable(RunTally.Shards[s], w.ByShard.data() + start[s], start[s + 1] - start[s]);
+  }
   ClearTable(w.Table);
-  w.Entries = 0;
 }
 
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
@@ -354,29 +356,11 @@ void TWorkerTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
 TWorkerTallyPtr NewWorkerTally() { return TWorkerTallyPtr(new TWorkerTally); }
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-  if (!w.Batches) {
-    AddNamesToTable(w.Table, names, at, n);
-    w.Entries += static_cast<std::int64_t>(n);
-    if (w.Table.Count < kShareNames && w.Table.Names.Bytes < kShareBytes) return;
-    const bool fewRepeats = w.Entries < kRepeatsForTable * static_cast<std::int64_t>(w.Table.Count);
-    MergeWorkerTable(w);
-    w.Batches = fewRepeats;
-    return;
-  }
-  // The items are made first and filed by shard after: a copy straight
-  // from the making would wait on the stores just made.
-  thread_local std::vector<TTallyItem> items;
-  items.resize(n);
-  for (std::size_t i = 0; i < n; ++i)
-    MakeItem(items[i], names[i], NameBytes(w.PendingNames, StoreName(w.PendingNames, names[i])), at[i]);
-  for (std::size_t i = 0; i < n; ++i) Pend(w, items[i]);
-  if (w.PendingCount >= kBatch || w.PendingNames.Bytes >= kShareBytes) MergePending(w);
+  AddNamesToTable(w.Table, names, at, n);
+  if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) MergeWorkerTable(w);
 }
 
-void FlushWorkerTally(TWorkerTally& w) {
-  if (w.Batches) MergePending(w);
-  MergeWorkerTable(w);
-}
+void FlushWorkerTally(TWorkerTally& w) { MergeWorkerTable(w); }
 
 void ResetTally() {
   for (TTallyTable& t : RunTally.Shards) t = TTallyTable();

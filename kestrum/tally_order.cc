@@ -22,24 +22,22 @@ namespace {
 // The finished tally's report order: which record comes i-th. A record is
 // named by its index in shard 0, or, once the shards were merged, by its
 // shard (the top bits) and its index there. Empty: shard 0 as it stands.
-std::vector<std::uint32_t> gOrder;
+std::vector<std::uint64_t> gOrder;
 bool gSharded = false;
 bool gFinished = false;
-constexpr int kRefIndexBits = 32 - TShardedTally::kShardBits;
+constexpr int kRefIndexBits = 64 - TShardedTally::kShardBits;
 
-std::uint32_t RefOf(int shard, std::size_t index) {
-  // A shard of more names than the bits hold: the memory ran out long ago.
-  if (index >> kRefIndexBits) throw std::bad_alloc();
-  return (static_cast<std::uint32_t>(shard) << kRefIndexBits) | static_cast<std::uint32_t>(index);
+std::uint64_t RefOf(int shard, std::size_t index) {
+  return (static_cast<std::uint64_t>(shard) << kRefIndexBits) | index;
 }
 
-const TTallyRecord& RecordOfRef(std::uint32_t ref, const TTallyTable** table) {
+const TTallyRecord& RecordOfRef(std::uint64_t ref, const TTallyTable** table) {
   const int shard = gSharded ? static_cast<int>(ref >> kRefIndexBits) : 0;
   *table = &RunTally.Shards[shard];
-  return RecordAt(**table, gSharded ? ref & ((1u << kRefIndexBits) - 1) : ref);
+  return RecordAt(**table, gSharded ? ref & ((std::uint64_t{1} << kRefIndexBits) - 1) : ref);
 }
 
-std::uint32_t RefAt(std::size_t i) { return gOrder.empty() ? static_cast<std::uint32_t>(i) : gOrder[i]; }
+std::uint64_t RefAt(std::size_t i) { return gOrder.empty() ? i : gOrder[i]; }
 
 // The i-th record of the report. The report reads in order: the records
 // and names a few rows on are fetched ahead, as the order jumps around.
@@ -51,7 +49,7 @@ const TTallyRecord& ReportRecord(std::size_t i, const TTallyTable** table) {
     if (i + kRecordAhead < gOrder.size()) PrefetchRecord(RecordOfRef(gOrder[i + kRecordAhead], &other));
     if (i + kNameAhead < gOrder.size()) {
       const TTallyRecord& r = RecordOfRef(gOrder[i + kNameAhead], &other);
-      Prefetch(NameOf(*other, r).data());
+      Prefetch(NameBytes(other->Names, r.Name));
     }
   }
   return RecordOfRef(RefAt(i), table);
@@ -67,7 +65,7 @@ std::size_t FinishedSize() {
 // so most comparisons of a sort need not touch the names.
 struct TNameOrder {
   std::uint64_t First, Second, Third;
-  std::uint32_t Ref;
+  std::uint64_t Ref;
 };
 
 std::uint64_t LowerPrefix(std::string_view name, std::size_t from) {
@@ -91,13 +89,18 @@ int CompareNames(std::string_view a, std::string_view b) {
 
 struct TCountOrder {
   std::int64_t Count;
-  std::uint32_t Ref;
+  std::uint64_t Ref;
+};
+
+struct TFirstOrder {
+  std::int64_t FirstAt;
+  std::uint64_t Ref;
 };
 
 // Puts the report order in the given order of old places.
 template <typename TOrder>
 void Reorder(const std::vector<TOrder>& order) {
-  std::vector<std::uint32_t> refs(order.size());
+  std::vector<std::uint64_t> refs(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) refs[i] = order[i].Ref;
   gOrder.swap(refs);
 }
@@ -105,103 +108,6 @@ void Reorder(const std::vector<TOrder>& order) {
 // The ordering and the sorts are bound by memory: more threads than this
 // gain nothing.
 constexpr int kMaxParts = 8;
-
-// Runs part(p) for every p below parts, each on a thread of its own but the
-// first; a part whose thread cannot start runs here. Running out of memory
-// in any part is thrown here once all are done.
-template <typename TPart>
-void InParts(int parts, const TPart& part) {
-  std::atomic<bool> outOfMemory{false};
-  auto run = [&part, &outOfMemory](int p) {
-    try {
-      part(p);
-    } catch (const std::bad_alloc&) {
-      outOfMemory = true;
-    }
-  };
-  std::vector<int> here{0};
-  here.reserve(parts);
-  {
-    TThreadGroup group(parts - 1);
-    for (int p = 1; p < parts; ++p)
-      if (!StartInGroup(group, [&run, p] { run(p); })) here.push_back(p);
-    for (int p : here) run(p);
-  }
-  if (outOfMemory) throw std::bad_alloc();
-}
-
-// The names by the offsets of their first entries: the order of the file.
-// The records go into buckets of nearby offsets, a few to a bucket, and each
-// bucket is sorted by one word a record: its offset from the bucket's start
-// above its reference. Each part of the work takes some of the shards, or
-// some of the buckets.
-void OrderShardsByFirstOffset(int threads) {
-  std::size_t total = 0;
-  std::int64_t last = 0;
-  for (int s = 0; s < TShardedTally::kShards; ++s) {
-    const TTallyTable& t = RunTally.Shards[s];
-    if (t.Count > 0) RefOf(s, t.Count - 1);  // all can be named, before the parts start
-    total += t.Count;
-    last = std::max(last, t.LastFirst);
-  }
-  // A few records a bucket: each bucket's sort is a handful of compares.
-  constexpr std::size_t kPerBucket = 8;
-  const std::size_t buckets =
-      std::bit_ceil(std::max(total / kPerBucket, static_cast<std::size_t>(static_cast<std::uint64_t>(last) >> 32)) + 1);
-  const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  const int parts = std::clamp(threads, 1, kMaxParts);
-  auto firstShard = [parts](int p) { return p * TShardedTally::kShards / parts; };
-  auto bucketOf = [width](std::int64_t at) { return static_cast<std::size_t>(at / width); };
-
-  // Per part, how many of its records each bucket gets; then where they go.
-  std::vector<std::vector<std::uint32_t>> place(parts, std::vector<std::uint32_t>(buckets));
-  InParts(parts, [&](int p) {
-    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
-      const TTallyTable& t = RunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i) ++place[p][bucketOf(RecordAt(t, i).FirstAt)];
-    }
-  });
-  std::vector<std::uint32_t> start(buckets + 1);
-  std::uint32_t at = 0;
-  for (std::size_t b = 0; b < buckets; ++b) {
-    start[b] = at;
-    for (int p = 0; p < parts; ++p) at += std::exchange(place[p][b], at);
-  }
-  start[buckets] = at;
-
-  gOrder.resize(total);
-  InParts(parts, [&](int p) {
-    for (int s = firstShard(p); s < firstShard(p + 1); ++s) {
-      const TTallyTable& t = RunTally.Shards[s];
-      for (std::size_t i = 0; i < t.Count; ++i) gOrder[place[p][bucketOf(RecordAt(t, i).FirstAt)]++] = RefOf(s, i);
-    }
-  });
-  place.clear();
-
-  InParts(parts, [&](int p) {
-    // Buckets of about as many records for each part.
-    auto firstBucket = [&](int q) {
-      return static_cast<std::size_t>(std::lower_bound(start.begin(), start.end() - 1, total * q / parts) -
-                                      start.begin());
-    };
-    std::vector<std::uint64_t> keys;
-    const TTallyTable* table;
-    const std::size_t end = p + 1 == parts ? buckets : firstBucket(p + 1);
-    // The records are fetched ahead across buckets: a bucket holds a few.
-    // As far ahead as the lookups fetch, for the same reason.
-    constexpr std::size_t kAhead = 32;
-    for (std::size_t b = firstBucket(p); b < end; ++b) {
-      keys.clear();
-      for (std::size_t i = start[b]; i < start[b + 1]; ++i) {
-        if (i + kAhead < start[end]) PrefetchRecord(RecordOfRef(gOrder[i + kAhead], &table));
-        const std::int64_t first = RecordOfRef(gOrder[i], &table).FirstAt;
-        keys.push_back((static_cast<std::uint64_t>(first - static_cast<std::int64_t>(b) * width) << 32) | gOrder[i]);
-      }
-      std::sort(keys.begin(), keys.end());
-      for (std::size_t i = start[b]; i < start[b + 1]; ++i) gOrder[i] = static_cast<std::uint32_t>(keys[i - start[b]]);
-    }
-  });
-}
 
 // Smaller sorts take a millisecond or two: not worth starting threads.
 constexpr std::size_t kPartedSortMin = std::size_t{1} << 15;
@@ -222,9 +128,9 @@ void StableSortInParts(std::vector<T>& v, int threads, const TLess& less) {
   const int parts = PartsFor(n, threads);
   std::vector<std::size_t> bounds;
   for (int p = 0; p <= parts; ++p) bounds.push_back(PartStart(n, p, parts));
-  InParts(parts, [&](int p) { std::stable_sort(v.begin() + bounds[p], v.begin() + bounds[p + 1], less); });
+  RunInParts(parts, [&](int p) { std::stable_sort(v.begin() + bounds[p], v.begin() + bounds[p + 1], less); });
   while (bounds.size() > 2) {
-    InParts(static_cast<int>(bounds.size() - 1) / 2, [&](int m) {
+    RunInParts(static_cast<int>(bounds.size() - 1) / 2, [&](int m) {
       std::inplace_merge(v.begin() + bounds[2 * m], v.begin() + bounds[2 * m + 1], v.begin() + bounds[2 * m + 2], less);
     });
     std::vector<std::size_t> merged;
@@ -239,9 +145,24 @@ template <typename T, typename TMake>
 void FillInParts(std::vector<T>& order, int threads, const TMake& make) {
   const std::size_t n = order.size();
   const int parts = PartsFor(n, threads);
-  InParts(parts, [&](int p) {
+  RunInParts(parts, [&](int p) {
     for (std::size_t i = PartStart(n, p, parts); i < PartStart(n, p + 1, parts); ++i) order[i] = make(i);
   });
+}
+
+// The names of all shards by the offsets of their first entries: the order
+// in which the sequential scan met them. No two names share a first entry.
+void OrderShardsByFirstOffset(int threads) {
+  std::vector<TFirstOrder> order;
+  std::size_t total = 0;
+  for (const TTallyTable& t : RunTally.Shards) total += t.Count;
+  order.reserve(total);
+  for (int s = 0; s < TShardedTally::kShards; ++s) {
+    const TTallyTable& t = RunTally.Shards[s];
+    for (std::size_t i = 0; i < t.Count; ++i) order.push_back(TFirstOrder{RecordAt(t, i).FirstAt, RefOf(s, i)});
+  }
+  StableSortInParts(order, threads, [](const TFirstOrder& a, const TFirstOrder& b) { return a.FirstAt < b.FirstAt; });
+  Reorder(order);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -14,14 +14,22 @@
 
 #include "tally.h"
 
+// Where a name's spelling is stored and how long it is, in one word: the
+// place in the low 40 bits (the block's index times kNameBlock, plus the
+// offset in it), the size in the high 24. A name of kSizeInStore bytes or
+// more has kSizeInStore there, and its size in the eight bytes before its
+// first (it always has a block of its own).
+typedef std::uint64_t TNameRef;
+constexpr int kNamePlaceBits = 40;
+constexpr std::uint64_t kSizeInStore = (std::uint64_t{1} << (64 - kNamePlaceBits)) - 1;
+
 // One distinct name. The key is the name's case-folded first, second and
 // last eight bytes: for names of up to 24 bytes it alone decides equality.
 struct TTallyRecord {
   std::uint64_t Head, Second, Tail;
   std::int64_t Count;
   std::int64_t FirstAt;  // file offset of the line of its first entry
-  std::uint32_t Name;    // where the spelling of that entry is stored
-  std::uint32_t Size;
+  TNameRef Name;         // the spelling of that entry
 };
 
 struct TNameKey {
@@ -46,48 +54,50 @@ struct alignas(64) TTallyRecordBlock {
   TTallyRecord At[1024];
 };
 
-// Name bytes in blocks that never move, so that views of them stay valid;
-// a name is found by its block and offset in 32 bits.
+// Name bytes: blocks of 16 KiB; a name of more than a quarter block gets a
+// block of its own, of its size.
+constexpr std::size_t kNameBlockBits = 14;
+constexpr std::size_t kNameBlock = std::size_t{1} << kNameBlockBits;
+
+// Name bytes in blocks that never move, so that views of them stay valid.
+// Invariants: Current is the index + 1 of the block that usual names go
+// into (0: none yet), and Used the bytes taken of it; every index in Large
+// names a block of one long name, freed when the store is emptied (its
+// entry in Blocks is null from then on); Spare holds emptied usual blocks
+// for the next names; Bytes counts the name bytes stored since the store
+// was emptied.
 struct TNameStore {
   std::vector<std::unique_ptr<char[]>> Blocks;
-  std::size_t Used = 0;                        // of the current block
-  std::size_t Current = 0;                     // the current block's index + 1
-  std::vector<std::size_t> Large;              // blocks of one long name each, freed when emptied
-  std::vector<std::unique_ptr<char[]>> Spare;  // usual blocks to use again
-  std::size_t Bytes = 0;                       // of the names stored since it was emptied
+  std::size_t Used = 0;
+  std::size_t Current = 0;
+  std::vector<std::size_t> Large;
+  std::vector<std::unique_ptr<char[]>> Spare;
+  std::size_t Bytes = 0;
 };
 
+// Invariants: Slots is empty once the tally is finished, and no lookup may
+// follow then; otherwise its size is a power of two and at most half of it
+// is taken. A slot holds the record's index + 1 in the low 32 bits (0: an
+// empty slot) and the hash's high 32 bits above it.
 struct TTallyTable {
-  // Open addressing, at most half full: the record index + 1 in the low 32
-  // bits (0: empty), the hash's high 32 bits above it.
   std::vector<std::uint64_t> Slots;
   std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
   TNameStore Names;
-  std::int64_t LastFirst = 0;  // the largest first offset of a record
 };
 
-// A worker's share of the run's tally. Names are counted in a small table
-// of its own, merged into the shards when it fills; when names hardly
-// repeat (the table fills with few entries each), they go to the shards in
-// batches instead, without the table.
+// A worker's share of the run's tally: names counted in a small table of
+// its own, merged into the shards of the run's tally when it fills.
 struct TWorkerTally {
   TTallyTable Table;
-  bool Batches = false;
-  std::int64_t Entries = 0;  // entries in the table now
-  // Names not yet merged, by the shard they go to, and their bytes.
-  std::vector<std::vector<TTallyItem>> Pending;
-  std::size_t PendingCount = 0;
-  TNameStore PendingNames;
+  // While a merge runs: the table's names as items, and the same grouped by
+  // shard (kept for the next merge, as fresh memory costs more).
+  std::vector<TTallyItem> Items, ByShard;
 };
 
 constexpr std::size_t kRecordBlockBits = 10;  // 48 KiB of records a block
 constexpr std::size_t kRecordBlock = std::size_t{1} << kRecordBlockBits;
 static_assert(sizeof(TTallyRecordBlock::At) / sizeof(TTallyRecord) == kRecordBlock);
-// Name bytes: blocks of 16 KiB, addressed by block and offset in 32 bits;
-// a name of more than a quarter block gets a block of its own, of its size.
-constexpr std::size_t kNameBlockBits = 14;
-constexpr std::size_t kNameBlock = std::size_t{1} << kNameBlockBits;
 
 // The run's tally in shards by hash, each with its lock: where the workers'
 // shares go. The sequential scan uses shard 0 alone, without locking.
@@ -100,15 +110,23 @@ struct TShardedTally {
   std::array<std::mutex, kShards> Locks;
 };
 extern TShardedTally RunTally;
-// Counts the merges, each starting at a shard of its own; wraps harmlessly.
-extern std::atomic<unsigned> ShardTurn;
 
-inline const char* NameBytes(const TNameStore& store, std::uint32_t ref) {
-  return store.Blocks[ref >> kNameBlockBits].get() + (ref & (kNameBlock - 1));
+inline const char* NameBytes(const TNameStore& store, TNameRef ref) {
+  const std::uint64_t place = ref & ((std::uint64_t{1} << kNamePlaceBits) - 1);
+  return store.Blocks[place >> kNameBlockBits].get() + (place & (kNameBlock - 1));
+}
+
+inline std::uint64_t NameSize(TNameRef ref, const char* bytes) {
+  const std::uint64_t size = ref >> kNamePlaceBits;
+  if (size < kSizeInStore) return size;
+  std::uint64_t stored;
+  std::memcpy(&stored, bytes - 8, 8);
+  return stored;
 }
 
 inline std::string_view NameOf(const TTallyTable& t, const TTallyRecord& r) {
-  return std::string_view(NameBytes(t.Names, r.Name), r.Size);
+  const char* bytes = NameBytes(t.Names, r.Name);
+  return std::string_view(bytes, NameSize(r.Name, bytes));
 }
 
 inline const TTallyRecord& RecordAt(const TTallyTable& t, std::size_t index) {
@@ -133,6 +151,5 @@ inline void PrefetchRecord(const TTallyRecord& r) {
   Prefetch(reinterpret_cast<const char*>(&r) + sizeof r - 1);
 }
 
-// The finished tally's order, forgotten when counting starts
-// again.
+// The finished tally's order, forgotten when counting starts again.
 void ForgetTallyOrder();

@@ -1,5 +1,7 @@
 #include "thread_group.h"
 
+#include <atomic>
+#include <new>
 #include <system_error>
 
 bool (*RefuseThreadStart)(int started) = nullptr;
@@ -15,19 +17,41 @@ TThreadGroup::~TThreadGroup() {
   JoinGroup(*this);
 }
 
-bool StartInGroup(TThreadGroup& group, const std::function<void()>& work) {
-  if (group.Threads.size() == group.Threads.capacity()) return false;
-  if (RefuseThreadStart && RefuseThreadStart(static_cast<int>(group.Threads.size()))) return false;
-  try {
-    // No throw after the start: the place is there already.
-    group.Threads.emplace_back(work);
-  } catch (const std::system_error&) {
-    return false;
+int StartThreads(TThreadGroup& group, int count, const std::function<void()>& work) {
+  int started = 0;
+  for (; started < count && group.Threads.size() < group.Threads.capacity(); ++started) {
+    if (RefuseThreadStart && RefuseThreadStart(static_cast<int>(group.Threads.size()))) break;
+    try {
+      // No throw after the start: the place is there already.
+      group.Threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;
+    }
   }
-  return true;
+  return started;
 }
 
 void JoinGroup(TThreadGroup& group) {
   for (std::thread& t : group.Threads)
     if (t.joinable()) t.join();
+}
+
+void RunInParts(int parts, const std::function<void(int part)>& part) {
+  std::atomic<int> next{0};
+  std::atomic<bool> outOfMemory{false};
+  const std::function<void()> take = [&] {
+    for (int p; (p = next++) < parts;) {
+      try {
+        part(p);
+      } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+      }
+    }
+  };
+  {
+    TThreadGroup group(parts - 1);
+    StartThreads(group, parts - 1, take);
+    take();
+  }
+  if (outOfMemory) throw std::bad_alloc();
 }

@@ -2,6 +2,10 @@
 // running when it is destroyed ends the process, so threads are started and
 // joined through one owner: on an early way out (a throw, say) it tells the
 // threads to stop and waits for them before anything they use goes away.
+//
+// One policy serves every user: the threads take their work from a shared
+// list, so a thread that the system refuses to start leaves its share to
+// the others.
 #pragma once
 
 #include <functional>
@@ -19,13 +23,17 @@ struct TThreadGroup {
   std::function<void()> Stop;  // asks the threads to end soon; may be empty
 };
 
-// Starts work on a new thread of the group. False when the system gives no
-// thread: the caller does that work some other way. Running out of memory
-// throws.
-bool StartInGroup(TThreadGroup& group, const std::function<void()>& work);
+// Starts up to count threads of the group, each running work; returns how
+// many the system gave. Running out of memory throws.
+int StartThreads(TThreadGroup& group, int count, const std::function<void()>& work);
 
 // Waits for every thread of the group.
 void JoinGroup(TThreadGroup& group);
+
+// Runs part(p) for every p below parts, on this thread and up to parts - 1
+// others, each taking the next part not yet taken. Running out of memory in
+// any part is thrown here once all are done.
+void RunInParts(int parts, const std::function<void(int part)>& part);
 
 // For tests: when set, asked before each start with the number of threads
 // the group has started so far; true refuses the start as the system would.

@@ -4,6 +4,7 @@
 
 #include "channels.h"
 #include "line_reader.h"
+#include "piece_cuts.h"
 #include "text.h"
 
 namespace {
@@ -35,35 +36,6 @@ void PrintBreakdown(TChannel& out, std::string_view line, std::string_view field
   WriteLineEnd(out);
 }
 
-// Field kFieldNumber by ";" of a line longer than the buffer, gathered
-// while its pieces pass: nothing else of the line is kept.
-bool FieldOfLongLine(TLineReader& r, std::string_view piece, std::string* field) {
-  int words = 0;        // words begun so far
-  bool inWord = false;  // the byte before the piece belongs to a word
-  bool last = false;
-  for (;;) {
-    std::size_t i = 0;
-    while (i < piece.size() && words <= kFieldNumber) {
-      if (!inWord) {
-        if (piece[i] == ';') {
-          ++i;
-          continue;
-        }
-        inWord = true;
-        ++words;
-      }
-      const void* end = std::memchr(piece.data() + i, ';', piece.size() - i);
-      const std::size_t stop =
-          end ? static_cast<std::size_t>(static_cast<const char*>(end) - piece.data()) : piece.size();
-      if (words == kFieldNumber) field->append(piece.substr(i, stop - i));
-      inWord = end == nullptr;
-      i = stop;
-    }
-    if (last) return true;
-    if (!ReadLongLinePiece(r, &piece, &last)) return !r.Failed;
-  }
-}
-
 void PrintLine(TChannel& out, std::string_view line, bool debug) {
   std::string_view field = TrimmedWordOf(line, kFieldCutter, kFieldNumber);
   std::string_view word = TrimmedWordOf(field, kWordCutter, kWordNumber);
@@ -73,41 +45,30 @@ void PrintLine(TChannel& out, std::string_view line, bool debug) {
     WriteLine(out, word);
 }
 
-// A line longer than the buffer: with debug it is shown whole, so it is
-// taken whole; otherwise only its field is.
-bool PrintLongLine(TChannel& out, TLineReader& reader, std::string_view piece, bool debug) {
-  if (debug) {
-    std::string_view line;
-    if (!ReadLongLineWhole(reader, &line)) return false;
-    PrintLine(out, line, true);
-    return true;
-  }
-  std::string field;
-  if (!FieldOfLongLine(reader, piece, &field)) return false;
-  WriteLine(out, TrimmedWordOf(Trim(field), kWordCutter, kWordNumber));
-  return true;
-}
-
 }  // namespace
 
 bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
   TChannel& out = Out();
   TLineReader reader;
-  if (!OpenLineReader(reader, fileName)) {
+  // Only the breakdown shows a line whole; otherwise a long line's value is
+  // cut from its pieces as they pass.
+  if (!OpenLineReader(reader, fileName, debug ? TLongLines::Whole : TLongLines::InPieces)) {
     *err = reader.ErrorText;
     return false;
   }
-  // Only the breakdown shows a long line whole.
-  reader.GathersLongLines = debug;
-  std::string_view block;
-  TBlockKind kind;
-  while (ReadBlockOrPiece(reader, &block, &kind)) {
-    if (kind == TBlockKind::LongLine) {
-      if (!PrintLongLine(out, reader, block, debug)) break;
+  TFieldCut longLine;
+  bool inLongLine = false;
+  TBlock block;
+  while (ReadBlock(reader, &block)) {
+    if (block.Kind == TBlockKind::LinePiece) {
+      if (!inLongLine) StartFieldCut(longLine, kFieldCutter, kFieldNumber, kWordCutter, kWordNumber);
+      inLongLine = !block.LineEnds;
+      FeedFieldCut(longLine, block.Text);
+      if (block.LineEnds) WriteLine(out, TrimmedTaken(longLine.Value));
     } else {
-      while (!block.empty()) {
+      for (std::string_view rest = block.Text; !rest.empty();) {
         std::string_view line;
-        block = TakeLine(block, &line);
+        rest = TakeLine(rest, &line);
         PrintLine(out, line, debug);
       }
     }

@@ -119,12 +119,6 @@ std::string PlatOutOfMemoryText();
 // How many processors this process may run on (its affinity), at least 1.
 int PlatUsableProcessors();
 
-// A block of memory straight from the system, which takes it back at once
-// when it is freed (the C library may keep a freed block for later); null
-// when there is no more.
-void* PlatAllocatePages(std::size_t size);
-void PlatFreePages(void* block, std::size_t size);
-
 // Keyboard watch for the pause: start and stop discard typed-ahead input.
 void PlatKeyWatchStart();
 bool PlatKeyPending();

@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> ReadAll(const std::string& content) {
   TScratchFile f(content);
   TLineReader r;
-  EXPECT_TRUE(OpenLineReader(r, f.Name())) << r.ErrorText;
+  EXPECT_TRUE(OpenLineReader(r, f.Name(), TLongLines::Whole)) << r.ErrorText;
   std::vector<std::string> lines;
   std::string_view line;
   while (ReadLine(r, &line)) lines.emplace_back(line);
@@ -113,12 +113,14 @@ TEST(LineReader, BlocksHoldWholeLines) {
   TScratchFile f(content);
   TLineReader r;
   ASSERT_TRUE(OpenLineReader(r, f.Name()));
-  std::string_view block;
+  TBlock block;
   std::string joined;
-  while (ReadLineBlock(r, &block)) {
-    ASSERT_FALSE(block.empty());
-    EXPECT_EQ(block.back(), '\n');
-    joined.append(block);
+  while (ReadBlock(r, &block)) {
+    ASSERT_EQ(block.Kind, TBlockKind::Lines);
+    ASSERT_FALSE(block.Text.empty());
+    EXPECT_EQ(block.Text.back(), '\n');
+    EXPECT_EQ(block.At, static_cast<std::int64_t>(joined.size()));
+    joined.append(block.Text);
   }
   EXPECT_EQ(joined, content);
   std::int64_t size = 0;
@@ -149,36 +151,32 @@ Lines LinesStartingIn(const std::string& content, std::int64_t begin, std::int64
   return lines;
 }
 
-// How a caller takes long lines: whole (ReadLine), in pieces only, or
-// whole after a piece past the first.
-enum TTake { kWhole, kPieces, kPieceThenWhole };
+// How a caller takes long lines: whole (ReadLine), or in pieces.
+enum TTake { kWhole, kPieces };
 
-// The lines a reader yields. A long line taken whole after pieces must
-// begin with them.
-Lines ReadThrough(TLineReader& r, TTake take) {
+// The lines a reader yields, taken the given way. Every block must stand
+// at its offset in the content, and a piece must tell the end of its line.
+Lines ReadThrough(TLineReader& r, TTake take, const std::string& content) {
   Lines got;
-  std::string_view line, block, piece;
-  TBlockKind kind;
+  std::string_view line;
   if (take == kWhole) {
     while (ReadLine(r, &line)) got.emplace_back(line);
     return got;
   }
-  while (ReadBlockOrPiece(r, &block, &kind)) {
-    for (; kind == TBlockKind::Lines && !block.empty(); got.emplace_back(line)) block = TakeLine(block, &line);
-    if (kind == TBlockKind::Lines) continue;
-    std::string joined(block);
-    bool last = false;
-    if (take == kPieceThenWhole) {
-      if (!ReadLongLinePiece(r, &piece, &last)) break;
-      joined += piece;
-      if (!ReadLongLineWhole(r, &line)) break;
-      EXPECT_EQ(line.substr(0, joined.size()), joined);
-      joined = line;
-    } else {
-      while (!last && ReadLongLinePiece(r, &piece, &last)) joined += piece;
-      if (!last) break;
+  std::string joined;
+  bool inPieces = false;
+  TBlock block;
+  while (ReadBlock(r, &block)) {
+    EXPECT_EQ(content.substr(static_cast<std::size_t>(block.At), block.Text.size()), block.Text);
+    if (block.Kind == TBlockKind::Skipped) continue;
+    if (block.Kind == TBlockKind::Lines) {
+      EXPECT_FALSE(inPieces);
+      for (std::string_view rest = block.Text; !rest.empty(); got.emplace_back(line)) rest = TakeLine(rest, &line);
+      continue;
     }
-    got.push_back(joined);
+    joined = inPieces ? joined + std::string(block.Text) : std::string(block.Text);
+    inPieces = !block.LineEnds;
+    if (block.LineEnds) got.push_back(joined);
   }
   return got;
 }
@@ -208,9 +206,8 @@ bool CheckEveryReader(const std::string& content, std::size_t bufferSize, int fa
   EXPECT_TRUE(PlatOpenRead(file.Name(), &handle, &err)) << err;
   TBufferSize buffer(bufferSize);
   bool cameToIt = false;
-  const auto check = [&](const Lines& want, TLineReader& r, bool opened, TTake take) {
-    ASSERT_EQ(opened, !r.Failed);
-    const Lines got = opened ? ReadThrough(r, take) : Lines();
+  const auto check = [&](const Lines& want, TLineReader& r, TTake take) {
+    const Lines got = ReadThrough(r, take, content);
     CloseLineReader(r);
     if (failAt == 0 || TReadFault::Reads < failAt) {
       ASSERT_FALSE(r.Failed) << r.ErrorText;
@@ -224,14 +221,15 @@ bool CheckEveryReader(const std::string& content, std::size_t bufferSize, int fa
     }
   };
   const std::int64_t size = static_cast<std::int64_t>(content.size());
-  for (int take = kWhole; take <= kPieceThenWhole; ++take) {
+  for (int take = kWhole; take <= kPieces; ++take) {
+    const TLongLines longLines = take == kWhole ? TLongLines::Whole : TLongLines::InPieces;
     for (bool atOffsets : {true, false}) {
       SCOPED_TRACE(::testing::Message() << "whole file, take " << take << ", at offsets " << atOffsets);
       TReadFault fault(failAt);
       TLineReader r;
-      EXPECT_TRUE(OpenLineReader(r, file.Name()));
+      EXPECT_TRUE(OpenLineReader(r, file.Name(), longLines));
       r.ReadsAtOffsets = atOffsets;
-      check(LinesStartingIn(content, 0, kNoLimit), r, true, static_cast<TTake>(take));
+      check(LinesStartingIn(content, 0, kNoLimit), r, static_cast<TTake>(take));
       if (::testing::Test::HasFatalFailure()) return false;
     }
     for (std::int64_t begin = 0; begin <= size + 1; ++begin) {
@@ -240,8 +238,8 @@ bool CheckEveryReader(const std::string& content, std::size_t bufferSize, int fa
         SCOPED_TRACE(::testing::Message() << "range " << begin << " to " << limit << ", take " << take);
         TReadFault fault(failAt);
         TLineReader r;
-        const bool opened = OpenLineRange(r, handle, begin, limit);
-        check(LinesStartingIn(content, begin, limit), r, opened, static_cast<TTake>(take));
+        OpenLineRange(r, handle, begin, limit, longLines);
+        check(LinesStartingIn(content, begin, limit), r, static_cast<TTake>(take));
         if (::testing::Test::HasFatalFailure()) return false;
       }
     }
@@ -263,8 +261,8 @@ TEST(LineReader, EveryRangeGivesTheLinesThatStartInIt) {
     }
 }
 
-// A failing read anywhere: in a long line, in its read again, while skipping
-// to a line start. The lines before it come, and the failure is told.
+// A failing read anywhere: in a long line, while skipping to a line start.
+// The lines before it come, and the failure is told.
 TEST(LineReader, AFailingReadAnywhereIsTold) {
   for (const std::string& content : kContents)
     for (std::size_t bufferSize : kBufferSizes) {
@@ -276,67 +274,6 @@ TEST(LineReader, AFailingReadAnywhereIsTold) {
         ASSERT_FALSE(HasFatalFailure());
       }
     }
-}
-
-// A pipe's long line is kept as its pieces pass only for a caller that may
-// take it whole; one that said it will not cannot.
-TEST(LineReader, APipeReaderGathersOnlyWhenToldTo) {
-  const std::string longLine(40, 'q');
-  TScratchFile file("s\r\n" + longLine + "\r\nt", "pipe.txt");
-  TBufferSize buffer(8);
-  for (bool gathers : {true, false}) {
-    SCOPED_TRACE(gathers);
-    TLineReader r;
-    ASSERT_TRUE(OpenLineReader(r, file.Name()));
-    r.ReadsAtOffsets = false;
-    r.GathersLongLines = gathers;
-    std::string_view block, piece, line;
-    TBlockKind kind;
-    ASSERT_TRUE(ReadBlockOrPiece(r, &block, &kind));
-    ASSERT_TRUE(ReadBlockOrPiece(r, &block, &kind));
-    ASSERT_EQ(kind, TBlockKind::LongLine);
-    std::string joined(block);
-    for (bool last = false; !last;) {
-      ASSERT_TRUE(ReadLongLinePiece(r, &piece, &last));
-      joined += piece;
-    }
-    EXPECT_EQ(joined, longLine);
-    EXPECT_EQ(r.Gathered.size(), gathers ? longLine.size() : 0);
-    EXPECT_EQ(ReadLongLineWhole(r, &line), gathers);
-    EXPECT_EQ(r.Failed, !gathers);
-    EXPECT_EQ(r.ErrorText, gathers ? "" : "A long line was not kept whole");
-    EXPECT_EQ(gathers ? line : longLine, longLine);
-    CloseLineReader(r);
-  }
-}
-
-// A file cut short under a long line before it is read again: what is left
-// of the line comes, and no failure.
-TEST(LineReader, AFileCutUnderALongLineGivesWhatIsLeftOfIt) {
-  const std::string content = "s\r\n" + std::string(200, 'q') + "\r\nt\r\n";
-  const std::int64_t longStart = 3;
-  for (std::int64_t cut : {longStart + 150, longStart + 1, longStart, std::int64_t{1}}) {
-    SCOPED_TRACE(cut);
-    TScratchFile file(content, "shrinks.txt");
-    TBufferSize buffer(16);
-    TReadFault fault(0);
-    bool passed = false;  // the line has been read once
-    TReadFault::BeforeRead = [&](int, std::int64_t offset) {
-      passed = passed || offset > longStart + 16;
-      if (passed && offset == longStart) std::filesystem::resize_file(file.Path, static_cast<std::uintmax_t>(cut));
-    };
-    TLineReader r;
-    ASSERT_TRUE(OpenLineReader(r, file.Name()));
-    std::string_view line;
-    ASSERT_TRUE(ReadLine(r, &line));
-    EXPECT_EQ(line, "s");
-    ASSERT_TRUE(ReadLine(r, &line));
-    EXPECT_EQ(line, std::string(static_cast<std::size_t>(std::max<std::int64_t>(cut - longStart, 0)), 'q'));
-    while (ReadLine(r, &line)) {
-    }
-    EXPECT_FALSE(r.Failed) << r.ErrorText;
-    CloseLineReader(r);
-  }
 }
 
 // The first CR or LF at or after the start, for every start, lengths around

@@ -224,8 +224,8 @@ TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
 }
 
 // Damaged logs: long runs of NUL bytes (holes in the file, so no disk) with
-// no line end. A line costs memory only when it holds the marker, and then
-// about its own size, once.
+// no line end, and an entry line of 300 MB. No line is ever held: a long
+// one is cut from its pieces as they pass.
 TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
   const std::int64_t run = 256 * kMiB;
   struct {
@@ -233,7 +233,7 @@ TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
     std::int64_t size;
     std::vector<std::pair<std::int64_t, std::string>> pieces;
     std::string names;  // the report's name lines, in order
-    std::int64_t held;  // the longest line that must be held
+    std::int64_t held;  // what must be held
   } cases[] = {
       {"NUL run, then an entry line",
        run + 200,
@@ -249,12 +249,12 @@ TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
        run + 200,
        {{run, NxLine("Joined") + "\r\n"}},
        " Joined ................................. 1\r\n",
-       run + 100},
+       0},
       {"an entry line of 300 MB",
        300 * kMiB + 10,
        {{0, NxLine("Huge") + " "}, {300 * kMiB, " Tail\r\n"}},
        " Huge ................................... 1\r\n",
-       300 * kMiB},
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -271,10 +271,9 @@ TEST(KestrumPosix, DamagedLogsInBoundedMemory) {
   }
 }
 
-// What the parallel scan holds at once stays within what the sequential
-// scan needs: entry lines held whole by several workers side by side take
-// about the longest of them, and long names take their size, on any number
-// of workers.
+// What the parallel scan holds stays within what the sequential scan needs,
+// on any number of workers: entry lines of 28 MiB and a line of a 256 MiB
+// NUL hole ending in an entry cost nothing, long names their size.
 TEST(KestrumPosix, ParallelRunsInBoundedMemory) {
   const std::int64_t chunk = 30 * kMiB, line = 28 * kMiB;
   std::vector<std::pair<std::int64_t, std::string>> heldLines;
@@ -293,7 +292,9 @@ TEST(KestrumPosix, ParallelRunsInBoundedMemory) {
     std::int64_t held;  // the lines and names that must be held
   } cases[] = {
       {"28 MiB entry lines at four chunk starts", 16 * chunk, heldLines, chunk,
-       " Held3 .................................. 1\r\n", line},
+       " Held3 .................................. 1\r\n", 0},
+      {"a NUL hole ending in an entry", 256 * kMiB + 200, {{256 * kMiB, NxLine("AfterTheHole") + "\r\n"}}, chunk,
+       " AfterTheHole ........................... 1\r\n", 0},
       {"10,000 names of 4,200 bytes",
        static_cast<std::int64_t>(longNames.size()),
        {{0, longNames}},
@@ -323,7 +324,9 @@ TEST(KestrumPosix, ParallelRunsInBoundedMemory) {
 TEST(KestrumPosix, RunningOutOfMemoryIsAFileError) {
   if (kSanitizedBuild) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
   const std::int64_t huge = 512 * kMiB;
-  TScratchFile file(huge, {{0, NxLine("Small") + "\r\n" + NxLine("Huge") + " "}}, "oom.log");
+  // A name that runs through the NUL bytes to the line's end: the tally
+  // must keep it whole.
+  TScratchFile file(huge, {{0, NxLine("Small") + "\r\n" + NxLine("Huge")}, {huge - 3, "X\r\n"}}, "oom.log");
   TProcessOptions limited;
   limited.MemoryLimitBytes = 256 * kMiB;
   TProcessResult r = RunKestrum({file.Name()}, limited);

@@ -159,12 +159,10 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   std::stable_sort(sortedWant.begin(), sortedWant.end(),
                    [](const auto& a, const auto& b) { return a.second < b.second; });
 
-  // As the parallel scan does it: stretches of the names in workers' shares
-  // (one counting in its table, one sending batches), merged into the shards
-  // now and then and in any order, then put back in the order of the offsets
-  // by one or several threads, or by one when no other thread starts. The
-  // count of merges may pass any bound.
-  ShardTurn = 0x7FFFFFF0u;
+  // As the parallel scan does it: stretches of the names in workers' shares,
+  // merged into the shards now and then and in any order, then put back in
+  // the order of the offsets by one or several threads, or by one when no
+  // other thread starts.
   for (const auto& [threads, refused] : {std::pair{1, false}, {3, false}, {3, true}}) {
     RefuseThreadStart = refused ? +[](int) { return true; } : nullptr;
     ResetTally();
@@ -174,7 +172,6 @@ TEST(Tally, CountsLikeTheReferenceModel) {
     for (std::size_t i = 0; i < stretches.size(); ++i) stretches[i] = i;
     std::shuffle(stretches.begin(), stretches.end(), std::mt19937(next()));
     TWorkerTallyPtr shares[2] = {NewWorkerTally(), NewWorkerTally()};
-    shares[1]->Batches = true;
     for (std::size_t k : stretches) {
       TWorkerTally& share = *shares[k % 2];
       AddNamesForWorker(share, views.data() + cuts[k], offsets.data() + cuts[k], cuts[k + 1] - cuts[k]);

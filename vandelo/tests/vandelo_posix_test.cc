@@ -80,10 +80,11 @@ TEST(VandeloPosix, FileReplacedByADirectoryAfterTheExistenceTest) {
   EXPECT_EQ(capture.Get(), "");
 }
 
-// A line of 300 MB (a hole of NUL bytes in field 4): the value needs only
-// field 3, so that is all that is kept; the breakdown shows the line, so it
-// is held once, at about its size. From a pipe, a line of 256 MiB without
-// the breakdown is not held either.
+// A line of 300 MB (a hole of NUL bytes in field 4): the value is cut from
+// the line's pieces as they pass, so nothing of the line is kept; the
+// breakdown shows the line, so it is gathered whole, at up to twice its
+// size while its room grows. From a pipe, a line of 256 MiB without the
+// breakdown is not held either.
 TEST(VandeloPosix, LongLinesInBoundedMemory) {
   const std::int64_t size = 300 * kMiB;
   const std::string head = "a;b;1 2 3 4 5 6 7 eight\r\nx;y;1 2 3 4 5 6 7 long;";
@@ -93,7 +94,7 @@ TEST(VandeloPosix, LongLinesInBoundedMemory) {
   struct {
     std::vector<std::string> args;
     std::int64_t held;
-  } cases[] = {{{file.Name()}, 0}, {{file.Name(), "-d"}, size}, {{fifo.Path}, 0}};
+  } cases[] = {{{file.Name()}, 0}, {{file.Name(), "-d"}, 2 * size}, {{fifo.Path}, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     const bool piped = c.args[0] == fifo.Path;
@@ -141,8 +142,9 @@ TEST(VandeloPosix, LongLinesInBoundedMemory) {
 TEST(VandeloPosix, RunningOutOfMemoryIsAFileError) {
   if (kSanitizedBuild) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
   const std::int64_t size = 512 * kMiB;
-  // Field 3 itself is the long part here, and it must be kept.
-  TScratchFile file(size, {{0, "a;b;1 2 3 4 5 6 7 eight\r\nx;y;"}}, "oom.txt");
+  // The value itself is the long part here (NUL bytes inside it are kept),
+  // and it must be held.
+  TScratchFile file(size, {{0, "a;b;1 2 3 4 5 6 7 eight\r\nx;y;1 2 3 4 5 6 7 X"}, {size - 3, "Y\r\n"}}, "oom.txt");
   for (const std::vector<std::string>& args : {std::vector<std::string>{file.Name()}, {file.Name(), "-d"}}) {
     SCOPED_TRACE(args.size());
     TProcessOptions limited;

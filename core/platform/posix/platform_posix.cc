@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -289,15 +288,6 @@ int PlatUsableProcessors() {
   if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
   const int count = CPU_COUNT(&set);
   return count > 0 ? count : 1;
-}
-
-void* PlatAllocatePages(std::size_t size) {
-  void* block = mmap(nullptr, size > 0 ? size : 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  return block == MAP_FAILED ? nullptr : block;
-}
-
-void PlatFreePages(void* block, std::size_t size) {
-  if (block) munmap(block, size > 0 ? size : 1);
 }
 
 void PlatCaseFoldTable(unsigned char table[256]) {

@@ -365,14 +365,6 @@ int PlatUsableProcessors() {
   return count > 0 ? count : 1;
 }
 
-void* PlatAllocatePages(std::size_t size) {
-  return VirtualAlloc(nullptr, size > 0 ? size : 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-}
-
-void PlatFreePages(void* block, std::size_t) {
-  if (block) VirtualFree(block, 0, MEM_RELEASE);
-}
-
 void PlatCaseFoldTable(unsigned char table[256]) {
   for (int c = 0; c < 256; ++c) {
     char b = static_cast<char>(c);
