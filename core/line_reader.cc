@@ -246,6 +246,7 @@ bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines)
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
   r.Buffer.resize(LineReaderBufferSize);
+  CheckLineReader(r);
   return true;
 }
 
@@ -263,6 +264,7 @@ void OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
   // makes an empty piece, and the stretch's own lines follow.
   r.BufferAt = begin - 1;
   r.InPiece = TBlockKind::Skipped;
+  CheckLineReader(r);
 }
 
 bool ReadBlock(TLineReader& r, TBlock* block) {
@@ -279,6 +281,7 @@ bool ReadBlock(TLineReader& r, TBlock* block) {
 }
 
 bool ReadLine(TLineReader& r, std::string_view* line) {
+  ORVELLA_INVARIANT(r.LongLines == TLongLines::Whole);
   if (r.Pending.empty()) {
     TBlock block;
     do {

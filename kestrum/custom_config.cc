@@ -33,7 +33,7 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
   if (!line.empty() && line[0] == '#') return false;
   // A blank line left at the end of a hand-edited file must not wipe the layout.
   if (Trim(line).empty()) return false;
-  static const TCharSet pipe = CharSetOf("|");
+  static const TWordCutter pipe = WordCutterOf(CharSetOf("|"));
   auto field = [&](int n) { return WordOf(line, pipe, n); };
   profile.Kind = Custom;
   profile.Marker.assign(field(1));
@@ -72,7 +72,7 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
     ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
     return;
   }
-  profile = read;
+  profile = std::move(read);
 }
 
 namespace {

@@ -68,6 +68,10 @@ struct TChunkedScan {
   std::condition_variable Changed;
   std::vector<TChunkResult> Results;
   int Running = 0;  // workers started and not yet done
+  // The chunks before DoneThrough are all done, and hold EntriesThrough
+  // entries.
+  std::size_t DoneThrough = 0;
+  std::int64_t EntriesThrough = 0;
 };
 
 bool Unwanted(const TChunkedScan& sh, std::size_t k) {
@@ -105,6 +109,8 @@ void PublishEnd(TChunkedScan& sh, std::size_t k, TScanPass& pass) {
       r.LastEntryDate = std::move(pass.LastEntryDate);
     }
     CheckChunkResult(r);
+    while (sh.DoneThrough < sh.Results.size() && sh.Results[sh.DoneThrough].Done)
+      sh.EntriesThrough += sh.Results[sh.DoneThrough++].EntryCount;
   }
   sh.Changed.notify_all();
 }
@@ -126,18 +132,18 @@ void MarkFailed(TChunkedScan& sh, std::size_t k, std::string&& error, bool outOf
   sh.Changed.notify_all();
 }
 
-// The most entries the chunks before k may hold (their counts once done;
-// else half their bytes and one, as an entry line takes a marker byte and
-// a line end), and whether that is their count.
+// The most entries a stretch of the file may hold: an entry line holds the
+// marker and a line end (only the file's last line may lack one).
+std::int64_t MostEntriesIn(const TChunkedScan& sh, std::int64_t bytes) {
+  return bytes / static_cast<std::int64_t>(sh.Setup.Marker.Marker.size() + 1) + 1;
+}
+
+// The most entries the chunks before k may hold (their count once they are
+// all done), and whether that is their count.
 std::int64_t MostEntriesBefore(const TChunkedScan& sh, std::size_t k, bool* exact) {
-  std::int64_t most = 0;
-  *exact = true;
-  for (std::size_t j = 0; j < k; ++j) {
-    const TChunkResult& r = sh.Results[j];
-    *exact = *exact && r.Done;
-    most += r.Done ? r.EntryCount : (sh.Starts[j + 1] - sh.Starts[j]) / 2 + 1;
-  }
-  return most;
+  *exact = sh.DoneThrough == k;
+  if (*exact) return sh.EntriesThrough;
+  return sh.EntriesThrough + MostEntriesIn(sh, sh.Starts[k] - sh.Starts[sh.DoneThrough]);
 }
 
 // How many entries chunk k may still count, settled before each block: no
@@ -153,7 +159,8 @@ struct TChunkRoom {
 // False when the chunk is no longer wanted.
 bool MakeRoom(TChunkedScan& sh, std::size_t k, TScanPass& pass, const TBlock& block, TChunkRoom& room) {
   if (room.Exact) return true;
-  const std::int64_t most = block.Kind == TBlockKind::Lines ? static_cast<std::int64_t>(block.Text.size() + 1) / 2 : 1;
+  const std::int64_t most =
+      block.Kind == TBlockKind::Lines ? MostEntriesIn(sh, static_cast<std::int64_t>(block.Text.size())) : 1;
   if (pass.EntryCount + most < room.Free) return true;
   const auto settled = [&] {
     room.Free = sh.Setup.Opt.MaxEntries - MostEntriesBefore(sh, k, &room.Exact);
@@ -313,6 +320,9 @@ std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers, const TPar
 int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup) {
   const TRunOptions& opt = setup.Opt;
   if (!reader.ReadsAtOffsets || opt.ListOnly || opt.Debug || opt.MaxGiven || opt.MaxEntries <= 0) return 1;
+  // A pass that meets a long line carries up to a marker's worth of it from
+  // piece to piece: with a marker longer than a read, one pass at a time.
+  if (setup.Marker.Marker.size() > kReadBufferSize) return 1;
   const std::int64_t size = SizeNow(reader);
   if (size < setup.Plan.MinFileSize || size <= 0) return 1;
   const int cpus = setup.Plan.Workers > 0 ? setup.Plan.Workers : PlatUsableProcessors();

@@ -21,8 +21,9 @@
 extern TParallelPlan ParallelPlan;
 
 // How many workers the scan of the reader's file gets; 1: the sequential
-// scan. Files that are not regular, small files, and runs that print in
-// file order or stop at a given count (-L, -D, -M) stay sequential.
+// scan. Files that are not regular, small files, runs that print in file
+// order or stop at a given count (-L, -D, -M), and markers longer than a
+// read stay sequential.
 int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup);
 
 enum class TParallelOutcome { Done, Failed, NotStarted };

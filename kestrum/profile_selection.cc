@@ -1,13 +1,17 @@
 #include "profile_selection.h"
 
+#include <utility>
+
 #include "options.h"
 #include "run_state.h"
 
 void SelectSyslogProfile() {
   TSyslogChoicesArray table{};
   BuildSyslogProfiles(table, FileNameOfValue(ParamStatusList, KestrumParams.Selections[Custom]));
-  CurrentSyslogConfig = table[kDefaultSyslogChoice];
+  int chosen = kDefaultSyslogChoice;
   for (int kind = 0; kind < kSyslogChoiceCount; ++kind)
-    if (KestrumParams.Selections[kind].Found) CurrentSyslogConfig = table[kind];
+    if (KestrumParams.Selections[kind].Found) chosen = kind;
+  // Moved, not copied: a layout file's marker may be of any length.
+  CurrentSyslogConfig = std::move(table[chosen]);
   RunOptions.Marker = KestrumParams.MarkerText.empty() ? CurrentSyslogConfig.Marker : KestrumParams.MarkerText;
 }

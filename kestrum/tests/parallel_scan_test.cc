@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <mutex>
@@ -140,6 +141,57 @@ TEST(ParallelScan, SameReportAsTheSequentialScan) {
   }
 }
 
+// Lines longer than the read buffer are cut from their pieces as they pass:
+// with buffers of every size from one byte to past the longest line, every
+// layout gives what it gives on whole lines. Names and dates cross the piece
+// ends, words are parted by runs of delimiters, and the options that look at
+// the name (-S, -S -E, -L) see the same names.
+TEST(ParallelScan, LinesCutFromTheirPiecesAsFromWholeLines) {
+  std::mt19937 random(20261210);
+  struct {
+    bool search, exact, list;
+  } options[] = {{false, false, false}, {true, false, false}, {true, true, false}, {false, false, true}};
+  TSyslogChoicesArray table{};
+  BuildPresetProfiles(table);
+  ApplyCustomConfigLine("[JOB]|,|2|,|4|=|2", table[Custom]);
+  for (const TLayoutSample& layout : kLayouts) {
+    std::string content;
+    std::size_t longest = 0;
+    for (int i = 0; i < 7; ++i) {
+      std::string line = i % 3 == 2 ? layout.Noise
+                                    : layout.Entry((i % 2 ? "Job" : "job") + std::string(random() % 40, 'n') +
+                                                       (i == 4 ? ":" : i == 6 ? "\x01" : ""),
+                                                   i);
+      for (std::size_t at = 0; at < line.size(); ++at)
+        if (std::strchr(" ;,=\t", line[at]) && (i == 1 || random() % 2 == 0)) {
+          // A control byte and a blank after a field's start make the trim
+          // of the section count: only the blank parts words.
+          const std::string more = i == 1 ? "\x01 " : random() % 2 ? std::string(1, line[at]) : " ";
+          line.insert(at + 1, more);
+          at += more.size();
+        }
+      longest = std::max(longest, line.size());
+      content += line + (i % 2 ? "\r\n" : "\n");
+    }
+    TScratchFile file(content, "pieces.log");
+    for (const auto& o : options) {
+      RunOptions = TRunOptions();
+      RunOptions.SyslogFileName = file.Name();
+      CurrentSyslogConfig = table[layout.Kind];
+      RunOptions.Marker = CurrentSyslogConfig.Marker;
+      RunOptions.SearchGiven = o.search;
+      RunOptions.SearchText = o.exact ? "JOB" : "nn";
+      RunOptions.ExactMatch = o.exact;
+      RunOptions.ListOnly = o.list;
+      const TScanRun whole = RunScanWith(1, 0, kReadBufferSize);
+      ASSERT_TRUE(whole.Ok) << whole.Error;
+      for (std::size_t size = 1; size <= longest + 2; ++size)
+        ASSERT_EQ(RunScanWith(1, 0, size), whole)
+            << SyslogChoiceName(layout.Kind) << ", buffer " << size << ", option set " << &o - options;
+    }
+  }
+}
+
 namespace {
 
 // The NxLog layout, the options of a plain report, on the file.
@@ -264,16 +316,33 @@ TEST(ParallelScan, AReadErrorInAnyWorkerFailsTheScan) {
   }
 }
 
-// The count limit applies without -M too (2147483647 entries): a parallel
-// scan that reaches it gives way to the sequential one, which alone knows
-// the entry it stops at, and the progress text is not printed twice.
+// The count limit applies without -M too (2147483647 entries): no chunk
+// counts past the entry where the sequential scan stops, wherever that
+// falls (a chunk's first entry, its last, between marker lines that count
+// nothing), and the file is read once, not again after the limit.
 TEST(ParallelScan, TheCountLimitWithoutTheOptionStillHolds) {
-  TScratchFile file(NxEntries("Early", 300) + NxEntries("Late", 300), "limit.log");
+  std::string content = NxEntries("Early", 300);
+  for (int i = 0; i < 50; ++i) content += kLayouts[0].Entry(":", 9000 + i) + "\r\n";  // no name
+  content += NxEntries("Late", 300);
+  TScratchFile file(content, "limit.log");
   PlainNxLogRun(file.Name());
-  RunOptions.MaxEntries = 400;
-  const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
-  EXPECT_EQ(sequential.Entries, 400);
-  EXPECT_EQ(RunScanWith(3, 5000, kReadBufferSize), sequential);
+  for (std::int64_t limit : {1, 299, 300, 301, 599, 600, 601}) {
+    RunOptions.MaxEntries = limit;
+    TReadFault counting(0);
+    const TScanRun sequential = RunScanWith(1, 0, 512);
+    const int sequentialReads = TReadFault::Reads;
+    EXPECT_EQ(sequential.Entries, std::min<std::int64_t>(limit, 600));
+    for (int workers : {2, 3})
+      for (std::int64_t chunk : {1000, 5000}) {
+        SCOPED_TRACE("limit " + std::to_string(limit) + ", workers " + std::to_string(workers) + ", chunk " +
+                     std::to_string(chunk));
+        TReadFault::Reads = 0;
+        EXPECT_EQ(RunScanWith(workers, chunk, 512), sequential);
+        // Each chunk may read one buffer of its neighbour's.
+        EXPECT_LE(TReadFault::Reads, static_cast<int>(content.size() / 512 + 2 * content.size() / chunk + 4));
+      }
+    EXPECT_GT(sequentialReads, 0);
+  }
 }
 
 // A failure ends the workers of later chunks promptly, also one in the

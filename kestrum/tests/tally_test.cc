@@ -187,6 +187,24 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   RefuseThreadStart = nullptr;
 }
 
+// A name's reference holds its place and its size. Names placed past where
+// 32 bits of place ran out (262,144 long names, one block each, did it on
+// one processor), and names around the longest size a reference holds
+// itself, are told apart by their sizes and kept whole; the same names in
+// other letter case count with them.
+TEST(Tally, NamesAtTheEdgesOfTheirReferences) {
+  ResetTally();
+  RunTally.Shards[0].Names.Blocks.resize(std::size_t{1} << 18);
+  TRows want;
+  for (std::uint64_t size : {std::uint64_t{4096}, std::uint64_t{4097}, kSizeInStore - 1, kSizeInStore, kSizeInStore + 1}) {
+    const std::string name(static_cast<std::size_t>(size), 'a');
+    AddToTally(name);
+    AddToTally(std::string(name.size(), 'A'));
+    want.emplace_back(name, 2);
+  }
+  EXPECT_EQ(Rows(), want);
+}
+
 // Memory that runs out at any allocation while counting: the failure comes
 // out as bad_alloc, nothing is lost or left half-made (no leak, and the
 // next count is right), long names and short.
