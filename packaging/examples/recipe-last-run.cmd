@@ -1,0 +1,1 @@
+Kestrum syslog.txt -s NightlyIndex -e -d | find " Original "

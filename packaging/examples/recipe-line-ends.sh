@@ -1,0 +1,1 @@
+Kestrum syslog.txt -L | tr -d '\r' | grep 'sshd$'

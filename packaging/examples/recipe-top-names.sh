@@ -1,0 +1,1 @@
+Kestrum syslog.txt -L | tr -d '\r' | sort -f | uniq -ci | sort -rn | head
