@@ -119,8 +119,8 @@ BENCHMARK(CutNameTftpd32)->Arg(0)->Arg(1);
 // entries of all names, as in a file.
 void TallyLookup(benchmark::State& state) {
   const auto distinct = static_cast<std::uint32_t>(state.range(0));
-  ResetTally();
-  for (std::uint32_t i = 0; i < distinct; ++i) AddToTally(NameFor(i));
+  TTallyPtr tally = NewTally();
+  for (std::uint32_t i = 0; i < distinct; ++i) AddToTally(*tally, NameFor(i));
   std::mt19937 random(11);
   constexpr std::size_t kLookups = std::size_t{1} << 21;
   std::string bytes;
@@ -142,11 +142,10 @@ void TallyLookup(benchmark::State& state) {
   constexpr std::size_t kBatch = 512;
   std::size_t k = 0;
   for (auto _ : state) {
-    AddNamesToTally(views.data() + k, at.data() + k, kBatch);
+    AddNamesToTally(*tally, views.data() + k, at.data() + k, kBatch);
     k = (k + kBatch) & (kLookups - 1);
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kBatch));
-  ResetTally();
 }
 BENCHMARK(TallyLookup)->Arg(300)->Arg(1000000);
 
@@ -156,18 +155,17 @@ void TallySortByNameThenCount(benchmark::State& state) {
   std::mt19937 random(13);
   for (auto _ : state) {
     state.PauseTiming();
-    ResetTally();
+    TTallyPtr tally = NewTally();
     for (std::uint32_t i = 0; i < distinct; ++i) {
       std::string name = NameFor(random() % (distinct * 4));
-      for (std::uint32_t n = random() % 3; n > 0; --n) AddToTally(name);
-      AddToTally(name);
+      for (std::uint32_t n = random() % 3; n > 0; --n) AddToTally(*tally, name);
+      AddToTally(*tally, name);
     }
-    FinishTally(false);
+    TFinishedTally finished = FinishTally(std::move(tally), false);
     state.ResumeTiming();
-    SortTallyFor(false, true);
+    SortTallyFor(finished, false, true);
   }
   state.SetComplexityN(state.range(0));
-  ResetTally();
 }
 BENCHMARK(TallySortByNameThenCount)
     ->RangeMultiplier(10)

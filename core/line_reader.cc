@@ -11,10 +11,11 @@ bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size
   return PlatReadAt(handle, offset, buffer, capacity, got, err);
 }
 
-TReadFunction LineReaderRead = ReadFileAt;
-std::size_t LineReaderBufferSize = kReadBufferSize;
-
 namespace {
+
+// What readers open with, changed only by a TReadSeam.
+TReadFunction gSeamRead = ReadFileAt;
+std::size_t gSeamBufferSize = kReadBufferSize;
 
 // The invariants written above TLineReader, where they can be checked
 // between two calls.
@@ -40,7 +41,7 @@ std::int64_t OffsetOf(const TLineReader& r, std::size_t at) { return r.BufferAt 
 bool Fill(TLineReader& r) {
   std::size_t got = 0;
   const std::int64_t at = r.ReadsAtOffsets ? OffsetOf(r, r.End) : -1;
-  if (!LineReaderRead(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
+  if (!r.Read(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
     return Fail(r);
   if (got == 0) r.AtEof = true;
   r.End += got;
@@ -245,7 +246,8 @@ bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines)
   r.LongLines = longLines;
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
-  r.Buffer.resize(LineReaderBufferSize);
+  r.Read = gSeamRead;
+  r.Buffer.resize(gSeamBufferSize);
   CheckLineReader(r);
   return true;
 }
@@ -257,7 +259,8 @@ void OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
   r.OwnsHandle = false;
   r.ReadsAtOffsets = true;
   r.Limit = limit;
-  r.Buffer.resize(LineReaderBufferSize);
+  r.Read = gSeamRead;
+  r.Buffer.resize(gSeamBufferSize);
   if (begin <= 0) return;
   // The byte before the stretch tells whether a line starts at its first:
   // read from it as a piece of the line that holds it. A line end there
@@ -291,6 +294,17 @@ bool ReadLine(TLineReader& r, std::string_view* line) {
   }
   r.Pending = TakeLine(r.Pending, line);
   return true;
+}
+
+TReadSeam::TReadSeam(TReadFunction read, std::size_t bufferSize)
+    : SavedRead(gSeamRead), SavedBufferSize(gSeamBufferSize) {
+  if (read) gSeamRead = read;
+  if (bufferSize) gSeamBufferSize = bufferSize;
+}
+
+TReadSeam::~TReadSeam() {
+  gSeamRead = SavedRead;
+  gSeamBufferSize = SavedBufferSize;
 }
 
 std::int64_t ReadSoFar(const TLineReader& r) { return OffsetOf(r, r.End); }

@@ -22,15 +22,11 @@ constexpr std::size_t kReadBufferSize = 65536;
 constexpr std::int64_t kNoLimit = INT64_MAX;
 
 // The read under every line reader: at the offset, or (offset < 0) at the
-// handle's own position. ReadFileAt, unless a test puts a fault here.
+// handle's own position.
 typedef bool (*TReadFunction)(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity,
                               std::size_t* got, std::string* err);
 bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                 std::string* err);
-extern TReadFunction LineReaderRead;
-// The size of the buffer a reader opens with: kReadBufferSize, unless a test
-// makes lines "long" sooner.
-extern std::size_t LineReaderBufferSize;
 
 enum class TBlockKind {
   Lines,      // whole lines, each with its terminator; only the input's last line may lack one
@@ -73,6 +69,7 @@ enum class TLongLines {
 // - Failed stays set: every read after a failure returns false.
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
+  TReadFunction Read = ReadFileAt;
   bool OwnsHandle = true;
   bool ReadsAtOffsets = false;  // a regular file
   TLongLines LongLines = TLongLines::InPieces;
@@ -134,3 +131,15 @@ bool CloseLineReader(TLineReader& r);
 // For tests: the line-end search with a given scan width at most, so that
 // every path can be held against the others.
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width);
+
+// For tests: while it lives, every reader that opens reads through read
+// (unless null) with a buffer of bufferSize bytes (unless 0), so that
+// faults reach the readers deep in a program, and lines become long sooner.
+struct TReadSeam {
+  TReadSeam(TReadFunction read, std::size_t bufferSize);
+  ~TReadSeam();
+  TReadSeam(const TReadSeam&) = delete;
+  TReadSeam& operator=(const TReadSeam&) = delete;
+  TReadFunction SavedRead;
+  std::size_t SavedBufferSize;
+};

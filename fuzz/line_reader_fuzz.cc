@@ -55,8 +55,7 @@ void CheckStretches(std::string_view content, const std::string& path, std::size
   std::vector<std::int64_t> starts{0};
   const std::int64_t size = static_cast<std::int64_t>(content.size());
   for (unsigned k = 1; k <= cuts % 5; ++k) starts.push_back(size * k / (cuts % 5 + 1) + (cuts & 1));
-  LineReaderBufferSize = bufferSize;
-  LineReaderRead = ShortRead;
+  const TReadSeam seam(ShortRead, bufferSize);
   std::vector<std::string> got;
   for (std::size_t i = 0; i < starts.size(); ++i) {
     TPlatHandle handle;
@@ -74,8 +73,6 @@ void CheckStretches(std::string_view content, const std::string& path, std::size
       break;
     }
   }
-  LineReaderRead = ReadFileAt;
-  LineReaderBufferSize = kReadBufferSize;
   const std::vector<std::string> want = SplitLines(content);
   if (gFailAt != 0 && gReads >= gFailAt) {
     FUZZ_CHECK(got.size() <= want.size());
@@ -100,11 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (data[3] & 2) {
     // The flat-file reader opens its own reader: lines that outgrow the
     // small buffer take its long-line path.
-    LineReaderRead = ShortRead;
-    LineReaderBufferSize = bufferSize;
+    const TReadSeam seam(ShortRead, bufferSize);
     CheckFlatReader(content, path);
-    LineReaderBufferSize = kReadBufferSize;
-    LineReaderRead = ReadFileAt;
     return 0;
   }
 
@@ -119,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   r.Buffer.resize(bufferSize);
   // As from a pipe: nothing is read twice.
   if (data[3] & 8) r.ReadsAtOffsets = false;
-  LineReaderRead = ShortRead;
+  r.Read = ShortRead;
   std::vector<std::string> got;
   std::string_view line;
   if (inPieces || byBlocks) {
@@ -143,7 +137,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     while (ReadLine(r, &line)) got.emplace_back(line);
   }
-  LineReaderRead = ReadFileAt;
   FUZZ_CHECK(CloseLineReader(r) || r.Failed);
 
   const std::vector<std::string> want = SplitLines(content);

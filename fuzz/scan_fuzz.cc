@@ -94,14 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TFuzzFile file(rest, "syslog.txt");
   o.SyslogFileName = file.Path;
 
-  ResetTally();
   std::string error;
-  if (gReadLimit > 0) LineReaderRead = ShortRead;
   // An odd limit also shrinks the buffer, so that lines become long ones.
-  if (gReadLimit % 2 == 1) LineReaderBufferSize = 8 + gReadLimit % 56;
+  const TReadSeam seam(gReadLimit > 0 ? ShortRead : nullptr, gReadLimit % 2 == 1 ? 8 + gReadLimit % 56 : 0);
   const bool scanned = ScanSyslogFile(&error);
-  LineReaderRead = ReadFileAt;
-  LineReaderBufferSize = kReadBufferSize;
   FUZZ_CHECK(scanned);
   FUZZ_CHECK(ScanResult.FileSize == static_cast<std::int64_t>(rest.size()));
 
@@ -117,13 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FlushAll();
     if (!o.Debug) FUZZ_CHECK(sink.Text == list);
   } else {
+    TFinishedTally& tally = ScanResult.Tally;
     std::int64_t total = 0;
-    for (std::size_t i = 0; i < TallyCounts.size(); ++i) total += TallyCounts[i];
+    for (std::size_t i = 0; i < tally.Size(); ++i) total += tally.Count(i);
     FUZZ_CHECK(total == ScanResult.EntryCount);
-    for (std::size_t i = 0; i < TallyNames.size(); ++i)
-      for (std::size_t k = i + 1; k < TallyNames.size(); ++k)
-        FUZZ_CHECK(!EqualsIgnoreCase(TallyNames[i], TallyNames[k]));
-    SortTallyFor(o.SortByName, o.SortByCount);
+    for (std::size_t i = 0; i < tally.Size(); ++i)
+      for (std::size_t k = i + 1; k < tally.Size(); ++k) FUZZ_CHECK(!EqualsIgnoreCase(tally.Name(i), tally.Name(k)));
+    SortTallyFor(tally, o.SortByName, o.SortByCount);
     PrintReport();
     PrintTimingBlock(TDateTime{0}, TDateTime{static_cast<std::int64_t>(size) * 997});
   }

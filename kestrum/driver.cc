@@ -108,8 +108,8 @@ void TakeRunOptions() {
 void RunKestrum() {
   ExitCode = KestrumExit::Ok;
   const TDateTime start = Now();
-  ResetTally();
   RunOptions = TRunOptions();
+  ScanResult = TScanResult();
   SwitchValueMode = 2;
   VersionInfo = FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, false);
   TakePositionalParam(ParamStatusList, RunOptions.SyslogFileName, 1);
@@ -130,7 +130,7 @@ void RunKestrum() {
       return;
     }
     if (!RunOptions.ListOnly) {
-      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+      SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
       PrintReport();
       PrintTimingBlock(start, Now());
     }
@@ -138,7 +138,7 @@ void RunKestrum() {
     // An entry line or a tally larger than memory: a failure of the file
     // work like any other, not an abort. The tally goes first, so that the
     // message itself finds memory.
-    ResetTally();
+    ScanResult = TScanResult();
     ReportOutOfMemory(RunOptions.SyslogFileName.Text, KestrumExit::ReadError);
     return;
   }

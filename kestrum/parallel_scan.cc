@@ -14,9 +14,10 @@
 #include "tally.h"
 #include "thread_group.h"
 
-TParallelPlan ParallelPlan;
-
 namespace {
+
+// The plan of the program's scans, changed only by a TPlanSeam.
+TParallelPlan gProgramPlan;
 
 // Chunks small enough that the workers finish close together (within a few
 // milliseconds on bench/run's 1 GB files), and large enough that cutting
@@ -49,10 +50,11 @@ void CheckChunkResult(const TChunkResult& r) {
 
 // The scan's state shared by the workers and the main thread.
 struct TChunkedScan {
-  TChunkedScan(const TScanSetup& setup, TPlatHandle file) : Setup(setup), File(file) {}
+  TChunkedScan(const TScanSetup& setup, TPlatHandle file, TTally& tally) : Setup(setup), File(file), Tally(tally) {}
   // Constant while the workers run.
   const TScanSetup& Setup;
   const TPlatHandle File;
+  TTally& Tally;  // where the workers' shares are merged
   std::vector<std::int64_t> Starts;  // chunk k: the lines that start in [Starts[k], Starts[k + 1])
   // Read by the workers without the lock.
   std::atomic<std::size_t> Next{0};  // the next chunk to take
@@ -223,7 +225,7 @@ void Work(TChunkedScan& sh) {
   if (!own) handle = sh.File;
   std::size_t last = 0;  // the chunk scanned last; failing before any fails the first
   try {
-    TWorkerTallyPtr share = NewWorkerTally();
+    TWorkerTallyPtr share = NewWorkerTally(sh.Tally);
     for (std::size_t k; (k = sh.Next++) < sh.Results.size() && !Unwanted(sh, k);) {
       last = k;
       ScanChunk(sh, k, handle, *share);
@@ -317,6 +319,12 @@ std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers, const TPar
 
 }  // namespace
 
+TParallelPlan ProgramPlan() { return gProgramPlan; }
+
+TPlanSeam::TPlanSeam(const TParallelPlan& plan) : Saved(gProgramPlan) { gProgramPlan = plan; }
+
+TPlanSeam::~TPlanSeam() { gProgramPlan = Saved; }
+
 int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup) {
   const TRunOptions& opt = setup.Opt;
   if (!reader.ReadsAtOffsets || opt.ListOnly || opt.Debug || opt.MaxGiven || opt.MaxEntries <= 0) return 1;
@@ -331,8 +339,8 @@ int ParallelWorkers(const TLineReader& reader, const TScanSetup& setup) {
 }
 
 TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& setup, int workers,
-                                const TScanHooks& hooks, TScanResult& result, std::string* err) {
-  TChunkedScan sh(setup, reader.Handle);
+                                const TScanHooks& hooks, TTally& tally, TScanResult& result, std::string* err) {
+  TChunkedScan sh(setup, reader.Handle, tally);
   // Bytes appended while the scan runs are read by the last chunk, which
   // goes on to the end as the sequential scan would.
   const std::int64_t size = SizeNow(reader);
@@ -365,6 +373,5 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   if (hooks.Progress) hooks.Progress(sh.LimitChunk == kNoChunk ? sh.BytesDone.load() : size, size);
   CombineResults(sh, result);
   result.Workers = workers;
-  FinishTally(true, workers);
   return TParallelOutcome::Done;
 }

@@ -14,11 +14,20 @@
 #include "line_reader.h"
 #include "run_state.h"
 #include "scan_pass.h"
-#include "scanner.h"
 
-// Read once at the start of each scan; tests change it to force small
-// chunks and many workers.
-extern TParallelPlan ParallelPlan;
+// The plan the program's scans are split by: the usual one, unless a test
+// program forces another (TPlanSeam).
+TParallelPlan ProgramPlan();
+
+// For a test program that runs the whole driver: while it lives, the
+// program's scans are split by the given plan.
+struct TPlanSeam {
+  explicit TPlanSeam(const TParallelPlan& plan);
+  ~TPlanSeam();
+  TPlanSeam(const TPlanSeam&) = delete;
+  TPlanSeam& operator=(const TPlanSeam&) = delete;
+  TParallelPlan Saved;
+};
 
 // How many workers the scan of the reader's file gets; 1: the sequential
 // scan. Files that are not regular, small files, runs that print in file
@@ -30,9 +39,9 @@ enum class TParallelOutcome { Done, Failed, NotStarted };
 
 // The scan by that many workers, with only the hooks for the first entry
 // (called as soon as the file's first entry is known) and for progress.
-// Done: the result and the run's tally are filled. Failed: the earliest
+// Done: the result and the tally are filled (the tally not yet finished). Failed: the earliest
 // file error or the failed hook, in *err. NotStarted: no worker could be
 // started. Running out of memory, here or in a worker, throws bad_alloc
 // once every worker has ended.
 TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& setup, int workers,
-                                const TScanHooks& hooks, TScanResult& result, std::string* err);
+                                const TScanHooks& hooks, TTally& tally, TScanResult& result, std::string* err);

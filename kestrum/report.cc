@@ -57,9 +57,10 @@ void PrintReport() {
   const bool commas = opt.UseCommas;
   NumberWidth = static_cast<int>(FormatCount(scan.EntryCount, commas).size());
 
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) PrintNumberLine(TallyNames[i], TallyCounts[i], commas);
+  const TFinishedTally& tally = scan.Tally;
+  for (std::size_t i = 0; i < tally.Size(); ++i) PrintNumberLine(tally.Name(i), tally.Count(i), commas);
   PrintRule80('-');
-  PrintNumberLine("TOTAL UNIQUE SCRIPTS EXECUTED", static_cast<std::int64_t>(TallyNames.size()), commas);
+  PrintNumberLine("TOTAL UNIQUE SCRIPTS EXECUTED", static_cast<std::int64_t>(tally.Size()), commas);
   PrintNumberLine("TOTAL SYSLOG ENTRIES FOUND/READ", scan.EntryCount, commas);
   if (opt.SearchGiven || opt.MaxGiven) PrintRule80('-');
   if (opt.MaxGiven) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-M " + std::to_string(opt.MaxEntries), 0);

@@ -7,6 +7,7 @@
 #include "banner.h"
 #include "dates.h"
 #include "platform/platform.h"
+#include "tally.h"
 
 constexpr std::int64_t kDefaultMaxEntries = 2147483647;
 
@@ -28,6 +29,7 @@ struct TRunOptions {
 };
 
 struct TScanResult {
+  TFinishedTally Tally;  // empty with -L
   std::int64_t EntryCount = 0;
   std::string FirstEntryDate;
   std::string LastEntryDate;

@@ -6,6 +6,7 @@
 #include "progress_line.h"
 #include "report.h"
 #include "run_state.h"
+#include "parallel_scan.h"
 #include "scanner.h"
 #include "syslog_profiles.h"
 
@@ -84,8 +85,9 @@ TScanHooks RunScanHooks() {
 
 bool ScanSyslogFile(std::string* err) {
   const TScanHooks hooks = RunScanHooks();
+  const TScanSetup setup(RunOptions, CurrentSyslogConfig, ProgramPlan());
   if (hooks.Progress) StartProgressLine("Reading");
-  const bool ok = ScanLog(hooks, err);
+  const bool ok = ScanFile(setup, hooks, ScanResult, err);
   StopProgressLine();
   return ok;
 }

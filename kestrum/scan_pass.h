@@ -14,8 +14,28 @@
 #include "marker_search.h"
 #include "piece_cuts.h"
 #include "run_state.h"
-#include "scanner.h"
 #include "syslog_profiles.h"
+
+// One counted entry, as the -L list and the -D block show it.
+struct TScanEntry {
+  std::int64_t Number = 0;             // counted entries so far, this one included
+  std::string_view Line;               // the whole line (only with -D, which reads lines whole)
+  std::string_view Section;            // the part the name is cut from (likewise)
+  std::string_view Process;            // the name
+  const TCharSet* DebugSet = nullptr;  // the set the name was cut with (likewise)
+};
+
+// What the scan hands out while it runs; any may be null. A hook that
+// returns false ends the scan as a failure with its *err.
+struct TScanHooks {
+  // The date text of the first line holding the marker, when it is met.
+  bool (*FirstEntry)(const std::string& date, std::string* err) = nullptr;
+  // Each counted entry, in file order; only wanted with -L or -D.
+  bool (*Entry)(const TScanEntry& entry, std::string* err) = nullptr;
+  // Now and then: the bytes read so far, of the size at the start (below
+  // 0 for an input of no size).
+  void (*Progress)(std::int64_t done, std::int64_t total) = nullptr;
+};
 
 // How the parallel scan may split a file.
 struct TParallelPlan {

@@ -11,15 +11,15 @@
 
 namespace {
 
-bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
-                    std::string* err) {
+bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TTallyPtr tally,
+                    TScanResult& result, std::string* err) {
   TScanPass pass(setup, hooks);
   const std::int64_t total = SizeNow(reader);
   TPassStep step = setup.Opt.MaxEntries <= 0 ? TPassStep::AtLimit : TPassStep::Continue;
   TBlock block;
   while (step == TPassStep::Continue && ReadBlock(reader, &block)) {
     step = ScanBlock(pass, block, err);
-    AddNamesToTally(pass.Names.data(), pass.At.data(), pass.Names.size());
+    AddNamesToTally(*tally, pass.Names.data(), pass.At.data(), pass.Names.size());
     if (hooks.Progress) hooks.Progress(ReadSoFar(reader), total);
   }
   if (step == TPassStep::HookFailed) return false;
@@ -34,8 +34,7 @@ bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHoo
   result.EntryCount = pass.EntryCount;
   result.FirstEntryDate = pass.FirstEntryDate;
   result.LastEntryDate = pass.LastEntryDate;
-  // The table of the count is no longer needed, only the names in order.
-  FinishTally(false);
+  result.Tally = FinishTally(std::move(tally), false);
   return true;
 }
 
@@ -45,15 +44,18 @@ bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
   return false;
 }
 
-// The scan of the open file, in parallel where it may be, and its size and
-// time.
-bool ScanOpenLog(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
+// The scan of the open file, in parallel where it may be, then its size and
+// time, and the file closed.
+bool ScanAndClose(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
                  std::string* err) {
   const int workers = ParallelWorkers(reader, setup);
   TParallelOutcome outcome = TParallelOutcome::NotStarted;
-  if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, result, err);
+  TTallyPtr tally = NewTally();
+  if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, *tally, result, err);
   if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
-  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, result, err))
+  if (outcome == TParallelOutcome::Done) result.Tally = FinishTally(std::move(tally), true, workers);
+  // A scan that no worker took starts again from an empty tally.
+  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, NewTally(), result, err))
     return FailScan(reader, *err, err);
   TLocalTime modified;
   if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))
@@ -64,16 +66,14 @@ bool ScanOpenLog(TLineReader& reader, const TScanSetup& setup, const TScanHooks&
 
 }  // namespace
 
-bool ScanLog(const TScanHooks& hooks, std::string* err) {
-  TScanResult& result = ScanResult;
+bool ScanFile(const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result, std::string* err) {
   result = TScanResult();
-  const TScanSetup setup(RunOptions, CurrentSyslogConfig, ParallelPlan);
   TLineReader reader;
   // The -D breakdown shows every line whole; nothing else needs one so.
-  const TLongLines longLines = RunOptions.Debug ? TLongLines::Whole : TLongLines::InPieces;
-  if (!OpenLineReader(reader, RunOptions.SyslogFileName, longLines)) return FailScan(reader, reader.ErrorText, err);
+  const TLongLines longLines = setup.Opt.Debug ? TLongLines::Whole : TLongLines::InPieces;
+  if (!OpenLineReader(reader, setup.Opt.SyslogFileName, longLines)) return FailScan(reader, reader.ErrorText, err);
   try {
-    return ScanOpenLog(reader, setup, hooks, result, err);
+    return ScanAndClose(reader, setup, hooks, result, err);
   } catch (const std::bad_alloc&) {
     CloseLineReader(reader);  // the file goes back before the failure is told
     throw;

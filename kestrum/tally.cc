@@ -11,12 +11,10 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "tally_shards.h"
+#include "tally_internal.h"
 
 // Names are read as eight-byte words whose first byte is the name's first.
 static_assert(std::endian::native == std::endian::little);
-
-TShardedTally RunTally;
 
 namespace {
 
@@ -308,7 +306,7 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   for (; i < n; ++i) FindOrAdd(t, items[i]);
 }
 
-int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TShardedTally::kShardBits)); }
+int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
@@ -322,22 +320,22 @@ void MergeWorkerTable(TWorkerTally& w) {
   const std::size_t n = w.Table.Count;
   w.Items.resize(n);
   w.ByShard.resize(n);
-  std::array<std::size_t, TShardedTally::kShards + 1> start{};
+  std::array<std::size_t, TTally::kShards + 1> start{};
   for (std::size_t i = 0; i < n; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
     w.Items[i] = TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt};
     ++start[ShardOf(w.Items[i].Key.Hash) + 1];
   }
-  for (int s = 0; s < TShardedTally::kShards; ++s) start[s + 1] += start[s];
-  std::array<std::size_t, TShardedTally::kShards> next;
+  for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
+  std::array<std::size_t, TTally::kShards> next;
   std::copy(start.begin(), start.end() - 1, next.begin());
   for (const TTallyItem& item : w.Items) w.ByShard[next[ShardOf(item.Key.Hash)]++] = item;
   const unsigned first = gMergeTurn++ * kTurnStride;
-  for (unsigned k = 0; k < TShardedTally::kShards; ++k) {
-    const unsigned s = (first + k) % TShardedTally::kShards;
+  for (unsigned k = 0; k < TTally::kShards; ++k) {
+    const unsigned s = (first + k) % TTally::kShards;
     if (start[s] == start[s + 1]) continue;
-    std::lock_guard<std::mutex> lock(RunTally.Locks[s]);
-    AddItemsToTable(RunTally.Shards[s], w.ByShard.data() + start[s], start[s + 1] - start[s]);
+    std::lock_guard<std::mutex> lock(w.Into->Locks[s]);
+    AddItemsToTable(w.Into->Shards[s], w.ByShard.data() + start[s], start[s + 1] - start[s]);
   }
   ClearTable(w.Table);
 }
@@ -351,9 +349,26 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
 
 }  // namespace
 
+void TTallyDeleter::operator()(TTally* t) const { delete t; }
+
+TTallyPtr NewTally() { return TTallyPtr(new TTally); }
+
+void AddNamesToTally(TTally& tally, const std::string_view* names, const std::int64_t* at, std::size_t count) {
+  AddNamesToTable(tally.Shards[0], names, at, count);
+}
+
+void AddToTally(TTally& tally, std::string_view name) {
+  const std::int64_t at = static_cast<std::int64_t>(tally.Shards[0].Count);
+  AddNamesToTally(tally, &name, &at, 1);
+}
+
 void TWorkerTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
 
-TWorkerTallyPtr NewWorkerTally() { return TWorkerTallyPtr(new TWorkerTally); }
+TWorkerTallyPtr NewWorkerTally(TTally& into) {
+  TWorkerTallyPtr w(new TWorkerTally);
+  w->Into = &into;
+  return w;
+}
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   AddNamesToTable(w.Table, names, at, n);
@@ -361,17 +376,3 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
 }
 
 void FlushWorkerTally(TWorkerTally& w) { MergeWorkerTable(w); }
-
-void ResetTally() {
-  for (TTallyTable& t : RunTally.Shards) t = TTallyTable();
-  ForgetTallyOrder();
-}
-
-void AddToTally(std::string_view name) {
-  const std::int64_t at = static_cast<std::int64_t>(RunTally.Shards[0].Count);
-  AddNamesToTable(RunTally.Shards[0], &name, &at, 1);
-}
-
-void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count) {
-  AddNamesToTable(RunTally.Shards[0], names, at, count);
-}

@@ -2,13 +2,14 @@
 // Names are equal when they match ignoring letter case (the ANSI code page's
 // case mapping); the spelling first met is the one kept.
 //
-// Counting and reporting are two phases. While counting, a table finds a
-// name by hash; its records and name bytes sit in small blocks that never
-// move, so nothing is copied as it grows. The parallel scan gives each
-// worker a share of its own and merges the shares into shards of the run's
-// tally; every record keeps the file offset of its first entry, which puts
-// the names back into the order of the sequential scan. FinishTally then
-// turns the records into the rows the report reads.
+// Counting and reporting are two phases. While counting (TTally), a table
+// finds a name by hash; its records and name bytes sit in small blocks that
+// never move, so nothing is copied as it grows. The parallel scan gives each
+// worker a share of its own (TWorkerTally) and merges the shares into shards
+// of the run's tally; every record keeps the file offset of its first entry,
+// which puts the names back into the order of the sequential scan.
+// FinishTally then turns the tally into the rows the report reads
+// (TFinishedTally).
 #pragma once
 
 #include <cstdint>
@@ -19,48 +20,58 @@
 
 #include "text.h"
 
-// A worker's share of the run's tally, counted apart and merged into the
-// run's tally now and then; made by NewWorkerTally.
+// The run's tally while it counts.
+struct TTally;
+struct TTallyDeleter {
+  void operator()(TTally* t) const;
+};
+typedef std::unique_ptr<TTally, TTallyDeleter> TTallyPtr;
+TTallyPtr NewTally();
+
+// Entries of the names in the order of the file, each with the offset of its
+// line; in sequence, into the first shard alone.
+void AddNamesToTally(TTally& tally, const std::string_view* names, const std::int64_t* at, std::size_t count);
+
+// A worker's share of a tally, counted apart and merged into the tally's
+// shards now and then.
 struct TWorkerTally;
 struct TWorkerTallyDeleter {
   void operator()(TWorkerTally* w) const;
 };
 typedef std::unique_ptr<TWorkerTally, TWorkerTallyDeleter> TWorkerTallyPtr;
-TWorkerTallyPtr NewWorkerTally();
+TWorkerTallyPtr NewWorkerTally(TTally& into);
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n);
 // What the share still holds, into the shards.
 void FlushWorkerTally(TWorkerTally& w);
 
-// Empties the run's tally.
-void ResetTally();
-// One entry of the name into the run's tally, in sequence (shard 0).
-void AddToTally(std::string_view name);
-void AddNamesToTally(const std::string_view* names, const std::int64_t* at, std::size_t count);
-
-// The end of counting: the names in the order of their first entries
-// (sharded: ordered by first offsets), ready for the report. The ordering
-// uses up to the given threads. Once only; counting again starts with
-// ResetTally.
-void FinishTally(bool sharded, int threads = 1);
-
-// The report's view of the finished tally: TallyNames[i] and TallyCounts[i],
-// i below size(), in first-seen order or as sorted.
-struct TTallyNames {
-  std::string_view operator[](std::size_t i) const;
-  std::size_t size() const;
+// The end of counting: the names in the order of their first entries, ready
+// for the report.
+// Invariants: Order is empty while the rows are the first shard's records in
+// the order they were made (a tally counted in sequence, unsorted);
+// otherwise it holds every record once, each as its shard (the top bits)
+// and its index there. No name is looked up any more.
+struct TFinishedTally {
+  TTallyPtr Counted;  // null: nothing was counted (before a scan, or with -L)
+  std::vector<std::uint64_t> Order;
+  std::size_t Size() const;
+  std::string_view Name(std::size_t row) const;
+  std::int64_t Count(std::size_t row) const;
 };
-struct TTallyCounts {
-  std::int64_t operator[](std::size_t i) const;
-  std::size_t size() const;
-};
-extern const TTallyNames TallyNames;
-extern const TTallyCounts TallyCounts;
+
+// Finishes the tally; sharded: its names came through workers' shares, and
+// are put in the order of their first offsets on up to the given threads.
+TFinishedTally FinishTally(TTallyPtr tally, bool sharded, int threads = 1);
 
 // Stable sorts of the finished tally on up to the given threads, the same
 // on any number. By name: ASCII-lower-cased bytes, unsigned, a prefix
 // first. By count: ascending.
-void SortTally(bool byName, int threads = 1);
+void SortTally(TFinishedTally& t, bool byName, int threads = 1);
 
 // -A sorts by name (also when -N is given); -N alone sorts by name and then
 // by count; neither keeps first-seen order.
-void SortTallyFor(bool alpha, bool number, int threads = 1);
+void SortTallyFor(TFinishedTally& t, bool alpha, bool number, int threads = 1);
+
+// Operations the specification names, which the programs reach through the
+// ones above; kept for what they state, and for the tests.
+// One entry of the name, in sequence (its offset: the names counted before).
+void AddToTally(TTally& tally, std::string_view name);

@@ -10,54 +10,28 @@
 #include <vector>
 
 #include "tally.h"
-#include "tally_shards.h"
+#include "tally_internal.h"
 #include "text.h"
 #include "thread_group.h"
-
-const TTallyNames TallyNames;
-const TTallyCounts TallyCounts;
+#include "invariants.h"
 
 namespace {
 
-// The finished tally's report order: which record comes i-th. A record is
-// named by its index in shard 0, or, once the shards were merged, by its
-// shard (the top bits) and its index there. Empty: shard 0 as it stands.
-std::vector<std::uint64_t> gOrder;
-bool gSharded = false;
-bool gFinished = false;
-constexpr int kRefIndexBits = 64 - TShardedTally::kShardBits;
+std::uint64_t RefAt(const TFinishedTally& t, std::size_t row) { return t.Order.empty() ? row : t.Order[row]; }
 
-std::uint64_t RefOf(int shard, std::size_t index) {
-  return (static_cast<std::uint64_t>(shard) << kRefIndexBits) | index;
-}
-
-const TTallyRecord& RecordOfRef(std::uint64_t ref, const TTallyTable** table) {
-  const int shard = gSharded ? static_cast<int>(ref >> kRefIndexBits) : 0;
-  *table = &RunTally.Shards[shard];
-  return RecordAt(**table, gSharded ? ref & ((std::uint64_t{1} << kRefIndexBits) - 1) : ref);
-}
-
-std::uint64_t RefAt(std::size_t i) { return gOrder.empty() ? i : gOrder[i]; }
-
-// The i-th record of the report. The report reads in order: the records
+// The record of a row of the report. The report reads in order: the records
 // and names a few rows on are fetched ahead, as the order jumps around.
-const TTallyRecord& ReportRecord(std::size_t i, const TTallyTable** table) {
+const TTallyRecord& RowRecord(const TFinishedTally& t, std::size_t row, const TTallyTable** table) {
   // A row costs about 40 ns and a read from memory about 200.
   constexpr std::size_t kRecordAhead = 16, kNameAhead = 8;
-  if (!gOrder.empty()) {
-    const TTallyTable* other;
-    if (i + kRecordAhead < gOrder.size()) PrefetchRecord(RecordOfRef(gOrder[i + kRecordAhead], &other));
-    if (i + kNameAhead < gOrder.size()) {
-      const TTallyRecord& r = RecordOfRef(gOrder[i + kNameAhead], &other);
-      Prefetch(NameBytes(other->Names, r.Name));
-    }
+  const std::vector<std::uint64_t>& order = t.Order;
+  const TTallyTable* other;
+  if (row + kRecordAhead < order.size()) PrefetchRecord(RecordOfRef(*t.Counted, order[row + kRecordAhead], &other));
+  if (row + kNameAhead < order.size()) {
+    const TTallyRecord& r = RecordOfRef(*t.Counted, order[row + kNameAhead], &other);
+    Prefetch(NameBytes(other->Names, r.Name));
   }
-  return RecordOfRef(RefAt(i), table);
-}
-
-std::size_t FinishedSize() {
-  if (!gOrder.empty() || gSharded) return gOrder.size();
-  return RunTally.Shards[0].Count;
+  return RecordOfRef(*t.Counted, RefAt(t, row), table);
 }
 
 // The first 24 bytes of a name, ASCII-lower-cased, big-endian and padded
@@ -97,12 +71,12 @@ struct TFirstOrder {
   std::uint64_t Ref;
 };
 
-// Puts the report order in the given order of old places.
+// Puts the report's rows in the given order.
 template <typename TOrder>
-void Reorder(const std::vector<TOrder>& order) {
+void Reorder(TFinishedTally& t, const std::vector<TOrder>& order) {
   std::vector<std::uint64_t> refs(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) refs[i] = order[i].Ref;
-  gOrder.swap(refs);
+  t.Order.swap(refs);
 }
 
 // The ordering and the sorts are bound by memory: more threads than this
@@ -152,84 +126,91 @@ void FillInParts(std::vector<T>& order, int threads, const TMake& make) {
 
 // The names of all shards by the offsets of their first entries: the order
 // in which the sequential scan met them. No two names share a first entry.
-void OrderShardsByFirstOffset(int threads) {
+void OrderShardsByFirstOffset(TFinishedTally& t, int threads) {
   std::vector<TFirstOrder> order;
   std::size_t total = 0;
-  for (const TTallyTable& t : RunTally.Shards) total += t.Count;
+  for (const TTallyTable& table : t.Counted->Shards) total += table.Count;
   order.reserve(total);
-  for (int s = 0; s < TShardedTally::kShards; ++s) {
-    const TTallyTable& t = RunTally.Shards[s];
-    for (std::size_t i = 0; i < t.Count; ++i) order.push_back(TFirstOrder{RecordAt(t, i).FirstAt, RefOf(s, i)});
+  for (int s = 0; s < TTally::kShards; ++s) {
+    const TTallyTable& table = t.Counted->Shards[s];
+    for (std::size_t i = 0; i < table.Count; ++i) order.push_back(TFirstOrder{RecordAt(table, i).FirstAt, RecordRef(s, i)});
   }
   StableSortInParts(order, threads, [](const TFirstOrder& a, const TFirstOrder& b) { return a.FirstAt < b.FirstAt; });
-  Reorder(order);
+  Reorder(t, order);
+}
+
+void CheckFinishedTally(const TFinishedTally& t) {
+  std::size_t records = 0;
+  if (t.Counted)
+    for (const TTallyTable& table : t.Counted->Shards) {
+      ORVELLA_INVARIANT(table.Slots.empty());
+      records += table.Count;
+    }
+  ORVELLA_INVARIANT(t.Order.empty() || t.Order.size() == records);
+  ORVELLA_INVARIANT(!t.Order.empty() || !t.Counted || records == t.Counted->Shards[0].Count);
 }
 
 }  // namespace
 
-void ForgetTallyOrder() {
-  gOrder.clear();
-  gOrder.shrink_to_fit();
-  gSharded = false;
-  gFinished = false;
-}
-
-void FinishTally(bool sharded, int threads) {
-  if (gFinished) return;
-  gFinished = true;
-  gSharded = sharded;
-  for (TTallyTable& t : RunTally.Shards) {
-    t.Slots.clear();
-    t.Slots.shrink_to_fit();
+TFinishedTally FinishTally(TTallyPtr tally, bool sharded, int threads) {
+  TFinishedTally t;
+  t.Counted = std::move(tally);
+  for (TTallyTable& table : t.Counted->Shards) {
+    table.Slots.clear();
+    table.Slots.shrink_to_fit();
   }
-  if (sharded) OrderShardsByFirstOffset(threads);
+  if (sharded) OrderShardsByFirstOffset(t, threads);
+  CheckFinishedTally(t);
+  return t;
 }
 
-std::string_view TTallyNames::operator[](std::size_t i) const {
-  const TTallyTable* t;
-  const TTallyRecord& r = ReportRecord(i, &t);
-  return NameOf(*t, r);
+std::size_t TFinishedTally::Size() const {
+  if (!Order.empty() || !Counted) return Order.size();
+  return Counted->Shards[0].Count;
 }
 
-std::size_t TTallyNames::size() const { return FinishedSize(); }
-
-std::int64_t TTallyCounts::operator[](std::size_t i) const {
-  const TTallyTable* t;
-  return ReportRecord(i, &t).Count;
+std::string_view TFinishedTally::Name(std::size_t row) const {
+  const TTallyTable* table;
+  const TTallyRecord& r = RowRecord(*this, row, &table);
+  return NameOf(*table, r);
 }
 
-std::size_t TTallyCounts::size() const { return FinishedSize(); }
+std::int64_t TFinishedTally::Count(std::size_t row) const {
+  const TTallyTable* table;
+  return RowRecord(*this, row, &table).Count;
+}
 
-void SortTally(bool byName, int threads) {
-  const std::size_t n = FinishedSize();
+void SortTally(TFinishedTally& t, bool byName, int threads) {
+  const std::size_t n = t.Size();
   if (byName) {
     std::vector<TNameOrder> order(n);
-    FillInParts(order, threads, [](std::size_t i) {
-      const std::string_view name = TallyNames[i];
-      return TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(i)};
+    FillInParts(order, threads, [&t](std::size_t i) {
+      const std::string_view name = t.Name(i);
+      return TNameOrder{LowerPrefix(name, 0), LowerPrefix(name, 8), LowerPrefix(name, 16), RefAt(t, i)};
     });
-    StableSortInParts(order, threads, [](const TNameOrder& a, const TNameOrder& b) {
+    StableSortInParts(order, threads, [&t](const TNameOrder& a, const TNameOrder& b) {
       if (a.First != b.First) return a.First < b.First;
       if (a.Second != b.Second) return a.Second < b.Second;
       if (a.Third != b.Third) return a.Third < b.Third;
       const TTallyTable *x, *y;
-      const TTallyRecord &ra = RecordOfRef(a.Ref, &x), &rb = RecordOfRef(b.Ref, &y);
+      const TTallyRecord &ra = RecordOfRef(*t.Counted, a.Ref, &x), &rb = RecordOfRef(*t.Counted, b.Ref, &y);
       return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
     });
-    Reorder(order);
+    Reorder(t, order);
   } else {
     std::vector<TCountOrder> order(n);
-    FillInParts(order, threads, [](std::size_t i) { return TCountOrder{TallyCounts[i], RefAt(i)}; });
+    FillInParts(order, threads, [&t](std::size_t i) { return TCountOrder{t.Count(i), RefAt(t, i)}; });
     StableSortInParts(order, threads, [](const TCountOrder& a, const TCountOrder& b) { return a.Count < b.Count; });
-    Reorder(order);
+    Reorder(t, order);
   }
+  CheckFinishedTally(t);
 }
 
-void SortTallyFor(bool alpha, bool number, int threads) {
+void SortTallyFor(TFinishedTally& t, bool alpha, bool number, int threads) {
   if (alpha) {
-    SortTally(true, threads);
+    SortTally(t, true, threads);
   } else if (number) {
-    SortTally(true, threads);
-    SortTally(false, threads);
+    SortTally(t, true, threads);
+    SortTally(t, false, threads);
   }
 }

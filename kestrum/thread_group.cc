@@ -1,10 +1,20 @@
 #include "thread_group.h"
 
 #include <atomic>
+#include <climits>
 #include <new>
 #include <system_error>
 
-bool (*RefuseThreadStart)(int started) = nullptr;
+namespace {
+
+// How many threads a group may start: all it asks for, unless a test says less.
+int gStartsAllowed = INT_MAX;
+
+}  // namespace
+
+TThreadStartSeam::TThreadStartSeam(int allowed) : Saved(gStartsAllowed) { gStartsAllowed = allowed; }
+
+TThreadStartSeam::~TThreadStartSeam() { gStartsAllowed = Saved; }
 
 TThreadGroup::TThreadGroup(int capacity, std::function<void()> stop) : Stop(std::move(stop)) {
   Threads.reserve(capacity > 0 ? static_cast<std::size_t>(capacity) : 0);
@@ -20,7 +30,7 @@ TThreadGroup::~TThreadGroup() {
 int StartThreads(TThreadGroup& group, int count, const std::function<void()>& work) {
   int started = 0;
   for (; started < count && group.Threads.size() < group.Threads.capacity(); ++started) {
-    if (RefuseThreadStart && RefuseThreadStart(static_cast<int>(group.Threads.size()))) break;
+    if (static_cast<int>(group.Threads.size()) >= gStartsAllowed) break;
     try {
       // No throw after the start: the place is there already.
       group.Threads.emplace_back(work);

@@ -35,6 +35,12 @@ void JoinGroup(TThreadGroup& group);
 // any part is thrown here once all are done.
 void RunInParts(int parts, const std::function<void(int part)>& part);
 
-// For tests: when set, asked before each start with the number of threads
-// the group has started so far; true refuses the start as the system would.
-extern bool (*RefuseThreadStart)(int started);
+// For tests: while it lives, a group starts no more than allowed threads,
+// as if the system refused the rest.
+struct TThreadStartSeam {
+  explicit TThreadStartSeam(int allowed);
+  ~TThreadStartSeam();
+  TThreadStartSeam(const TThreadStartSeam&) = delete;
+  TThreadStartSeam& operator=(const TThreadStartSeam&) = delete;
+  int Saved;
+};

@@ -34,20 +34,20 @@ struct TReadFault {
   static inline bool OutOfMemory = false;
   static inline std::vector<TPlaced> Placed;  // by offset
 
-  explicit TReadFault(int failAt, const std::string& errorText = "Input/output error", bool outOfMemory = false) {
+  explicit TReadFault(int failAt, const std::string& errorText = "Input/output error", bool outOfMemory = false)
+      : Seam(Read, 0) {
     Reads = 0;
     FailAt = failAt;
     ErrorText = errorText;
     OutOfMemory = outOfMemory;
     BeforeRead = nullptr;
     Placed.clear();
-    LineReaderRead = Read;
   }
   ~TReadFault() {
-    LineReaderRead = ReadFileAt;
     BeforeRead = nullptr;
     Placed.clear();
   }
+  TReadSeam Seam;
 
   // Set before the reads start: the list is read without a lock.
   static void AddFaultAt(std::int64_t offset, const std::string& errorText = "Input/output error",

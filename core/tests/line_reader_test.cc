@@ -189,11 +189,6 @@ const std::string kContents[] = {
 };
 const std::size_t kBufferSizes[] = {1, 2, 3, 7, 64};
 
-// Lines made short, for the life of the object.
-struct TBufferSize {
-  explicit TBufferSize(std::size_t size) { LineReaderBufferSize = size; }
-  ~TBufferSize() { LineReaderBufferSize = kReadBufferSize; }
-};
 
 // What a reader of the whole file (at offsets, or at the handle's position
 // as from a pipe) or of a range yields: the lines of the plain rule, or with
@@ -204,7 +199,7 @@ bool CheckEveryReader(const std::string& content, std::size_t bufferSize, int fa
   TPlatHandle handle;
   std::string err;
   EXPECT_TRUE(PlatOpenRead(file.Name(), &handle, &err)) << err;
-  TBufferSize buffer(bufferSize);
+  const TReadSeam buffer(nullptr, bufferSize);
   bool cameToIt = false;
   const auto check = [&](const Lines& want, TLineReader& r, TTake take) {
     const Lines got = ReadThrough(r, take, content);

@@ -100,7 +100,6 @@ TEST(KestrumPosix, SyslogFileReplacedByADirectoryAfterTheExistenceTest) {
   RunOptions = TRunOptions();
   RunOptions.SyslogFileName = std::filesystem::temp_directory_path().string();
   RunOptions.Marker = "<158>";
-  ResetTally();
   std::string error;
   EXPECT_FALSE(ScanSyslogFile(&error));
   EXPECT_EQ(error, "Is a directory");

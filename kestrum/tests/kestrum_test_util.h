@@ -39,14 +39,14 @@ inline TProcessResult RunKestrum(const std::vector<std::string>& args,
   return RunProgram(KESTRUM_EXE, args, options);
 }
 
-// The tally's names and counts as plain arrays, to compare whole.
-inline TStringArray TallyNameList() {
+// A finished tally's names and counts as plain arrays, to compare whole.
+inline TStringArray TallyNameList(const TFinishedTally& tally) {
   TStringArray names;
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) names.emplace_back(TallyNames[i]);
+  for (std::size_t i = 0; i < tally.Size(); ++i) names.emplace_back(tally.Name(i));
   return names;
 }
-inline std::vector<std::int64_t> TallyCountList() {
+inline std::vector<std::int64_t> TallyCountList(const TFinishedTally& tally) {
   std::vector<std::int64_t> counts;
-  for (std::size_t i = 0; i < TallyCounts.size(); ++i) counts.push_back(TallyCounts[i]);
+  for (std::size_t i = 0; i < tally.Size(); ++i) counts.push_back(tally.Count(i));
   return counts;
 }

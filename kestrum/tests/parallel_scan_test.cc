@@ -399,14 +399,11 @@ TEST(ParallelScan, TheProgressTextComesWhileTheWorkersRead) {
     for (int i = 0; i < 500 && !announced; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!announced) ++tooLate;
   };
-  const TParallelPlan saved = ParallelPlan;
-  ParallelPlan = TParallelPlan{0, chunk, 2};
+  const TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, chunk, 2});
   TScanHooks hooks;
   hooks.FirstEntry = [](const std::string&, std::string*) { return announced = true; };
-  ResetTally();
   std::string err;
-  EXPECT_TRUE(ScanLog(hooks, &err)) << err;
-  ParallelPlan = saved;
+  EXPECT_TRUE(ScanFile(setup, hooks, ScanResult, &err)) << err;
   EXPECT_GT(waited, 0);
   EXPECT_EQ(tooLate, 0);
 }
@@ -421,22 +418,18 @@ TEST(ParallelScan, ManyNamesAndThreadsThatDoNotStart) {
     content += kLayouts[0].Entry((i % 3 ? "Job" : "JOB") + std::to_string(i * 7919 % 105000), i) + "\n";
   TScratchFile file(content, "many.log");
   PlainNxLogRun(file.Name());
-  static int allowed;
-  RefuseThreadStart = [](int started) { return started >= allowed; };
   for (const auto& [alpha, number] : {std::pair{false, false}, {true, false}, {false, true}}) {
     RunOptions.SortByName = alpha;
     RunOptions.SortByCount = number;
-    allowed = 8;
     const TScanRun sequential = RunScanWith(1, 0, kReadBufferSize);
     ASSERT_TRUE(sequential.Ok) << sequential.Error;
     ASSERT_GT(std::count(sequential.Shown.begin(), sequential.Shown.end(), '\n'), 100000);
     for (int started : {4, 2, 1, 0}) {
       SCOPED_TRACE(std::to_string(started) + " of 4 threads start");
-      allowed = started;
+      const TThreadStartSeam refused(started);
       EXPECT_EQ(RunScanWith(4, 300000, kReadBufferSize), sequential);
     }
   }
-  RefuseThreadStart = nullptr;
 }
 
 // Memory that runs out at any allocation of the scan, on the main thread
@@ -453,13 +446,14 @@ TEST(ParallelScan, MemoryRunningOutAnywhere) {
   for (TAllocFault::TThreads threads : {TAllocFault::ThisThread, TAllocFault::AnyThread}) {
     std::int64_t at = 0;
     bool struck = false;
-    const TScanCall failing = [&](const TScanHooks& hooks, std::string* err) {
+    const TScanCall failing = [&](const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
+                                  std::string* err) {
       TAllocFault fault(at, threads);
       struct TSeen {
         bool& Struck;
         ~TSeen() { Struck = TAllocFault::Struck(); }
       } seen{struck};
-      return ScanLog(hooks, err);
+      return ScanFile(setup, hooks, result, err);
     };
     EXPECT_EQ(RunScanWith(3, 4000, 512, failing), sequential);
     const std::int64_t total = TAllocFault::Counted();

@@ -10,8 +10,10 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  ParallelPlan.Workers = std::atoi(argv[1]);
-  ParallelPlan.ChunkSize = std::atoll(argv[2]);
+  TParallelPlan plan;
+  plan.Workers = std::atoi(argv[1]);
+  plan.ChunkSize = std::atoll(argv[2]);
+  const TPlanSeam forced(plan);
   std::vector<char*> args{argv[0]};
   args.insert(args.end(), argv + 3, argv + argc);
   args.push_back(nullptr);

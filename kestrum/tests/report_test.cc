@@ -15,7 +15,6 @@ struct ReportTest : ::testing::Test {
     FormatSettings = TLocaleFormats();
     RunOptions = TRunOptions();
     ScanResult = TScanResult();
-    ResetTally();
     TSyslogChoicesArray table{};
     BuildPresetProfiles(table);
     CurrentSyslogConfig = table[NxLog];
@@ -70,8 +69,9 @@ TEST_F(ReportTest, NumberColumnFollowsTheEntryCountText) {
     SetUp();
     capture.Text.clear();
     RunOptions.UseCommas = c.commas;
-    for (std::int64_t i = 0; i < c.count; ++i) AddToTally("job");
-    FinishTally(false);
+    TTallyPtr tally = NewTally();
+    for (std::int64_t i = 0; i < c.count; ++i) AddToTally(*tally, "job");
+    ScanResult.Tally = FinishTally(std::move(tally), false);
     ScanResult.EntryCount = c.count;
     ScanResult.FileSize = 1234567;
     PrintReport();
@@ -106,8 +106,9 @@ TEST_F(ReportTest, FileBlockNamesTheCustomConfiguration) {
   CurrentSyslogConfig.Kind = Custom;
   RunOptions.CustomConfigFile = "my conf.txt";
   RunOptions.SyslogFileName = "C:\\Logs\\Main.TXT";
-  AddToTally("a");
-  FinishTally(false);
+  TTallyPtr tally = NewTally();
+  AddToTally(*tally, "a");
+  ScanResult.Tally = FinishTally(std::move(tally), false);
   ScanResult.EntryCount = 1;
   ScanResult.FirstEntryDate = "first";
   ScanResult.LastEntryDate = "last";

@@ -16,6 +16,7 @@
 #include "report.h"
 #include "run_state.h"
 #include "scan_output.h"
+#include "scanner.h"
 #include "syslog_profiles.h"
 #include "tally.h"
 
@@ -40,41 +41,38 @@ struct TScanRun {
   }
 };
 
-// How the scan is called: ScanLog itself, or with something set up just
+// How the scan is called: ScanFile itself, or with something set up just
 // around it (a fault, say).
-typedef std::function<bool(const TScanHooks& hooks, std::string* err)> TScanCall;
+typedef std::function<bool(const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result, std::string* err)>
+    TScanCall;
 
 // workers 1: the sequential scan. The options and the profile are the
 // run's (RunOptions, CurrentSyslogConfig), set by the caller.
 inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t bufferSize,
-                            const TScanCall& scan = ScanLog) {
+                            const TScanCall& scan = ScanFile) {
   TScanRun run;
-  const TParallelPlan saved = ParallelPlan;
-  ParallelPlan = TParallelPlan{0, chunkSize, workers};
-  LineReaderBufferSize = bufferSize;
+  const TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, chunkSize, workers});
+  const TReadSeam buffer(nullptr, bufferSize);
   std::string* const before = StdOutChannel().Capture;
   StdOutChannel().Capture = &run.Shown;
-  ResetTally();
   static std::int64_t lastProgress;
   lastProgress = -1;
   TScanHooks hooks = RunScanHooks();
   hooks.Progress = [](std::int64_t done, std::int64_t) { lastProgress = done; };
   try {
-    run.Ok = scan(hooks, &run.Error);
+    run.Ok = scan(setup, hooks, ScanResult, &run.Error);
     if (run.Ok) {
-      SortTallyFor(RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+      SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
       PrintReport();
     }
   } catch (const std::bad_alloc&) {
     // As the program does: the tally goes, the failure is told.
-    ResetTally();
+    ScanResult.Tally = TFinishedTally();
     run.Ok = false;
     run.Error = kOutOfMemory;
   }
   FlushAll();
   StdOutChannel().Capture = before;
-  LineReaderBufferSize = kReadBufferSize;
-  ParallelPlan = saved;
   run.Entries = ScanResult.EntryCount;
   run.FirstDate = ScanResult.FirstEntryDate;
   run.LastDate = ScanResult.LastEntryDate;

@@ -16,7 +16,6 @@ struct ScannerTest : ::testing::Test {
   std::unique_ptr<TScratchFile> file;
 
   void SetUp() override {
-    ResetTally();
     RunOptions = TRunOptions();
     TSyslogChoicesArray table{};
     BuildPresetProfiles(table);
@@ -38,7 +37,7 @@ TEST_F(ScannerTest, CountsEntriesAndSkipsOtherLines) {
                    NxEntry("Other", "08:00:00", "<134>") + NxEntry("sshd:", "09:30:00") + "trailing\r\n"))
       << error;
   EXPECT_EQ(ScanResult.EntryCount, 3);
-  EXPECT_EQ(TallyNameList(), (TStringArray{"BackupJob", "sshd"}));
+  EXPECT_EQ(TallyNameList(ScanResult.Tally), (TStringArray{"BackupJob", "sshd"}));
   EXPECT_EQ(ScanResult.FirstEntryDate, "Dec 07 at 08:00:01");
   // The last line that held the marker, not the trailing noise line.
   EXPECT_EQ(ScanResult.LastEntryDate, "Dec 07 at 09:30:00");
@@ -55,7 +54,7 @@ TEST_F(ScannerTest, FirstMarkerLineWithEmptyNameStillGivesTheSinceDate) {
 
 TEST_F(ScannerTest, ColonAloneIsAnEmptyName) {
   ASSERT_TRUE(Scan(NxEntry(":") + NxEntry("a:") + NxEntry("b::")));
-  EXPECT_EQ(TallyNameList(), (TStringArray{"a", "b:"}));
+  EXPECT_EQ(TallyNameList(ScanResult.Tally), (TStringArray{"a", "b:"}));
 }
 
 TEST_F(ScannerTest, MaxEntriesStopsAfterTheLastCountedEntry) {
@@ -93,7 +92,7 @@ TEST_F(ScannerTest, SearchFilter) {
     RunOptions.SearchText = c.search;
     RunOptions.ExactMatch = c.exact;
     ASSERT_TRUE(Scan(NxEntry("CAB") + NxEntry("tabs") + NxEntry("ab") + NxEntry("xyz")));
-    EXPECT_EQ(TallyNameList(), c.want);
+    EXPECT_EQ(TallyNameList(ScanResult.Tally), c.want);
   }
 }
 
@@ -116,7 +115,7 @@ TEST_F(ScannerTest, ListOnlyWithDebugInterleavesAndSkipsProgress) {
   one.replace(one.find(" N\n"), 3, " 1\n");
   two.replace(two.find(" N\n"), 3, " 2\n");
   EXPECT_EQ(Out(), Crlf("Job\n" + one + "Job\n" + two));
-  EXPECT_EQ(TallyNames.size(), 0u);
+  EXPECT_EQ(ScanResult.Tally.Size(), 0u);
 }
 
 TEST_F(ScannerTest, SecondSplitUsesTheSecondDelimiterSet) {
@@ -125,7 +124,7 @@ TEST_F(ScannerTest, SecondSplitUsesTheSecondDelimiterSet) {
   CurrentSyslogConfig = table[TFTPD32];
   RunOptions.Debug = true;
   ASSERT_TRUE(Scan("<158>Mon;Dec 7 08:15:02 2026; a b c d e:f g Name: x\r\n"));
-  EXPECT_EQ(TallyNameList(), (TStringArray{"Name"}));
+  EXPECT_EQ(TallyNameList(ScanResult.Tally), (TStringArray{"Name"}));
   std::string out = Out();
   EXPECT_NE(out.find(" ThisSection ....... a b c d e:f g Name: x\r\n"), std::string::npos);
   EXPECT_NE(out.find(" ThisSection -  5 ... e\r\n ThisSection -  6 ... f\r\n"), std::string::npos);
@@ -142,7 +141,7 @@ TEST_F(ScannerTest, MarkerIsCaseSensitiveAnywhereInTheLine) {
            "Local3.Info b c d e f g h Two\n"
            "a b c Local3.Info e f g h Three\n"
            "a b c local3.info e f g h Four\n"));
-  EXPECT_EQ(TallyNameList(), (TStringArray{"One", "Two", "Three"}));
+  EXPECT_EQ(TallyNameList(ScanResult.Tally), (TStringArray{"One", "Two", "Three"}));
 }
 
 TEST_F(ScannerTest, EmptyOrLineBreakMarkerMatchesNothing) {
@@ -163,7 +162,7 @@ TEST_F(ScannerTest, EntriesAcrossManyBlocksAndLoneCrLineEnds) {
   }
   ASSERT_TRUE(Scan(content));
   EXPECT_EQ(ScanResult.EntryCount, 30000);
-  EXPECT_EQ(TallyCountList(), (std::vector<std::int64_t>{15000, 15000}));
+  EXPECT_EQ(TallyCountList(ScanResult.Tally), (std::vector<std::int64_t>{15000, 15000}));
   EXPECT_EQ(ScanResult.FileSize, static_cast<std::int64_t>(content.size()));
 }
 
@@ -173,5 +172,5 @@ TEST_F(ScannerTest, BinaryNoiseAndHugeLinesDoNotConfuseTheCount) {
   std::string huge(300000, 'x');
   ASSERT_TRUE(Scan(noise + "\n" + huge + "<158>" + huge + "\n" + NxEntry("after")));
   // The noise holds no marker; the huge line has one but no tenth word.
-  EXPECT_EQ(TallyNameList(), (TStringArray{"after"}));
+  EXPECT_EQ(TallyNameList(ScanResult.Tally), (TStringArray{"after"}));
 }

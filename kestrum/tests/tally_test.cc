@@ -8,26 +8,28 @@
 
 #include "alloc_fault.h"
 #include "platform/platform.h"
-#include "tally_shards.h"
+#include "tally_internal.h"
 #include "thread_group.h"
 
 namespace {
 
-void Tally(std::initializer_list<const char*> names) {
-  ResetTally();
-  for (const char* n : names) AddToTally(n);
-  FinishTally(false);
-}
+typedef std::vector<std::pair<std::string, std::int64_t>> TRows;
 
-// The tally finished (if still counting) and read as the report reads it.
-std::vector<std::pair<std::string, std::int64_t>> Rows() {
-  FinishTally(false);
-  std::vector<std::pair<std::string, std::int64_t>> rows;
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) rows.emplace_back(std::string(TallyNames[i]), TallyCounts[i]);
+// The names counted in sequence, and the tally finished.
+template <typename TNames>
+TFinishedTally Tally(const TNames& names) {
+  TTallyPtr tally = NewTally();
+  for (const auto& n : names) AddToTally(*tally, n);
+  return FinishTally(std::move(tally), false);
+}
+TFinishedTally Tally(std::initializer_list<const char*> names) { return Tally(std::vector<const char*>(names)); }
+
+// A finished tally as the report reads it.
+TRows Rows(const TFinishedTally& t) {
+  TRows rows;
+  for (std::size_t i = 0; i < t.Size(); ++i) rows.emplace_back(std::string(t.Name(i)), t.Count(i));
   return rows;
 }
-
-typedef std::vector<std::pair<std::string, std::int64_t>> TRows;
 
 // The plain rule: names are equal when their bytes fold alike under the code
 // page's case mapping; first-seen order, first spelling kept.
@@ -56,25 +58,23 @@ bool NameBefore(std::string_view a, std::string_view b) {
 }  // namespace
 
 TEST(Tally, CaseVariantsAreOneNameSpelledAsFirstMet) {
-  Tally({"CRON", "cron", "Cron", "sshd", "SSHD"});
-  EXPECT_EQ(Rows(), (TRows{{"CRON", 3}, {"sshd", 2}}));
+  EXPECT_EQ(Rows(Tally({"CRON", "cron", "Cron", "sshd", "SSHD"})), (TRows{{"CRON", 3}, {"sshd", 2}}));
 }
 
 TEST(Tally, Windows1252AccentedLettersFoldToo) {
-  Tally({"\xC9T\xC9", "\xE9t\xE9", "\xD7", "\xF7"});
   // 0xD7 (multiplication sign) and 0xF7 (division sign) are not a case pair.
-  EXPECT_EQ(Rows(), (TRows{{"\xC9T\xC9", 2}, {"\xD7", 1}, {"\xF7", 1}}));
+  EXPECT_EQ(Rows(Tally({"\xC9T\xC9", "\xE9t\xE9", "\xD7", "\xF7"})), (TRows{{"\xC9T\xC9", 2}, {"\xD7", 1}, {"\xF7", 1}}));
 }
 
 TEST(Tally, ManyDistinctNamesAreAllKept) {
-  ResetTally();
+  std::vector<std::string> names;
   for (int round = 0; round < 3; ++round)
-    for (int i = 0; i < 5000; ++i) AddToTally((round == 1 ? "JOB" : "job") + std::to_string(i));
-  FinishTally(false);
-  ASSERT_EQ(TallyNames.size(), 5000u);
-  for (std::size_t i = 0; i < TallyNames.size(); ++i) {
-    EXPECT_EQ(TallyNames[i], "job" + std::to_string(i));
-    EXPECT_EQ(TallyCounts[i], 3);
+    for (int i = 0; i < 5000; ++i) names.push_back((round == 1 ? "JOB" : "job") + std::to_string(i));
+  const TFinishedTally t = Tally(names);
+  ASSERT_EQ(t.Size(), 5000u);
+  for (std::size_t i = 0; i < t.Size(); ++i) {
+    EXPECT_EQ(t.Name(i), "job" + std::to_string(i));
+    EXPECT_EQ(t.Count(i), 3);
   }
 }
 
@@ -92,29 +92,29 @@ TEST(Tally, SortChoices) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.alpha) + std::to_string(c.number));
-    Tally({"cherry", "Banana", "apple", "cherry", "APPLE", "apple2", "_x"});
-    SortTallyFor(c.alpha, c.number);
-    EXPECT_EQ(Rows(), c.want);
+    TFinishedTally t = Tally({"cherry", "Banana", "apple", "cherry", "APPLE", "apple2", "_x"});
+    SortTallyFor(t, c.alpha, c.number);
+    EXPECT_EQ(Rows(t), c.want);
   }
 }
 
 TEST(Tally, NameSortComparesUnsignedBytesAfterAsciiLowering) {
   // Lowered letters (0x61..0x7A) sort after '_' (0x5F); bytes above 0x7F last.
-  Tally({"\xE9t\xE9", "Zeta", "_under", "zet"});
-  SortTally(true);
-  EXPECT_EQ(Rows(), (TRows{{"_under", 1}, {"zet", 1}, {"Zeta", 1}, {"\xE9t\xE9", 1}}));
+  TFinishedTally t = Tally({"\xE9t\xE9", "Zeta", "_under", "zet"});
+  SortTally(t, true);
+  EXPECT_EQ(Rows(t), (TRows{{"_under", 1}, {"zet", 1}, {"Zeta", 1}, {"\xE9t\xE9", 1}}));
 }
 
 TEST(Tally, CountSortIsStableForLargeTables) {
-  ResetTally();
+  std::vector<std::string> names;
   for (int i = 0; i < 20000; ++i)
-    for (int k = 0; k <= i % 3; ++k) AddToTally("n" + std::to_string(i));
-  FinishTally(false);
-  SortTally(false);
-  for (std::size_t i = 1; i < TallyNames.size(); ++i) {
-    ASSERT_LE(TallyCounts[i - 1], TallyCounts[i]);
-    if (TallyCounts[i - 1] == TallyCounts[i]) {
-      ASSERT_LT(std::stoi(std::string(TallyNames[i - 1].substr(1))), std::stoi(std::string(TallyNames[i].substr(1))));
+    for (int k = 0; k <= i % 3; ++k) names.push_back("n" + std::to_string(i));
+  TFinishedTally t = Tally(names);
+  SortTally(t, false);
+  for (std::size_t i = 1; i < t.Size(); ++i) {
+    ASSERT_LE(t.Count(i - 1), t.Count(i));
+    if (t.Count(i - 1) == t.Count(i)) {
+      ASSERT_LT(std::stoi(std::string(t.Name(i - 1).substr(1))), std::stoi(std::string(t.Name(i).substr(1))));
     }
   }
 }
@@ -136,20 +136,18 @@ TEST(Tally, CountsLikeTheReferenceModel) {
     names.push_back(n);
   }
   const TRows want = ReferenceTally(names);
-  ResetTally();
-  for (const std::string& n : names) AddToTally(n);
-  EXPECT_EQ(Rows(), want);
+  EXPECT_EQ(Rows(Tally(names)), want);
 
-  ResetTally();
+  TTallyPtr batched = NewTally();
   std::vector<std::string_view> views(names.begin(), names.end());
   std::vector<std::int64_t> offsets(names.size());
   for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = static_cast<std::int64_t>(i) * 10;
   for (std::size_t at = 0; at < views.size();) {
     std::size_t n = std::min<std::size_t>(1 + next() % 700, views.size() - at);
-    AddNamesToTally(views.data() + at, offsets.data() + at, n);
+    AddNamesToTally(*batched, views.data() + at, offsets.data() + at, n);
     at += n;
   }
-  EXPECT_EQ(Rows(), want);
+  EXPECT_EQ(Rows(FinishTally(std::move(batched), false)), want);
   EXPECT_GT(want.size(), 40000u);
 
   // The -N report order: by name, then by count, both stable.
@@ -164,27 +162,26 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   // the order of the offsets by one or several threads, or by one when no
   // other thread starts.
   for (const auto& [threads, refused] : {std::pair{1, false}, {3, false}, {3, true}}) {
-    RefuseThreadStart = refused ? +[](int) { return true; } : nullptr;
-    ResetTally();
+    const TThreadStartSeam starts(refused ? 0 : threads);
+    TTallyPtr tally = NewTally();
     std::vector<std::size_t> cuts{0};
     while (cuts.back() < views.size()) cuts.push_back(std::min(views.size(), cuts.back() + 1 + next() % 9000));
     std::vector<std::size_t> stretches(cuts.size() - 1);
     for (std::size_t i = 0; i < stretches.size(); ++i) stretches[i] = i;
     std::shuffle(stretches.begin(), stretches.end(), std::mt19937(next()));
-    TWorkerTallyPtr shares[2] = {NewWorkerTally(), NewWorkerTally()};
+    TWorkerTallyPtr shares[2] = {NewWorkerTally(*tally), NewWorkerTally(*tally)};
     for (std::size_t k : stretches) {
       TWorkerTally& share = *shares[k % 2];
       AddNamesForWorker(share, views.data() + cuts[k], offsets.data() + cuts[k], cuts[k + 1] - cuts[k]);
       if (next() % 2) FlushWorkerTally(share);
     }
     for (TWorkerTallyPtr& share : shares) FlushWorkerTally(*share);
-    FinishTally(true, threads);
-    EXPECT_EQ(Rows(), want) << threads << " threads";
+    TFinishedTally finished = FinishTally(std::move(tally), true, threads);
+    EXPECT_EQ(Rows(finished), want) << threads << " threads";
     // The sorts run on as many threads and give the same rows.
-    SortTallyFor(false, true, threads);
-    EXPECT_EQ(Rows(), sortedWant) << threads << " threads";
+    SortTallyFor(finished, false, true, threads);
+    EXPECT_EQ(Rows(finished), sortedWant) << threads << " threads";
   }
-  RefuseThreadStart = nullptr;
 }
 
 // A name's reference holds its place and its size. Names placed past where
@@ -193,16 +190,16 @@ TEST(Tally, CountsLikeTheReferenceModel) {
 // itself, are told apart by their sizes and kept whole; the same names in
 // other letter case count with them.
 TEST(Tally, NamesAtTheEdgesOfTheirReferences) {
-  ResetTally();
-  RunTally.Shards[0].Names.Blocks.resize(std::size_t{1} << 18);
+  TTallyPtr tally = NewTally();
+  tally->Shards[0].Names.Blocks.resize(std::size_t{1} << 18);
   TRows want;
   for (std::uint64_t size : {std::uint64_t{4096}, std::uint64_t{4097}, kSizeInStore - 1, kSizeInStore, kSizeInStore + 1}) {
     const std::string name(static_cast<std::size_t>(size), 'a');
-    AddToTally(name);
-    AddToTally(std::string(name.size(), 'A'));
+    AddToTally(*tally, name);
+    AddToTally(*tally, std::string(name.size(), 'A'));
     want.emplace_back(name, 2);
   }
-  EXPECT_EQ(Rows(), want);
+  EXPECT_EQ(Rows(FinishTally(std::move(tally), false)), want);
 }
 
 // Memory that runs out at any allocation while counting: the failure comes
@@ -215,67 +212,44 @@ TEST(Tally, MemoryRunningOutWhileCounting) {
   const TRows want = ReferenceTally(names);
   for (std::int64_t at = 1;; ++at) {
     SCOPED_TRACE(at);
-    ResetTally();
     bool struck = false;
     try {
       TAllocFault fault(at, TAllocFault::ThisThread);
-      for (const std::string& n : names) AddToTally(n);
+      Tally(names);
     } catch (const std::bad_alloc&) {
       struck = true;
     }
     if (!struck) break;
-    ResetTally();
-    for (const std::string& n : names) AddToTally(n);
-    ASSERT_EQ(Rows(), want);
+    ASSERT_EQ(Rows(Tally(names)), want);
   }
 }
 
-// The case table is there before any count: a tally counted before the
-// first reset tells names of one length apart.
-TEST(Tally, CountsRightBeforeTheFirstReset) {
+// The case table is there before any count: a tally counted first thing in
+// a fresh process tells names of one length apart.
+TEST(Tally, CountsRightInAFreshProcess) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        AddToTally("cron");
-        AddToTally("sshd");
-        AddToTally("CRON");
-        FinishTally(false);
-        std::exit(Rows() == TRows{{"cron", 2}, {"sshd", 1}} ? 0 : 1);
-      },
-      testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::exit(Rows(Tally({"cron", "sshd", "CRON"})) == TRows{{"cron", 2}, {"sshd", 1}} ? 0 : 1),
+              testing::ExitedWithCode(0), "");
 }
 
 // Every byte of a name counts, whatever its length and position, and letter
 // case at any position does not.
 TEST(Tally, EveryBytePositionMatters) {
   for (std::size_t len = 1; len <= 40; ++len) {
-    ResetTally();
     const std::string base(len, 'a');
-    AddToTally(base);
+    std::vector<std::string> names{base};
     for (std::size_t pos = 0; pos < len; ++pos) {
       std::string other = base, upper = base;
       other[pos] = 'b';
       upper[pos] = 'A';
-      AddToTally(other);
-      AddToTally(upper);
+      names.push_back(other);
+      names.push_back(upper);
     }
     SCOPED_TRACE(len);
-    FinishTally(false);
-    ASSERT_EQ(TallyNames.size(), len + 1);
-    EXPECT_EQ(TallyCounts[0], static_cast<std::int64_t>(len + 1));
+    const TFinishedTally t = Tally(names);
+    ASSERT_EQ(t.Size(), len + 1);
+    EXPECT_EQ(t.Count(0), static_cast<std::int64_t>(len + 1));
   }
-}
-
-// Counting starts afresh after a report's sort: nothing of the last tally
-// is left to match.
-TEST(Tally, CountsAfreshAfterASortedReport) {
-  Tally({"cherry", "Banana", "apple"});
-  SortTally(true);
-  ResetTally();
-  AddToTally("CHERRY");
-  AddToTally("date");
-  AddToTally("cherry");
-  EXPECT_EQ(Rows(), (TRows{{"CHERRY", 2}, {"date", 1}}));
 }
 
 // Sorting by name follows the byte rule (ASCII letters lowered, unsigned
@@ -285,15 +259,15 @@ TEST(Tally, NameSortMatchesTheByteRule) {
   std::uint32_t seed = 3;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
   const char bytes[] = {'a', 'B', 'b', '_', '\0', '\x80', '\xFF', 'Z', '1'};
-  ResetTally();
+  std::vector<std::string> names;
   for (int i = 0; i < 3000; ++i) {
     std::string name = next() % 2 ? "SharedPrefixLongerThanTwentyFourBytes" : "x";
     name.resize(next() % name.size() + 1);
     for (std::uint32_t k = next() % 6; k > 0; --k) name += bytes[next() % sizeof bytes];
-    AddToTally(name);
+    names.push_back(name);
   }
-  FinishTally(false);
-  SortTally(true);
-  ASSERT_GT(TallyNames.size(), 1000u);
-  for (std::size_t i = 1; i < TallyNames.size(); ++i) ASSERT_TRUE(NameBefore(TallyNames[i - 1], TallyNames[i])) << i;
+  TFinishedTally t = Tally(names);
+  SortTally(t, true);
+  ASSERT_GT(t.Size(), 1000u);
+  for (std::size_t i = 1; i < t.Size(); ++i) ASSERT_TRUE(NameBefore(t.Name(i - 1), t.Name(i))) << i;
 }

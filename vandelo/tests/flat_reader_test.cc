@@ -14,9 +14,8 @@ std::string Plain(const std::string& content, bool debug = false, std::size_t bu
   TOutputCapture capture;
   TScratchFile f(content, "flat.txt");
   std::string err;
-  LineReaderBufferSize = bufferSize;
+  const TReadSeam buffer(nullptr, bufferSize);
   EXPECT_TRUE(PrintFlatFile(f.Name(), debug, &err)) << err;
-  LineReaderBufferSize = kReadBufferSize;
   return capture.Get();
 }
 

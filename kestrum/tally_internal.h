@@ -1,5 +1,5 @@
-// Inside the tally: the run's tally in shards and the reads of its records
-// and names, shared by the counting (tally.cc) and the finished tally
+// Inside the tally: the tally in shards and the reads of its records and
+// names, shared by the counting (tally.cc) and the finished tally
 // (tally_order.cc).
 #pragma once
 
@@ -86,9 +86,12 @@ struct TTallyTable {
   TNameStore Names;
 };
 
-// A worker's share of the run's tally: names counted in a small table of
-// its own, merged into the shards of the run's tally when it fills.
+// A worker's share of a tally: names counted in a small table of its own,
+// merged into the shards of the tally it was made for when it fills.
+// Invariants: Into outlives the share; Items and ByShard hold nothing of
+// use between merges.
 struct TWorkerTally {
+  TTally* Into = nullptr;
   TTallyTable Table;
   // While a merge runs: the table's names as items, and the same grouped by
   // shard (kept for the next merge, as fresh memory costs more).
@@ -99,9 +102,9 @@ constexpr std::size_t kRecordBlockBits = 10;  // 48 KiB of records a block
 constexpr std::size_t kRecordBlock = std::size_t{1} << kRecordBlockBits;
 static_assert(sizeof(TTallyRecordBlock::At) / sizeof(TTallyRecord) == kRecordBlock);
 
-// The run's tally in shards by hash, each with its lock: where the workers'
-// shares go. The sequential scan uses shard 0 alone, without locking.
-struct TShardedTally {
+// A tally in shards by hash, each with its lock: where the workers' shares
+// go. The sequential scan uses shard 0 alone, without locking.
+struct TTally {
   // Far more shards than workers, so that a merge seldom finds its shard
   // taken.
   static constexpr int kShardBits = 6;
@@ -109,7 +112,13 @@ struct TShardedTally {
   std::array<TTallyTable, kShards> Shards;
   std::array<std::mutex, kShards> Locks;
 };
-extern TShardedTally RunTally;
+
+// A record of a tally: its shard in the top bits, its index in the shard
+// below them.
+constexpr int kRecordIndexBits = 64 - TTally::kShardBits;
+inline std::uint64_t RecordRef(int shard, std::size_t index) {
+  return (static_cast<std::uint64_t>(shard) << kRecordIndexBits) | index;
+}
 
 inline const char* NameBytes(const TNameStore& store, TNameRef ref) {
   const std::uint64_t place = ref & ((std::uint64_t{1} << kNamePlaceBits) - 1);
@@ -151,5 +160,8 @@ inline void PrefetchRecord(const TTallyRecord& r) {
   Prefetch(reinterpret_cast<const char*>(&r) + sizeof r - 1);
 }
 
-// The finished tally's order, forgotten when counting starts again.
-void ForgetTallyOrder();
+// The record that a reference names, and its shard's table.
+inline const TTallyRecord& RecordOfRef(const TTally& tally, std::uint64_t ref, const TTallyTable** table) {
+  *table = &tally.Shards[ref >> kRecordIndexBits];
+  return RecordAt(**table, ref & ((std::uint64_t{1} << kRecordIndexBits) - 1));
+}
