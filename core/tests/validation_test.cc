@@ -46,6 +46,19 @@ bool TallyValidate() {
 
 const char kTallySummary[] = "-H --HELP -? --H2 --HELP2 --?? --VERSION-ONLY --BUILD-ONLY --INFO";
 
+// The Distinct list by its plain rule: a text joins it unless it occurs
+// anywhere in the list so far, case ignored.
+std::string PlainDistinctList(const TStringArray& args) {
+  std::string list, lower;
+  for (const std::string& a : args) {
+    const std::string text = a.empty() ? "\"\"" : a;
+    if (lower.find(LowerAscii(text)) != std::string::npos) continue;
+    list += QuoteIfNeeded(text) + ' ';
+    lower = LowerAscii(list);
+  }
+  return list;
+}
+
 }  // namespace
 
 TEST(ValidateCommandLine, TallyCommandLines) {
@@ -153,10 +166,39 @@ TEST(ValidateCommandLine, ListsByKindAndPosition) {
 }
 
 TEST(ValidateCommandLine, DistinctIgnoresCaseAndFindsSubstrings) {
-  ResetParamEngine({"-a", "-A", "a", "-ab", "x y", "x", "", "\"\"", "Y\" "});
+  struct {
+    TStringArray args;
+    const char* want;
+    int count;
+  } cases[] = {
+      {{"-a", "-A", "a", "-ab", "x y", "x", "", "\"\"", "Y\" "}, "-a -ab \"x y\" \"\" ", 4},
+      // Texts of 4 bytes and more, again in other letter case, and inside longer ones.
+      {{"--alpha", "--ALPHA", "alph", "--alphabet", "-Alpha", "--Alphabet", "--search", "--SEARCH", "arch"},
+       "--alpha --alphabet --search ",
+       3},
+      // A text found across the blank between two entries.
+      {{"-one", "-two", "ONE -TW", "e -t", "-two -three"}, "-one -two \"-two -three\" ", 3},
+      {{"q r", "Q R", "\"q", "r\" -s", "r\" "}, "\"q r\" \"r\" -s\" ", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.want);
+    ResetParamEngine(c.args);
+    ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1);
+    EXPECT_EQ(CustomSyntaxStats.DistinctList, c.want);
+    EXPECT_EQ(CustomSyntaxStats.DistinctCount, c.count);
+  }
+  // Many texts over few letters, so that most are found somewhere in the
+  // list, against the plain rule.
+  std::mt19937 random(29);
+  TStringArray args;
+  while (args.size() < 3000) {
+    std::string a(1 + random() % 12, ' ');
+    for (char& ch : a) ch = "aAb -\""[random() % 6];
+    args.push_back(a);
+  }
+  ResetParamEngine(args);
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1);
-  EXPECT_EQ(CustomSyntaxStats.DistinctList, "-a -ab \"x y\" \"\" ");
-  EXPECT_EQ(CustomSyntaxStats.DistinctCount, 4);
+  EXPECT_EQ(CustomSyntaxStats.DistinctList, PlainDistinctList(args));
 }
 
 TEST(ValidateCommandLine, RangesAndVerdicts) {
