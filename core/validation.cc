@@ -37,11 +37,10 @@ void SizeWindowFilter(TWindowFilter& f, std::size_t expectedBytes) {
   f.Shift = 32 - bits;
 }
 
+// Of the window's bytes with letter case ignored.
 std::size_t WindowSlot(const TWindowFilter& f, const char* p) {
-  const std::uint32_t w = static_cast<unsigned char>(p[0]) |
-                          static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
-                          static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16 |
-                          static_cast<std::uint32_t>(static_cast<unsigned char>(p[3])) << 24;
+  std::uint32_t w = 0;
+  for (int i = 3; i >= 0; --i) w = w << 8 | static_cast<unsigned char>(LowerAsciiByte(p[i]));
   return static_cast<std::size_t>((w * 2654435761u) >> f.Shift);
 }
 
@@ -86,6 +85,7 @@ struct TDistinctFinder {
   std::vector<std::int32_t> ChildStart;  // node v's children: Children[ChildStart[v]] up to ChildStart[v + 1]
   std::vector<std::int32_t> Children;    // in byte order
   std::vector<std::int32_t> TextNode;    // the node of each text asked about; -1: surely new
+  std::int32_t FirstLevel[256];          // the start node's child for each byte; 0: none
   std::int32_t At = 0;                   // where the list so far leaves the automaton
 };
 
@@ -110,12 +110,11 @@ std::int32_t ChildOf(const TDistinctFinder& f, std::int32_t node, unsigned char 
 // The node reached from node by the byte: its child, or that of the
 // longest suffix that has one.
 std::int32_t StepFrom(const TDistinctFinder& f, std::int32_t node, unsigned char byte) {
-  for (;;) {
+  for (; node != 0; node = f.Nodes.data()[node].Fail) {
     const std::int32_t child = ChildOf(f, node, byte);
     if (child >= 0) return child;
-    if (node == 0) return 0;
-    node = f.Nodes.data()[node].Fail;
   }
+  return f.FirstLevel[byte];
 }
 
 // The finder for the arguments first..last: their texts, lowered, and of
@@ -130,11 +129,10 @@ void BuildDistinctFinder(TDistinctFinder& f, const TParamStatusArray& list, long
   for (long long i = first; i <= last; ++i) {
     const std::string& arg = list[static_cast<std::size_t>(i)].Text;
     const std::string_view text = arg.empty() ? std::string_view("\"\"") : std::string_view(arg);
-    std::string lower = LowerAscii(text);
-    const bool mayBeFound = MayBeInEarlierArguments(earlier, lower);
-    AddWindows(earlier, LowerAscii(QuoteIfNeeded(text)));
+    const bool mayBeFound = MayBeInEarlierArguments(earlier, text);
+    AddWindows(earlier, QuoteIfNeeded(text));
     if (mayBeFound) order.push_back(static_cast<std::int32_t>(texts.size()));
-    texts.push_back(mayBeFound ? std::move(lower) : std::string());
+    texts.push_back(mayBeFound ? LowerAscii(text) : std::string());
   }
   // The texts in byte order, so that each shares its prefix with the one
   // before it and a node's children are made in byte order.
@@ -174,6 +172,12 @@ void BuildDistinctFinder(TDistinctFinder& f, const TParamStatusArray& list, long
   for (std::size_t v = 1; v < count; ++v)
     f.Children[static_cast<std::size_t>(next[static_cast<std::size_t>(parent[v])]++)] = static_cast<std::int32_t>(v);
 
+  std::fill(std::begin(f.FirstLevel), std::end(f.FirstLevel), 0);
+  for (std::int32_t at = f.ChildStart[0]; at < f.ChildStart[1]; ++at) {
+    const std::int32_t c = f.Children[static_cast<std::size_t>(at)];
+    f.FirstLevel[f.Nodes[static_cast<std::size_t>(c)].Byte] = c;
+  }
+
   // Fail links in order of depth: a node's suffix is shallower than it.
   std::vector<std::int32_t> queue = {0};
   for (std::size_t i = 0; i < queue.size(); ++i) {
@@ -196,10 +200,12 @@ bool FoundInList(const TDistinctFinder& f, std::size_t text) {
   return node >= 0 && f.Nodes[static_cast<std::size_t>(node)].Found;
 }
 
-void AppendToList(TDistinctFinder& f, std::string_view lowerEntry) {
+// The entry goes through the automaton, letter case ignored.
+void AppendToList(TDistinctFinder& f, std::string_view entry) {
+  if (f.Nodes.size() == 1) return;  // no text to find
   TTextNode* nodes = f.Nodes.data();
-  for (char c : lowerEntry) {
-    f.At = StepFrom(f, f.At, static_cast<unsigned char>(c));
+  for (char c : entry) {
+    f.At = StepFrom(f, f.At, static_cast<unsigned char>(LowerAsciiByte(c)));
     // A text found before had every text inside it found with it.
     for (std::int32_t u = nodes[f.At].WholeText ? f.At : nodes[f.At].Output; u >= 0 && !nodes[u].Found;
          u = nodes[u].Output)
@@ -263,7 +269,8 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, s
         Add(stats.NonEmptyCount, stats.NonEmptyList, text);
       if (!FoundInList(distinct, static_cast<std::size_t>(inRange - 1))) {
         Add(stats.DistinctCount, stats.DistinctList, text);
-        AppendToList(distinct, LowerAscii(QuoteIfNeeded(text)) + ' ');
+        AppendToList(distinct, QuoteIfNeeded(text));
+        AppendToList(distinct, " ");
       }
       if (arg.Kind != TParamKind::Switch && arg.Kind != TParamKind::SwitchValue)
         Add(stats.OtherCount, stats.OtherList, text);
