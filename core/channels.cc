@@ -83,7 +83,8 @@ bool Flush(TChannel& ch) {
 void Write(TChannel& ch, std::string_view text) {
   if (ch.Failed) return;
   if (&ch == &gStdErr) {
-    // Keep the console order of the two streams: what stdout holds came first.
+    // Keep the console order of the two streams: the lines stdout holds
+    // came first (one it is still writing goes out once it ends).
     FlushWholeLines(gStdOut);
   }
   if (text.size() >= kChannelBuffer) {

@@ -153,7 +153,7 @@ void RunKestrum() {
     // (the export and the --CS file report their own, under their names).
     // The tally goes first, so that the message itself finds memory.
     ResetTally();
-    // Before any file is open too: 71 is the one documented code that says the run could not be done.
+    // Before any file is open too: 71 fits best, as every other documented code names another outcome.
     ReportOutOfMemory(SyslogFileArgument(), KestrumExit::ReadError);
   }
 }

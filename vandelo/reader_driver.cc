@@ -100,7 +100,7 @@ void RunVandelo(const TStringArray& args) {
   } catch (const std::bad_alloc&) {
     // A line larger than memory fails like the file work it is part of, and
     // so does memory running out anywhere else in the run, never as an abort.
-    // Before the file is open too: 3 is the one documented code that says the run could not be done.
+    // Before the file is open too: 3 fits best, as every other documented code names another outcome.
     ReportOutOfMemory(args.empty() ? std::string_view() : std::string_view(args[0]), VandeloExit::FileError);
   }
 }
