@@ -43,7 +43,31 @@ bool WriteOut(TChannel& ch, std::string_view text) {
   return !ch.Failed;
 }
 
+// The end of the last whole line in the buffer; after it comes a line still
+// being written.
+std::size_t WholeLinesEnd(const std::string& buffer) {
+  const std::size_t end = buffer.rfind('\n');
+  return end == std::string::npos ? 0 : end + 1;
+}
+
+// Writes the whole lines and keeps back the one still being written, so
+// that a run failing halfway through a line can drop it and the stream
+// never ends in a cut line. A line that fills the buffer on its own goes
+// out as it is: no line is held whole.
+void FlushWholeLines(TChannel& ch) {
+  const std::size_t end = WholeLinesEnd(ch.Buffer);
+  if (ch.Failed || ch.Buffer.size() - end >= kChannelBuffer) {
+    Flush(ch);
+    return;
+  }
+  if (end == 0) return;
+  WriteOut(ch, std::string_view(ch.Buffer).substr(0, end));
+  ch.Buffer.erase(0, end);
+}
+
 }  // namespace
+
+void DropUnfinishedLine(TChannel& ch) { ch.Buffer.resize(WholeLinesEnd(ch.Buffer)); }
 
 bool Flush(TChannel& ch) {
   if (ch.Failed) {
@@ -59,8 +83,9 @@ bool Flush(TChannel& ch) {
 void Write(TChannel& ch, std::string_view text) {
   if (ch.Failed) return;
   if (&ch == &gStdErr) {
-    // Keep the console order of the two streams: what stdout holds came first.
-    Flush(gStdOut);
+    // Keep the console order of the two streams: the lines stdout holds
+    // came first (one it is still writing goes out once it ends).
+    FlushWholeLines(gStdOut);
   }
   if (text.size() >= kChannelBuffer) {
     // A text as big as the buffer goes straight out: a line of any length
@@ -69,7 +94,7 @@ void Write(TChannel& ch, std::string_view text) {
     return;
   }
   ch.Buffer.append(text.data(), text.size());
-  if (ch.Buffer.size() >= kChannelBuffer) Flush(ch);
+  if (ch.Buffer.size() >= kChannelBuffer) FlushWholeLines(ch);
 }
 
 void WriteLineEnd(TChannel& ch) {

@@ -12,6 +12,7 @@ extern const char kLineEnd[];  // "\r\n"
 
 // A buffered writer onto one standard stream. After the first failed write
 // it drops everything and keeps the failure for the program to report.
+// Until a program flushes it, it writes whole lines only.
 struct TChannel {
   TStdStream Stream;
   std::string Buffer;
@@ -39,5 +40,9 @@ void WriteLine(TChannel& ch, std::string_view text);  // text + CR LF
 void WriteLineEnd(TChannel& ch);
 // Writes what is buffered; false when the channel has failed.
 bool Flush(TChannel& ch);
+// On the way out of a failed run: the line still being written is dropped,
+// so the stream ends after the last whole line. Only a line longer than the
+// buffer has gone out in part.
+void DropUnfinishedLine(TChannel& ch);
 // Flushes both channels; false when either has failed.
 bool FlushAll();

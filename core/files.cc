@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include <new>
+
 #include "channels.h"
 #include "platform/platform.h"
 #include "startup.h"
@@ -22,6 +24,14 @@ void ReportFileError(const std::string& name, const std::string& error, int exit
   ExitCode = exitCode;
 }
 
-void ReportOutOfMemory(const std::string& name, int exitCode) {
-  ReportFileError(name, PlatOutOfMemoryText(), exitCode);
+void ReportOutOfMemory(std::string_view name, int exitCode) {
+  DropUnfinishedLine(StdOutChannel());
+  DropUnfinishedLine(ErrorChannel());
+  ExitCode = exitCode;
+  try {
+    ReportFileError(std::string(name), PlatOutOfMemoryText(), exitCode);
+  } catch (const std::bad_alloc&) {
+    // No memory even for the line: the exit code alone tells, and the run
+    // still ends as it should rather than in an abort.
+  }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"  // TFileName
 
@@ -15,5 +16,8 @@ bool FileExists(const TFileName& path);
 void ReportFileError(const std::string& name, const std::string& error, int exitCode);
 
 // The same line with the system's wording for running out of memory: what
-// the programs report when memory gives out while they work on a file.
-void ReportOutOfMemory(const std::string& name, int exitCode);
+// the programs report when memory gives out while they work on a file, and
+// anywhere else in a run. The line each channel was writing is dropped
+// first, so the output ends after its last whole line. The exit code is
+// set even when the line itself finds no memory.
+void ReportOutOfMemory(std::string_view name, int exitCode);

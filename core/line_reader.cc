@@ -244,10 +244,11 @@ std::string_view TakeLine(std::string_view block, std::string_view* line) {
 bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines) {
   r = TLineReader();
   r.LongLines = longLines;
+  r.Read = gSeamRead;
+  // The memory first: running out of it then leaves no file open.
+  r.Buffer.resize(gSeamBufferSize);
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
-  r.Read = gSeamRead;
-  r.Buffer.resize(gSeamBufferSize);
   CheckLineReader(r);
   return true;
 }

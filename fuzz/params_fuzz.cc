@@ -49,6 +49,19 @@ void CheckVerdict(const TParamStatisticsRec& s, std::size_t argCount, int firstI
   if (!s.UnrecognisedList.empty() || !s.IncompleteList.empty()) FUZZ_CHECK(!s.SyntaxValid);
 }
 
+// The Distinct list by its plain rule, against the index that answers it:
+// a text joins unless it occurs anywhere in the list so far, case ignored.
+void CheckDistinctList(const TParamStatisticsRec& s, const TStringArray& args, std::size_t first) {
+  std::string list, lower;
+  for (std::size_t i = first; i < args.size(); ++i) {
+    const std::string text = args[i].empty() ? "\"\"" : args[i];
+    if (lower.find(LowerAscii(text)) != std::string::npos) continue;
+    list += QuoteIfNeeded(text) + ' ';
+    lower = LowerAscii(list);
+  }
+  FUZZ_CHECK(s.DistinctList == list);
+}
+
 void KestrumCommandLine(const TStringArray& args) {
   ResetParamEngine(args);
   SwitchValueMode = 2;
@@ -63,7 +76,11 @@ void KestrumCommandLine(const TStringArray& args) {
        {&p.Debug, &p.Help, &p.Verbose, &p.MaxLines, &p.Search, &p.CustomMarker, &p.ExportConfig, &p.Selections[Custom]})
     CheckFound(*r, args.size());
   CheckVerdict(CustomSyntaxStats, args.size(), 1);
-  if (!args.empty()) CheckVerdict(DefaultSyntaxStats, args.size(), 0);
+  CheckDistinctList(CustomSyntaxStats, args, 1);
+  if (!args.empty()) {
+    CheckVerdict(DefaultSyntaxStats, args.size(), 0);
+    CheckDistinctList(DefaultSyntaxStats, args, 0);
+  }
 }
 
 void VandeloCommandLine(const TStringArray& args) {

@@ -47,32 +47,33 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
 }
 
 void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile) {
-  if (!FileExists(fileName)) {
-    ReportFileNotFound();
-    return;
-  }
   TLineReader reader;
-  if (!OpenLineReader(reader, fileName, TLongLines::Whole)) {
-    ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
-    return;
-  }
-  // Read into a copy so a failure halfway leaves the profile untouched.
-  TSyslogConfigRec read = profile;
-  std::string_view line;
   try {
+    if (!FileExists(fileName)) {
+      ReportFileNotFound();
+      return;
+    }
+    if (!OpenLineReader(reader, fileName, TLongLines::Whole)) {
+      ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
+      return;
+    }
+    // Read into a copy so a failure halfway leaves the profile untouched.
+    TSyslogConfigRec read = profile;
+    std::string_view line;
     while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
+    bool readOk = !reader.Failed;
+    bool closeOk = CloseLineReader(reader);
+    if (!readOk || !closeOk) {
+      ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
+      return;
+    }
+    profile = std::move(read);
   } catch (const std::bad_alloc&) {
+    // The file goes back before the failure is told; a reader that holds
+    // none closes nothing.
     CloseLineReader(reader);
     ReportOutOfMemory(fileName.Text, KestrumExit::ReadError);
-    return;
   }
-  bool readOk = !reader.Failed;
-  bool closeOk = CloseLineReader(reader);
-  if (!readOk || !closeOk) {
-    ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
-    return;
-  }
-  profile = std::move(read);
 }
 
 namespace {

@@ -103,9 +103,8 @@ void TakeRunOptions() {
   o.MaxEntries = p.MaxEntries;
 }
 
-}  // namespace
-
-void RunKestrum() {
+// Every step of the run, in order.
+void RunSteps() {
   ExitCode = KestrumExit::Ok;
   const TDateTime start = Now();
   RunOptions = TRunOptions();
@@ -123,25 +122,50 @@ void RunKestrum() {
     ReportFileNotFound();
     return;
   }
-  try {
-    std::string error;
-    if (!ScanSyslogFile(&error)) {
-      ReportFileError(RunOptions.SyslogFileName.Text, error, KestrumExit::ReadError);
-      return;
-    }
-    if (!RunOptions.ListOnly) {
-      SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
-      PrintReport();
-      PrintTimingBlock(start, Now());
-    }
-  } catch (const std::bad_alloc&) {
-    // An entry line or a tally larger than memory: a failure of the file
-    // work like any other, not an abort. The tally goes first, so that the
-    // message itself finds memory.
-    ScanResult = TScanResult();
-    ReportOutOfMemory(RunOptions.SyslogFileName.Text, KestrumExit::ReadError);
+  std::string error;
+  if (!ScanSyslogFile(&error)) {
+    ReportFileError(RunOptions.SyslogFileName.Text, error, KestrumExit::ReadError);
     return;
+  }
+  if (!RunOptions.ListOnly) {
+    SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+    PrintReport();
+    PrintTimingBlock(start, Now());
   }
   // Output nobody received is a failure, not a success.
   if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName.Text, Out().ErrorText, KestrumExit::ReadError);
+}
+
+// Argument 1, the syslog file's name as typed: there from the start-up on,
+// before the run takes it.
+std::string_view SyslogFileArgument() {
+  return ParamStatusList.empty() ? std::string_view() : std::string_view(ParamStatusList.front().Text);
+}
+
+}  // namespace
+
+void RunKestrum() {
+  try {
+    RunSteps();
+  } catch (const std::bad_alloc&) {
+    // An entry line or a tally larger than memory, or memory running out
+    // anywhere else, fails the run like its file work, never as an abort
+    // (the export and the --CS file report their own, under their names).
+    // The tally goes first, so that the message itself finds memory.
+    ScanResult = TScanResult();
+    // Before any file is open too: 71 fits best, as every other documented code names another outcome.
+    ReportOutOfMemory(SyslogFileArgument(), KestrumExit::ReadError);
+  }
+}
+
+int KestrumMain(int argc, char** argv) {
+  try {
+    OrvellaStartup(argc, argv);
+    RunKestrum();
+    return OrvellaFinish();
+  } catch (const std::bad_alloc&) {
+    // The start-up or the last flush; the run catches its own.
+    ReportOutOfMemory(argc > 1 ? argv[1] : "", KestrumExit::ReadError);
+    return ExitCode;
+  }
 }

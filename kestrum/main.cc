@@ -1,8 +1,3 @@
 #include "driver.h"
-#include "startup.h"
 
-int main(int argc, char** argv) {
-  OrvellaStartup(argc, argv);
-  RunKestrum();
-  return OrvellaFinish();
-}
+int main(int argc, char** argv) { return KestrumMain(argc, argv); }

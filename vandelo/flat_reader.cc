@@ -1,6 +1,7 @@
 #include "flat_reader.h"
 
 #include <cstring>
+#include <new>
 
 #include "channels.h"
 #include "line_reader.h"
@@ -45,6 +46,28 @@ void PrintLine(TChannel& out, std::string_view line, bool debug) {
     WriteLine(out, word);
 }
 
+// Every line's value, or its breakdown; ends at the file's end, a read
+// error or output that cannot be written.
+void PrintLines(TLineReader& reader, TChannel& out, bool debug) {
+  TFieldCut longLine;
+  bool inLongLine = false;
+  TBlock block;
+  while (!out.Failed && ReadBlock(reader, &block)) {
+    if (block.Kind == TBlockKind::LinePiece) {
+      if (!inLongLine) StartFieldCut(longLine, kFieldCutter, kFieldNumber, kWordCutter, kWordNumber);
+      inLongLine = !block.LineEnds;
+      FeedFieldCut(longLine, block.Text);
+      if (block.LineEnds) WriteLine(out, TrimmedTaken(longLine.Value));
+      continue;
+    }
+    for (std::string_view rest = block.Text; !rest.empty();) {
+      std::string_view line;
+      rest = TakeLine(rest, &line);
+      PrintLine(out, line, debug);
+    }
+  }
+}
+
 }  // namespace
 
 bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
@@ -56,25 +79,13 @@ bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
     *err = reader.ErrorText;
     return false;
   }
-  TFieldCut longLine;
-  bool inLongLine = false;
-  TBlock block;
-  while (ReadBlock(reader, &block)) {
-    if (block.Kind == TBlockKind::LinePiece) {
-      if (!inLongLine) StartFieldCut(longLine, kFieldCutter, kFieldNumber, kWordCutter, kWordNumber);
-      inLongLine = !block.LineEnds;
-      FeedFieldCut(longLine, block.Text);
-      if (block.LineEnds) WriteLine(out, TrimmedTaken(longLine.Value));
-    } else {
-      for (std::string_view rest = block.Text; !rest.empty();) {
-        std::string_view line;
-        rest = TakeLine(rest, &line);
-        PrintLine(out, line, debug);
-      }
-    }
-    // A closed pipe or a full device ends the run like a read error.
-    if (out.Failed) break;
+  try {
+    PrintLines(reader, out, debug);
+  } catch (const std::bad_alloc&) {
+    CloseLineReader(reader);  // the file goes back before the failure is told
+    throw;
   }
+  // A closed pipe or a full device ends the run like a read error.
   if (!reader.Failed && !out.Failed) Flush(out);
   if (reader.Failed || out.Failed) {
     *err = reader.Failed ? reader.ErrorText : out.ErrorText;

@@ -45,7 +45,10 @@ TReaderParams LookUpReaderOptions() {
   return p;
 }
 
-void RunVandelo(const TStringArray& args) {
+namespace {
+
+// Every step of the run, in order.
+void RunSteps(const TStringArray& args) {
   ExitCode = VandeloExit::Ok;
   LongNamesNeedDoubleDash = false;
   ReaderBannerStyle = true;
@@ -85,11 +88,32 @@ void RunVandelo(const TStringArray& args) {
     ExitCode = VandeloExit::FileNotFound;
     return;
   }
+  std::string error;
+  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName.Text, error, VandeloExit::FileError);
+}
+
+}  // namespace
+
+void RunVandelo(const TStringArray& args) {
   try {
-    std::string error;
-    if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName.Text, error, VandeloExit::FileError);
+    RunSteps(args);
   } catch (const std::bad_alloc&) {
-    // A line larger than memory fails like the file work it is part of.
-    ReportOutOfMemory(fileName.Text, VandeloExit::FileError);
+    // A line larger than memory fails like the file work it is part of, and
+    // so does memory running out anywhere else in the run, never as an abort.
+    // Before the file is open too: 3 fits best, as every other documented code names another outcome.
+    ReportOutOfMemory(args.empty() ? std::string_view() : std::string_view(args[0]), VandeloExit::FileError);
+  }
+}
+
+int VandeloMain(int argc, char** argv) {
+  try {
+    OrvellaStartup(argc, argv);
+    RunVandelo(PlatArguments());
+    return OrvellaFinish();
+  } catch (const std::bad_alloc&) {
+    // The start-up, the copy of the arguments or the last flush; the run
+    // catches its own.
+    ReportOutOfMemory(argc > 1 ? argv[1] : "", VandeloExit::FileError);
+    return ExitCode;
   }
 }

@@ -85,6 +85,11 @@ TEST_F(DatesTest, ZeroDateTextStaysOnZeroDate) {
 }
 
 TEST_F(DatesTest, UnreadableTextGivesZeroDate) {
-  EXPECT_EQ(NormaliseDateTime("not a date", "mm/dd/yyyy").Ms, 0);
-  EXPECT_EQ(NormaliseDateTime("2023/13/40 10:00:00", "mm/dd/yyyy").Ms, 0);
+  // Nothing at all is no time of day either: it must not land on today.
+  for (const char* text : {"not a date", "2023/13/40 10:00:00", "", "   "}) {
+    SCOPED_TRACE(std::string("[") + text + "]");
+    TDateTime dt;
+    EXPECT_FALSE(ParseDateTime(text, &dt));
+    EXPECT_EQ(NormaliseDateTime(text, "mm/dd/yyyy").Ms, 0);
+  }
 }

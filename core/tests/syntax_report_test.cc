@@ -86,3 +86,30 @@ TEST_F(SyntaxReportTest, AfterTheReportSharedOutputGoesToStandardError) {
                                      " \"a b\" -s \r\n\r\nMessage\r\n\r\nPress Any Key to Continue..." +
                                      std::string(30, '.') + "\r\n\r\nhelp\r\n");
 }
+
+// A run that fails halfway through a line drops that line: the stream ends
+// after the last whole line, also when the buffer filled up in that line.
+TEST(Channels, FailedRunLeavesNoCutLine) {
+  const std::string line(1000, 'x');
+  struct {
+    const char* what;
+    int wholeLines;
+    std::size_t tail;  // of the unfinished line
+  } cases[] = {{"inside the buffer", 3, 5}, {"past the buffer's size", 65, 500}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TOutputCapture capture;
+    std::string whole;
+    for (int i = 0; i < c.wholeLines; ++i) {
+      Write(Out(), line.substr(0, 500));
+      WriteLine(Out(), line.substr(500));
+      whole += line + "\r\n";
+    }
+    Write(Out(), "Processing ");
+    Write(Out(), std::string(c.tail, 'y'));
+    DropUnfinishedLine(Out());
+    WriteLine(ErrorChannel(), "error");
+    EXPECT_EQ(capture.Get(), whole);
+    EXPECT_EQ(capture.GetErrors(), "error\r\n");
+  }
+}

@@ -46,6 +46,19 @@ bool TallyValidate() {
 
 const char kTallySummary[] = "-H --HELP -? --H2 --HELP2 --?? --VERSION-ONLY --BUILD-ONLY --INFO";
 
+// The Distinct list by its plain rule: a text joins it unless it occurs
+// anywhere in the list so far, case ignored.
+std::string PlainDistinctList(const TStringArray& args) {
+  std::string list, lower;
+  for (const std::string& a : args) {
+    const std::string text = a.empty() ? "\"\"" : a;
+    if (lower.find(LowerAscii(text)) != std::string::npos) continue;
+    list += QuoteIfNeeded(text) + ' ';
+    lower = LowerAscii(list);
+  }
+  return list;
+}
+
 }  // namespace
 
 TEST(ValidateCommandLine, TallyCommandLines) {
@@ -153,10 +166,39 @@ TEST(ValidateCommandLine, ListsByKindAndPosition) {
 }
 
 TEST(ValidateCommandLine, DistinctIgnoresCaseAndFindsSubstrings) {
-  ResetParamEngine({"-a", "-A", "a", "-ab", "x y", "x", "", "\"\"", "Y\" "});
+  struct {
+    TStringArray args;
+    const char* want;
+    int count;
+  } cases[] = {
+      {{"-a", "-A", "a", "-ab", "x y", "x", "", "\"\"", "Y\" "}, "-a -ab \"x y\" \"\" ", 4},
+      // Texts of 4 bytes and more, again in other letter case, and inside longer ones.
+      {{"--alpha", "--ALPHA", "alph", "--alphabet", "-Alpha", "--Alphabet", "--search", "--SEARCH", "arch"},
+       "--alpha --alphabet --search ",
+       3},
+      // A text found across the blank between two entries.
+      {{"-one", "-two", "ONE -TW", "e -t", "-two -three"}, "-one -two \"-two -three\" ", 3},
+      {{"q r", "Q R", "\"q", "r\" -s", "r\" "}, "\"q r\" \"r\" -s\" ", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.want);
+    ResetParamEngine(c.args);
+    ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1);
+    EXPECT_EQ(CustomSyntaxStats.DistinctList, c.want);
+    EXPECT_EQ(CustomSyntaxStats.DistinctCount, c.count);
+  }
+  // Many texts over few letters, so that most are found somewhere in the
+  // list, against the plain rule.
+  std::mt19937 random(29);
+  TStringArray args;
+  while (args.size() < 3000) {
+    std::string a(1 + random() % 12, ' ');
+    for (char& ch : a) ch = "aAb -\""[random() % 6];
+    args.push_back(a);
+  }
+  ResetParamEngine(args);
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, "", false, 0, -1);
-  EXPECT_EQ(CustomSyntaxStats.DistinctList, "-a -ab \"x y\" \"\" ");
-  EXPECT_EQ(CustomSyntaxStats.DistinctCount, 4);
+  EXPECT_EQ(CustomSyntaxStats.DistinctList, PlainDistinctList(args));
 }
 
 TEST(ValidateCommandLine, RangesAndVerdicts) {
@@ -295,33 +337,56 @@ TEST(ValidateCommandLine, HostileArgumentsGetAVerdict) {
   args.push_back("-c");
   args.push_back(std::string(1 << 20, '\xff'));
   ASSERT_GT(total, 900000u);
+  // Every one of these joins the Distinct list: a search of the list so far
+  // for each made this take a minute.
+  TStringArray distinct = {"log.txt"};
+  std::string distinctList;
+  for (int i = 0; i < 100000; ++i) {
+    distinct.push_back("-zz" + std::to_string(i));
+    distinctList += distinct.back() + ' ';
+  }
+  struct {
+    const char* what;
+    const TStringArray& args;
+    int lastMode;  // the modes change only the lookups
+    const std::string* distinctList;
+  } cases[] = {{"random bytes", args, 3, nullptr},
+               {"100,000 distinct unknown arguments", distinct, 0, &distinctList}};
 
-  for (int mode = 0; mode <= 3; ++mode) {
-    SCOPED_TRACE("mode " + std::to_string(mode));
-    auto start = std::chrono::steady_clock::now();
-    ResetParamEngine(args);
-    TallyLookups();
-    SwitchValueMode = mode;
-    LongNamesNeedDoubleDash = mode % 2 == 0;
-    FindSwitchEx(ParamStatusList, "- -- / : = ? ?? $ ~", ScanAll, -1, SearchFrom);
-    FindParam(ParamStatusList, "S", -1, -1, 2, ScanAll | RequireAllValues, "", "");
-    bool valid = TallyValidate();
-    double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 5.0 * kTimeLimitFactor);  // linear work; a quadratic pass would take minutes
+  for (const auto& c : cases) {
+    for (int mode = 0; mode <= c.lastMode; ++mode) {
+      SCOPED_TRACE(std::string(c.what) + ", mode " + std::to_string(mode));
+      const TStringArray& args = c.args;
+      auto start = std::chrono::steady_clock::now();
+      ResetParamEngine(args);
+      TallyLookups();
+      SwitchValueMode = mode;
+      LongNamesNeedDoubleDash = mode % 2 == 0;
+      FindSwitchEx(ParamStatusList, "- -- / : = ? ?? $ ~", ScanAll, -1, SearchFrom);
+      FindParam(ParamStatusList, "S", -1, -1, 2, ScanAll | RequireAllValues, "", "");
+      bool valid = TallyValidate();
+      double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      EXPECT_LT(seconds, 5.0 * kTimeLimitFactor);  // linear work; a quadratic pass would take minutes
 
-    const TParamStatisticsRec& s = CustomSyntaxStats;
-    const int n = static_cast<int>(args.size());
-    EXPECT_EQ(s.InRangeCount + s.OutOfRangeCount, n);
-    EXPECT_EQ(s.CheckedCount, n - 1);
-    int byKind = s.UnrecognisedCount + s.SwitchCount + s.ValueCount + s.AttachedCount +
-                 s.IncompleteCount + s.PositionalCount;
-    EXPECT_EQ(byKind, n - 1 + (ParamStatusList[0].Kind == TParamKind::Positional ? 1 : 0));
-    EXPECT_EQ(s.OtherCount, n - 1 - s.SwitchCount - s.ValueCount);
-    EXPECT_EQ(valid, s.UnrecognisedCount == 0 && s.IncompleteCount == 0 && !s.NoRecognisedSwitch);
-    EXPECT_LE(s.DistinctCount, s.CheckedCount);
-    for (const TParamStatusRec& a : ParamStatusList)
-      EXPECT_TRUE(a.Kind >= TParamKind::Unclaimed && a.Kind <= TParamKind::Positional);
+      const TParamStatisticsRec& s = CustomSyntaxStats;
+      const int n = static_cast<int>(args.size());
+      // The counters wrap at 16 bits.
+      auto wrapped = [](int count) { return static_cast<std::uint16_t>(count); };
+      EXPECT_EQ(wrapped(s.InRangeCount + s.OutOfRangeCount), wrapped(n));
+      EXPECT_EQ(s.CheckedCount, wrapped(n - 1));
+      int byKind = s.UnrecognisedCount + s.SwitchCount + s.ValueCount + s.AttachedCount +
+                   s.IncompleteCount + s.PositionalCount;
+      EXPECT_EQ(wrapped(byKind), wrapped(n - 1 + (ParamStatusList[0].Kind == TParamKind::Positional ? 1 : 0)));
+      EXPECT_EQ(s.OtherCount, wrapped(n - 1 - s.SwitchCount - s.ValueCount));
+      EXPECT_EQ(valid, s.UnrecognisedCount == 0 && s.IncompleteCount == 0 && !s.NoRecognisedSwitch);
+      EXPECT_LE(s.DistinctCount, s.CheckedCount);
+      if (c.distinctList) {
+        EXPECT_TRUE(s.DistinctList == *c.distinctList);
+      }
+      for (const TParamStatusRec& a : ParamStatusList)
+        EXPECT_TRUE(a.Kind >= TParamKind::Unclaimed && a.Kind <= TParamKind::Positional);
+    }
   }
 }
 

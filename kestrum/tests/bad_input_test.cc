@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "alloc_sweep.h"
 #include "driver.h"
 #include "exit_codes.h"
 #include "kestrum_test_util.h"
@@ -195,5 +196,41 @@ TEST(KestrumBadInput, TenThousandArguments) {
     EXPECT_EQ(r.ExitCode, KestrumExit::InvalidParameters);
     EXPECT_NE(r.Err.find("Invalid Parameters Provided: " + listed + "\r\n"), std::string::npos);
     EXPECT_EQ(r.Out, "");
+  }
+}
+
+// Memory that runs out at any allocation of a whole run, start-up and last
+// flush included, on each way a run goes: the scan and report of a 20,000
+// line file, a syntax error, the help, the export, a --CS layout and the
+// debug blocks.
+TEST(KestrumBadInput, MemoryRunningOutAnywhereInARun) {
+  std::string content;
+  for (int i = 0; i < 20000; ++i)
+    content += i % 10 == 9 ? "<134>1 2026-12-07 08:00:00 SRV heartbeat\r\n" : NxEntry("Job" + std::to_string(i % 60));
+  TScratchFile file(content, "sweep.log");
+  TScratchFile small(ManyEntries("Few", 3), "sweep-small.log");
+  TScratchFile config("[MAJOR]| |3| |10| |1\r\n", "sweep.cfg");
+  TScratchFile target("", "sweep-export.txt");
+  using namespace KestrumExit;
+  struct {
+    std::vector<std::string> args;
+    std::vector<int> outOfMemory;  // 72 only once the export runs
+  } cases[] = {
+      {{file.Name()}, {ReadError}},
+      {{small.Name(), "-q", "-V"}, {ReadError}},
+      {{"-?"}, {ReadError}},
+      {{"-x", target.Name(), "-B"}, {ReadError, WriteError}},
+      {{small.Name(), "--CS", config.Name(), "-L"}, {ReadError}},
+      {{small.Name(), "-D", "-A"}, {ReadError}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    SweepAllocations(
+        {KestrumMain,
+         c.args,
+         {Ok, MissingParameters, InvalidParameters, NoSearchText, FileNotFound, ReadError, WriteError, HelpShown},
+         c.outOfMemory,
+         1,
+         [](const std::string& out) { return MaskClock(out); }});
   }
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "alloc_sweep.h"
 #include "flat_reader.h"
 #include "output_capture.h"
 #include "platform/platform.h"
@@ -14,6 +15,7 @@
 #include "reader_driver.h"
 #include "reader_exit_codes.h"
 #include "startup.h"
+#include "syntax_report.h"
 #include "test_files.h"
 #include "validation.h"
 
@@ -124,4 +126,21 @@ TEST(ReaderBadInput, TenThousandArgumentsAreIgnored) {
   EXPECT_EQ(r.ExitCode, VandeloExit::Ok);
   EXPECT_EQ(r.Err, "");
   EXPECT_EQ(r.Out, "value0\r\nvalue1\r\n");
+}
+
+// Memory that runs out at every third allocation of a whole run, start-up
+// and last flush included, on each way a run goes: values, the breakdown,
+// the help and a syntax error (its pause cut short).
+TEST(ReaderBadInput, MemoryRunningOutAnywhereInARun) {
+  TScratchFile file(Values(2000) + "x;y;1 2 3 4 5 6 7 " + std::string(100000, 'L') + "\r\n", "sweep.txt");
+  const TPauseHooks saved = PauseHooks;
+  PauseHooks = {[] {}, [] { return true; }, [] {}, [](int) {}};
+  using namespace VandeloExit;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{file.Name()}, {file.Name(), "-d", "-b"}, {"-?"}, {file.Name(), "-s"}}) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    SweepAllocations(
+        {VandeloMain, args, {Ok, NoSearchText, FileNotFound, FileError, MissingParameters, HelpShown}, {FileError}, 1});
+  }
+  PauseHooks = saved;
 }
