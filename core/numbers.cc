@@ -5,8 +5,6 @@
 
 #include "dates.h"
 
-bool LastNumberDefaulted = false;
-
 bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue, std::int64_t* value) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -32,7 +30,7 @@ bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t max
   return true;
 }
 
-std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue) {
+TNumberRead NumberFromText(std::string_view text, std::int64_t defaultValue) {
   std::string_view head = text.substr(0, text.find('.'));
   std::string digits;
   digits.reserve(head.size());
@@ -41,8 +39,7 @@ std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue) {
   std::int64_t value;
   if (!ParseDecimal(digits, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), &value))
     value = defaultValue;
-  LastNumberDefaulted = value == defaultValue;
-  return value;
+  return {value, value == defaultValue};
 }
 
 std::string FormatGrouped(std::int64_t value) {

@@ -5,14 +5,17 @@
 #include <string>
 #include <string_view>
 
-// Result of the last NumberFromText: the number equals the default (also when
-// the text held that very number).
-extern bool LastNumberDefaulted;
+// What NumberFromText read. Defaulted is set whenever Value equals the
+// default, also when the text held that very number.
+struct TNumberRead {
+  std::int64_t Value = 0;
+  bool Defaulted = false;
+};
 
 // The text up to the first ".", with every "," removed, as a signed 64-bit
 // decimal (leading blanks and one sign allowed, nothing after the digits);
 // anything else, or a value out of range, gives the default.
-std::int64_t NumberFromText(std::string_view text, std::int64_t defaultValue);
+TNumberRead NumberFromText(std::string_view text, std::int64_t defaultValue);
 
 // Strict signed decimal into *value; false for empty text, stray characters
 // or a value outside [minValue, maxValue]. Leading blanks/tabs allowed.

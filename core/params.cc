@@ -14,6 +14,7 @@ bool LongNamesNeedDoubleDash = true;
 bool LogParamMatches = false;
 std::string KnownAliases;
 std::string HelpSwitchSummary;
+bool LastNumberDefaulted = false;
 
 TFindParamRec DebugParam;
 TFindParamRec ErrorDelayParam;
@@ -283,9 +284,11 @@ TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definit
   int first, last;
   SearchRange(index, direction, first, last);
   TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
-  number = NumberFromText(result.Value, defaultNumber);
+  const TNumberRead read = NumberFromText(result.Value, defaultNumber);
+  number = read.Value;
   result.Value = std::to_string(number);
-  result.NumberDefaulted = LastNumberDefaulted;
+  result.NumberDefaulted = read.Defaulted;
+  LastNumberDefaulted = read.Defaulted;
   return result;
 }
 

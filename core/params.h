@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "numbers.h"  // LastNumberDefaulted, the number rule of FindSwitchNumber
+#include "numbers.h"  // the number rule of FindSwitchNumber
 #include "platform/platform.h"
 #include "text.h"
 
@@ -77,6 +77,8 @@ extern bool LogParamMatches;
 extern std::string KnownAliases;
 // Display form of the help-type switches defined (refreshed by validation).
 extern std::string HelpSwitchSummary;
+// Whether the last FindSwitchNumber gave its default.
+extern bool LastNumberDefaulted;
 
 // Results of the standard switches; the programs fill them from their
 // lookups so the rest of the library can read them.

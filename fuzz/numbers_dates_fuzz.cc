@@ -46,14 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int64_t want;
   const bool reads = ReferenceNumber(text, &want);
   const std::int64_t fallback = raw;
-  const std::int64_t got = NumberFromText(text, fallback);
-  FUZZ_CHECK(got == (reads ? want : fallback));
-  FUZZ_CHECK(LastNumberDefaulted == (got == fallback));
+  const TNumberRead got = NumberFromText(text, fallback);
+  FUZZ_CHECK(got.Value == (reads ? want : fallback));
+  FUZZ_CHECK(got.Defaulted == (got.Value == fallback));
   std::int64_t bounded;
   if (ParseDecimal(text, -1000, 1000, &bounded)) FUZZ_CHECK(bounded >= -1000 && bounded <= 1000);
 
   // Grouped digits read back as the same number.
-  FUZZ_CHECK(NumberFromText(FormatGrouped(raw), raw ^ 1) == raw);
+  FUZZ_CHECK(NumberFromText(FormatGrouped(raw), raw ^ 1).Value == raw);
   FUZZ_CHECK(FormatCount(raw, false) == std::to_string(raw));
 
   // Any moment prints under any pattern; a printed moment reads back.

@@ -22,8 +22,9 @@ TEST(NumberFromText, Table) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(NumberFromText(c.text, d), c.want);
-    EXPECT_EQ(LastNumberDefaulted, c.defaulted);
+    const TNumberRead read = NumberFromText(c.text, d);
+    EXPECT_EQ(read.Value, c.want);
+    EXPECT_EQ(read.Defaulted, c.defaulted);
   }
 }
 
