@@ -1,5 +1,7 @@
 #include "channels.h"
 
+#include <utility>
+
 #include "progress_line.h"
 
 const char kLineEnd[] = "\r\n";
@@ -113,4 +115,17 @@ bool FlushAll() {
   bool out = Flush(gStdOut);
   bool err = Flush(gStdErr);
   return out && err;
+}
+
+TChannelCapture::TChannelCapture(std::string* out, std::string* err)
+    : SavedOut(std::move(gStdOut)), SavedErr(std::move(gStdErr)), SharedWasError(gShared == &gStdErr) {
+  gStdOut = TChannel{StdOutput, {}, false, {}, out};
+  gStdErr = TChannel{StdError, {}, false, {}, err};
+  gShared = &gStdOut;
+}
+
+TChannelCapture::~TChannelCapture() {
+  gStdOut = std::move(SavedOut);
+  gStdErr = std::move(SavedErr);
+  gShared = SharedWasError ? &gStdErr : &gStdOut;
 }

@@ -7,9 +7,10 @@
 
 bool ErrorDelay = false;
 bool AudibleError = false;
-TPauseHooks PauseHooks = {PlatKeyWatchStart, PlatKeyPending, PlatKeyWatchStop, PlatSleep};
 
 namespace {
+
+TPauseHooks gPauseHooks = {PlatKeyWatchStart, PlatKeyPending, PlatKeyWatchStop, PlatSleep};
 
 constexpr int kPauseSteps = 30;
 constexpr int kPauseStepMs = 250;
@@ -74,15 +75,19 @@ void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_
 
 void WaitWithDots(int steps, std::string_view prompt) {
   TChannel& out = Out();
-  PauseHooks.StartWatch();
+  gPauseHooks.StartWatch();
   Write(out, prompt);
   Flush(out);
-  for (int done = 0; done < steps && !PauseHooks.KeyPending(); ++done) {
-    PauseHooks.Sleep(kPauseStepMs);
+  for (int done = 0; done < steps && !gPauseHooks.KeyPending(); ++done) {
+    gPauseHooks.Sleep(kPauseStepMs);
     Write(out, ".");
     Flush(out);
   }
-  PauseHooks.StopWatch();
+  gPauseHooks.StopWatch();
   WriteLineEnd(out);
   WriteLineEnd(out);
 }
+
+TPauseSeam::TPauseSeam(const TPauseHooks& hooks) : Saved(gPauseHooks) { gPauseHooks = hooks; }
+
+TPauseSeam::~TPauseSeam() { gPauseHooks = Saved; }

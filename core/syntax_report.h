@@ -26,15 +26,26 @@ void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_
 // lead + text + an empty line's worth of line ends on the error channel.
 void PrintMessageBlock(std::string_view text, std::string_view lead);
 
-// What the pause needs from the outside world; tests put fakes here.
+// The prompt, then a dot every 250 ms until a key is pressed or steps dots
+// are written; then the line ends and an empty line follows.
+void WaitWithDots(int steps, std::string_view prompt);
+
+// What the pause needs from the outside world: the platform's keyboard
+// watch and sleep, unless a test has put a TPauseSeam in place.
 struct TPauseHooks {
   void (*StartWatch)();
   bool (*KeyPending)();
   void (*StopWatch)();
   void (*Sleep)(int milliseconds);
 };
-extern TPauseHooks PauseHooks;  // the platform's by default
 
-// The prompt, then a dot every 250 ms until a key is pressed or steps dots
-// are written; then the line ends and an empty line follows.
-void WaitWithDots(int steps, std::string_view prompt);
+// For tests: while it lives, the pause watches the keyboard and sleeps
+// through these hooks, so that it neither waits nor needs a console; the
+// hooks in place before it come back on every way out of the scope.
+struct TPauseSeam {
+  explicit TPauseSeam(const TPauseHooks& hooks);
+  ~TPauseSeam();
+  TPauseSeam(const TPauseSeam&) = delete;
+  TPauseSeam& operator=(const TPauseSeam&) = delete;
+  TPauseHooks Saved;
+};

@@ -16,24 +16,12 @@ inline std::string Crlf(const std::string& text) {
 }
 
 // While it lives, flushed channel bytes land in Text (standard output) and
-// ErrorText (standard error) instead of the console.
+// ErrorText (standard error) instead of the console; the channels as they
+// were come back when it goes, so that captures nest.
 struct TOutputCapture {
   std::string Text;
   std::string ErrorText;
-  TOutputCapture() {
-    ResetSharedOutput();
-    StdOutChannel().Buffer.clear();
-    ErrorChannel().Buffer.clear();
-    StdOutChannel().Capture = &Text;
-    ErrorChannel().Capture = &ErrorText;
-  }
-  ~TOutputCapture() {
-    StdOutChannel().Buffer.clear();
-    ErrorChannel().Buffer.clear();
-    StdOutChannel().Capture = nullptr;
-    ErrorChannel().Capture = nullptr;
-    ResetSharedOutput();
-  }
+  TChannelCapture Channels{&Text, &ErrorText};
   const std::string& Get() {
     FlushAll();
     return Text;

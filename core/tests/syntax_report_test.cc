@@ -25,14 +25,12 @@ int TFakeKeyboard::PollsUntilKey, TFakeKeyboard::Polls, TFakeKeyboard::Sleeps, T
 
 struct SyntaxReportTest : ::testing::Test {
   TOutputCapture capture;
-  TPauseHooks saved = PauseHooks;
+  TPauseSeam keyboard{{TFakeKeyboard::Start, TFakeKeyboard::Pending, TFakeKeyboard::Stop, TFakeKeyboard::Sleep}};
   void SetUp() override {
     TFakeKeyboard::PollsUntilKey = -1;
     TFakeKeyboard::Polls = TFakeKeyboard::Sleeps = TFakeKeyboard::SleptMs = 0;
     TFakeKeyboard::Starts = TFakeKeyboard::Stops = 0;
-    PauseHooks = {TFakeKeyboard::Start, TFakeKeyboard::Pending, TFakeKeyboard::Stop, TFakeKeyboard::Sleep};
   }
-  void TearDown() override { PauseHooks = saved; }
 };
 
 }  // namespace
@@ -112,4 +110,20 @@ TEST(Channels, FailedRunLeavesNoCutLine) {
     EXPECT_EQ(capture.Get(), whole);
     EXPECT_EQ(capture.GetErrors(), "error\r\n");
   }
+}
+
+// A capture inside another takes only what is written while it lives, and
+// the outer one gets its own unflushed text and the shared output back.
+TEST(Channels, CapturesNest) {
+  TOutputCapture outer;
+  Write(Out(), "outer ");
+  PointSharedOutputAtError();
+  {
+    TOutputCapture inner;
+    WriteLine(Out(), "inner");
+    EXPECT_EQ(inner.Get(), "inner\r\n");
+  }
+  WriteLine(Out(), "after");
+  EXPECT_EQ(outer.Get(), "outer ");
+  EXPECT_EQ(outer.GetErrors(), "after\r\n");
 }

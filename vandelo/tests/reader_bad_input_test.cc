@@ -133,8 +133,7 @@ TEST(ReaderBadInput, TenThousandArgumentsAreIgnored) {
 // the help and a syntax error (its pause cut short).
 TEST(ReaderBadInput, MemoryRunningOutAnywhereInARun) {
   TScratchFile file(Values(2000) + "x;y;1 2 3 4 5 6 7 " + std::string(100000, 'L') + "\r\n", "sweep.txt");
-  const TPauseHooks saved = PauseHooks;
-  PauseHooks = {[] {}, [] { return true; }, [] {}, [](int) {}};
+  const TPauseSeam keyPressed({[] {}, [] { return true; }, [] {}, [](int) {}});
   using namespace VandeloExit;
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{file.Name()}, {file.Name(), "-d", "-b"}, {"-?"}, {file.Name(), "-s"}}) {
@@ -142,5 +141,4 @@ TEST(ReaderBadInput, MemoryRunningOutAnywhereInARun) {
     SweepAllocations(
         {VandeloMain, args, {Ok, NoSearchText, FileNotFound, FileError, MissingParameters, HelpShown}, {FileError}, 1});
   }
-  PauseHooks = saved;
 }
