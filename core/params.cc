@@ -36,8 +36,6 @@ constexpr std::size_t kMaxAttachedValue = 999;
 std::unordered_set<std::string> gAliasWords;
 std::string gAliasText;
 
-bool IsAliasSeparator(char c) { return c == ' ' || c == ',' || c == ';'; }
-
 bool IsSymbol(char c) { return c != '\0' && std::strchr(SwitchSymbols, c) != nullptr; }
 
 void RememberAliases(std::string_view definition) {
@@ -137,16 +135,21 @@ void InitParamStatusList(TParamStatusArray& list, const TStringArray& args) {
 
 void InitParamStatusList(TParamStatusArray& list) { InitParamStatusList(list, PlatArguments()); }
 
-std::vector<std::string_view> DefinitionAliases(std::string_view definition) {
+std::vector<std::string_view> WordsOf(std::string_view text, const TWordCutter& cutter) {
   std::vector<std::string_view> words;
-  std::size_t i = 0;
-  while (i < definition.size()) {
-    while (i < definition.size() && IsAliasSeparator(definition[i])) ++i;
-    std::size_t start = i;
-    while (i < definition.size() && !IsAliasSeparator(definition[i])) ++i;
-    if (i > start) words.push_back(definition.substr(start, i - start));
+  TWordWalk walk;
+  std::size_t at = 0;
+  for (long long n = 1;; ++n) {
+    const std::string_view word = WalkToWord(walk, cutter, text, at, n);
+    if (word.empty()) return words;
+    words.push_back(word);
+    at = static_cast<std::size_t>(word.data() - text.data()) + word.size();
   }
-  return words;
+}
+
+std::vector<std::string_view> DefinitionAliases(std::string_view definition) {
+  static const TWordCutter separators = WordCutterOf(CharSetOf(" ,;"));
+  return WordsOf(definition, separators);
 }
 
 TStringArray AliasSpellings(std::string_view alias, bool bareSymbol) {

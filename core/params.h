@@ -104,6 +104,10 @@ void InitParamStatusList(TParamStatusArray& list, const TStringArray& args);
 // The same from the process's own arguments.
 void InitParamStatusList(TParamStatusArray& list);
 
+// Every word of the text under the cutter's set, in order: the words that
+// WordOf numbers 1, 2, and so on, found in one walk.
+std::vector<std::string_view> WordsOf(std::string_view text, const TWordCutter& cutter);
+
 // The aliases of a definition: the words between spaces, commas and
 // semicolons (runs count as one), as written.
 std::vector<std::string_view> DefinitionAliases(std::string_view definition);

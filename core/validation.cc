@@ -213,23 +213,15 @@ void AppendToList(TDistinctFinder& f, std::string_view entry) {
   }
 }
 
-bool IsWordBreak(char c) { return c == ' ' || c == ':'; }
-
-// Appends every word of list (split at blanks and colons) that is an
-// accepted spelling to recognised.
+// Appends every word of list (split at blanks and colons, so that "-m:5"
+// gives "-m") that is an accepted spelling to recognised.
 void CollectRecognised(const std::string& list, const std::unordered_set<std::string>& accepted,
                        std::string& recognised) {
-  std::size_t i = 0;
-  while (i < list.size()) {
-    while (i < list.size() && IsWordBreak(list[i])) ++i;
-    std::size_t start = i;
-    while (i < list.size() && !IsWordBreak(list[i])) ++i;
-    if (i == start) continue;
-    std::string_view word(list.data() + start, i - start);
-    if (accepted.count(LowerAscii(word))) {
-      recognised.append(word);
-      recognised += ' ';
-    }
+  static const TWordCutter breaks = WordCutterOf(CharSetOf(" :"));
+  for (std::string_view word : WordsOf(list, breaks)) {
+    if (!accepted.count(LowerAscii(word))) continue;
+    recognised.append(word);
+    recognised += ' ';
   }
 }
 
