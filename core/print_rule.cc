@@ -3,8 +3,8 @@
 #include "channels.h"
 #include "text.h"
 
-void PrintRule(int width, bool blankLineAfter) {
-  Write(Out(), RepeatChar('-', width));
+void PrintRule(int width, bool blankLineAfter, char c) {
+  Write(Out(), RepeatChar(c, width));
   if (blankLineAfter) WriteLineEnd(Out());
   WriteLineEnd(Out());
 }

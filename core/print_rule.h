@@ -2,9 +2,10 @@
 
 #include <string_view>
 
-// width "-" characters on the shared output channel, then (when asked) an
-// empty line's worth of line break, then the line end.
-void PrintRule(int width, bool blankLineAfter);
+// width copies of c ("-" unless another is asked for) on the shared output
+// channel, then, when asked, a line break so that an empty line follows,
+// then the line end.
+void PrintRule(int width, bool blankLineAfter, char c = '-');
 
 // A row of dashes as long as the heading, the heading, the row again.
 void PrintHelpHeading(std::string_view heading);

@@ -29,8 +29,6 @@ std::size_t PutLabel(char* lead, std::string_view label) {
 
 }  // namespace
 
-void PrintRule80(char c) { WriteLine(Out(), std::string(80, c)); }
-
 void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped) {
   PrintTextLine(label, FormatCount(value, grouped), NumberWidth);
 }

@@ -6,13 +6,14 @@
 #include <string_view>
 
 #include "dates.h"
+#include "print_rule.h"
 
 // Width of the number column, fixed before printing: the length of the
 // entry count's number text.
 extern int NumberWidth;
 
-// A row of 80 copies of c.
-void PrintRule80(char c);
+// The report's rules: rows of 80 copies of c.
+inline void PrintRule80(char c) { PrintRule(80, false, c); }
 
 // " " + the first 40 characters of (label + " " + dots) + " " + the value.
 void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped);
