@@ -253,6 +253,10 @@ TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, in
   return result;
 }
 
+void LookUpOptions(TParamStatusArray& list, std::span<const TOptionRow> rows) {
+  for (const TOptionRow& row : rows) *row.Result = FindParam(list, row.Definition, -1, row.From, row.Values, 0, "", "");
+}
+
 TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index, int direction) {
   return FindSwitchEx(list, definition, 0, index, direction);
 }

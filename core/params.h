@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,6 +130,25 @@ void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position)
 // next argument. Not from the command line (Argument -1) when the lookup
 // found nothing.
 TFileName FileNameOfValue(const TParamStatusArray& list, const TFindParamRec& result);
+
+// How many values an option takes: none (as FindSwitch), or one optional
+// value (as FindSwitchText and FindSwitchFlag, so that a free argument after
+// the switch becomes its value).
+enum TOptionValues : int { NoValue = 0, OneValue = 1 };
+
+// One row of a program's option table: the definition, how many values it
+// takes, the argument index the search starts at (it runs to the last
+// argument; below 0: from the first), and where the answer goes.
+struct TOptionRow {
+  std::string_view Definition;
+  TOptionValues Values;
+  int From;
+  TFindParamRec* Result;
+};
+
+// Looks the rows up in table order, so that a later row that matches an
+// argument claims it.
+void LookUpOptions(TParamStatusArray& list, std::span<const TOptionRow> rows);
 
 // The engine under every lookup. Records the definition's aliases in
 // KnownAliases, then searches arguments firstIndex..lastIndex (firstIndex

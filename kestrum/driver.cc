@@ -27,20 +27,19 @@ TFileVersionInfoRec VersionInfo;
 namespace {
 
 // Banner, report, short help on standard error; the run ends with code.
+// Debug asks for both the pause and the alert, whatever their own switches say.
 void SyntaxError(const std::string& message, int code) {
-  ShowBanner(VersionInfo, KestrumParams.Verbose.Found, true);
-  ReportSyntaxErrorPlain(CustomSyntaxStats, message, ErrorDelay, AudibleError);
-  ShowHelp(true);
+  const TKestrumParams& p = KestrumParams;
+  ShowBanner(VersionInfo, p.Verbose.Found, true);
+  ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
+                         p.Debug.Found || p.AudibleError.Found);
+  ShowHelp(VersionInfo.ProgramName, true, p.Verbose.Found);
   ExitCode = code;
 }
 
 // Steps that end the run before any file is read; true when one did.
 bool SettleCommandLine() {
   const TKestrumParams& p = KestrumParams;
-  if (p.Debug.Found) {
-    ErrorDelay = true;
-    AudibleError = true;
-  }
   const bool helpType = p.Help.Found || p.VersionOnly.Found || p.Info.Found;
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   if (!CustomSyntaxStats.SyntaxValid && !helpType) {
@@ -54,19 +53,19 @@ bool SettleCommandLine() {
       return true;
     }
   }
-  if (p.Selections[Custom].Found && p.CustomConfigFile.empty()) {
+  if (p.Selections[Custom].Found && p.Selections[Custom].Value.empty()) {
     SyntaxError("Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
                 KestrumExit::FileNotFound);
     return true;
   }
-  if (p.Search.Found && p.SearchText.empty()) {
+  if (p.Search.Found && p.Search.Value.empty()) {
     SyntaxError("Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
                 KestrumExit::NoSearchText);
     return true;
   }
   if (p.Help.Found) {
     ShowBanner(VersionInfo, p.Verbose.Found, true);
-    ShowHelp(false);
+    ShowHelp(VersionInfo.ProgramName, false, p.Verbose.Found);
     ExitCode = KestrumExit::HelpShown;
     return true;
   }
@@ -89,7 +88,7 @@ bool SettleCommandLine() {
 void TakeRunOptions() {
   const TKestrumParams& p = KestrumParams;
   TRunOptions& o = RunOptions;
-  o.CustomConfigFile = p.CustomConfigFile;
+  o.CustomConfigFile = p.Selections[Custom].Value;
   o.Debug = p.Debug.Found;
   o.Verbose = p.Verbose.Found;
   o.ListOnly = p.ListOnly.Found;
@@ -97,7 +96,7 @@ void TakeRunOptions() {
   o.SortByCount = p.Number.Found;
   o.UseCommas = !p.NoComma.Found;
   o.SearchGiven = p.Search.Found;
-  o.SearchText = p.SearchText;
+  o.SearchText = p.Search.Value;
   o.ExactMatch = p.ExactMatch.Found;
   o.MaxGiven = p.MaxLines.Found;
   o.MaxEntries = p.MaxEntries;

@@ -16,36 +16,44 @@ constexpr int kAnywhere = -1;
 
 void DefineKestrumOptions() {
   TKestrumParams& p = KestrumParams;
-  TParamStatusArray& list = ParamStatusList;
   p = TKestrumParams();
-  p.Debug = FindSwitch(list, "D DEBUG DEBUG-MODE", kAfterFileName, SearchFrom);
-  p.ErrorDelay = FindSwitchFlag(list, "  ERROR-DELAY", ErrorDelay, kAfterFileName, SearchFrom);
-  p.AudibleError = FindSwitchFlag(list, "  AUDIBLE-ERROR", AudibleError, kAfterFileName, SearchFrom);
-  p.Help = FindSwitchEx(list, "H HELP ? H2 HELP2 ??", 0, kAnywhere, SearchFrom);
-  p.Verbose = FindSwitchEx(list, "V VERBOSE BUILD H2 HELP2 ??", 0, kAnywhere, SearchFrom);
-  p.VersionOnly = FindSwitchEx(list, "  VERSION-ONLY BUILD-ONLY", 0, kAnywhere, SearchFrom);
-  p.Info = FindSwitchEx(list, "I INFO", 0, kAnywhere, SearchFrom);
-  p.Banner = FindSwitch(list, "B BANNER", kAfterFileName, SearchFrom);
-  p.MaxLines = FindSwitchNumber(list, "M MAX-LINES", p.MaxEntries, kDefaultMaxEntries, kAfterFileName, SearchFrom);
-  p.Search = FindSwitchText(list, "S SEARCH", p.SearchText, kAfterFileName, SearchFrom);
-  p.ExactMatch = FindSwitch(list, "E EXACT-MATCH", kAfterFileName, SearchFrom);
-  p.ListOnly = FindSwitch(list, "L LIST-ONLY", kAfterFileName, SearchFrom);
-  p.Alpha = FindSwitch(list, "A ALPHA", kAfterFileName, SearchFrom);
-  p.Number = FindSwitch(list, "N NUMBER", kAfterFileName, SearchFrom);
-  p.UseComma = FindSwitch(list, "U USE-COMMA", kAfterFileName, SearchFrom);
-  p.NoComma = FindSwitch(list, "O NO-COMMA ONLY-DIGITS", kAfterFileName, SearchFrom);
-  p.CustomMarker = FindSwitchText(list, "C CUSTOM-MARKER", p.MarkerText, kAfterFileName, SearchFrom);
-  p.ExportConfig = FindSwitchText(list, "X EXPORT-CONFIG", p.ExportName, kAnywhere, SearchFrom);
-  p.Append = FindSwitch(list, "  APPEND", kAfterFileName, SearchFrom);
-  p.Selections[NxLog] = FindSwitch(list, "NX NXLOG", kAfterFileName, SearchFrom);
-  p.Selections[TFTPD32] = FindSwitch(list, "TF TFTPD TFTPD32 LEGACY", kAfterFileName, SearchFrom);
-  p.Selections[KiwiSyslog] = FindSwitch(list, "KS KIWI KIWISYSLOG SOLARWINDS", kAfterFileName, SearchFrom);
-  p.Selections[WhatsUp] = FindSwitch(list, "WU WHATSUP IPSWITCH", kAfterFileName, SearchFrom);
-  p.Selections[WinSyslog] = FindSwitch(list, "WS WINSYSLOG ADISCON", kAfterFileName, SearchFrom);
-  p.Selections[VisualSyslog] = FindSwitch(list, "VS VISUALSYSLOG", kAfterFileName, SearchFrom);
-  p.Selections[FastVue] = FindSwitch(list, "FV FASTVUE", kAfterFileName, SearchFrom);
-  p.Selections[Custom] = FindSwitchText(list, "CS CUSTOM-SYSLOG", p.CustomConfigFile, kAfterFileName, SearchFrom);
-  // The rest of the library reads the standard switches from here.
+  TSyslogSelections& kind = p.Selections;
+  const TOptionRow rows[] = {
+      {"D DEBUG DEBUG-MODE", NoValue, kAfterFileName, &p.Debug},
+      {"  ERROR-DELAY", OneValue, kAfterFileName, &p.ErrorDelay},
+      {"  AUDIBLE-ERROR", OneValue, kAfterFileName, &p.AudibleError},
+      {"H HELP ? H2 HELP2 ??", NoValue, kAnywhere, &p.Help},
+      {"V VERBOSE BUILD H2 HELP2 ??", NoValue, kAnywhere, &p.Verbose},
+      {"  VERSION-ONLY BUILD-ONLY", NoValue, kAnywhere, &p.VersionOnly},
+      {"I INFO", NoValue, kAnywhere, &p.Info},
+      {"B BANNER", NoValue, kAfterFileName, &p.Banner},
+      {"M MAX-LINES", OneValue, kAfterFileName, &p.MaxLines},
+      {"S SEARCH", OneValue, kAfterFileName, &p.Search},
+      {"E EXACT-MATCH", NoValue, kAfterFileName, &p.ExactMatch},
+      {"L LIST-ONLY", NoValue, kAfterFileName, &p.ListOnly},
+      {"A ALPHA", NoValue, kAfterFileName, &p.Alpha},
+      {"N NUMBER", NoValue, kAfterFileName, &p.Number},
+      {"U USE-COMMA", NoValue, kAfterFileName, &p.UseComma},
+      {"O NO-COMMA ONLY-DIGITS", NoValue, kAfterFileName, &p.NoComma},
+      {"C CUSTOM-MARKER", OneValue, kAfterFileName, &p.CustomMarker},
+      {"X EXPORT-CONFIG", OneValue, kAnywhere, &p.ExportConfig},
+      {"  APPEND", NoValue, kAfterFileName, &p.Append},
+      {"NX NXLOG", NoValue, kAfterFileName, &kind[NxLog]},
+      {"TF TFTPD TFTPD32 LEGACY", NoValue, kAfterFileName, &kind[TFTPD32]},
+      {"KS KIWI KIWISYSLOG SOLARWINDS", NoValue, kAfterFileName, &kind[KiwiSyslog]},
+      {"WU WHATSUP IPSWITCH", NoValue, kAfterFileName, &kind[WhatsUp]},
+      {"WS WINSYSLOG ADISCON", NoValue, kAfterFileName, &kind[WinSyslog]},
+      {"VS VISUALSYSLOG", NoValue, kAfterFileName, &kind[VisualSyslog]},
+      {"FV FASTVUE", NoValue, kAfterFileName, &kind[FastVue]},
+      {"CS CUSTOM-SYSLOG", OneValue, kAfterFileName, &kind[Custom]},
+  };
+  LookUpOptions(ParamStatusList, rows);
+  p.MaxEntries = NumberFromText(p.MaxLines.Value, kDefaultMaxEntries).Value;
+  // The library's records of the standard switches take this run's answers
+  // too: they belong to its interface, for any caller that wants them,
+  // though neither program reads them back.
+  ErrorDelay = p.ErrorDelay.Found;
+  AudibleError = p.AudibleError.Found;
   DebugParam = p.Debug;
   ErrorDelayParam = p.ErrorDelay;
   AudibleErrorParam = p.AudibleError;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <array>
-#include <string>
+#include <cstdint>
 
 #include "params.h"
 #include "syslog_profiles.h"
@@ -11,17 +11,16 @@
 // One lookup result per layout kind, filled by the layout options.
 typedef std::array<TFindParamRec, kSyslogChoiceCount> TSyslogSelections;
 
+// The answers of the lookups; a value option's text is its Value.
 struct TKestrumParams {
   TFindParamRec Debug, ErrorDelay, AudibleError, Help, Verbose, VersionOnly, Info, Banner;
   TFindParamRec MaxLines, Search, ExactMatch, ListOnly, Alpha, Number, UseComma, NoComma;
   TFindParamRec CustomMarker, ExportConfig, Append;
-  TSyslogSelections Selections;
-  std::int64_t MaxEntries = 0;
-  std::string SearchText, MarkerText, ExportName, CustomConfigFile;
+  TSyslogSelections Selections;  // the Custom entry's Value names the --CS file
+  std::int64_t MaxEntries = 0;   // the -M value read by the number rule
 };
 
 extern TKestrumParams KestrumParams;
 
-// Runs the lookups on the library's argument table; rows 2 and 3 write the
-// core's error-delay and audible-error switches.
+// Runs the lookups on the library's argument table into KestrumParams.
 void DefineKestrumOptions();

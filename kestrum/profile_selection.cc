@@ -13,5 +13,6 @@ void SelectSyslogProfile() {
     if (KestrumParams.Selections[kind].Found) chosen = kind;
   // Moved, not copied: a layout file's marker may be of any length.
   CurrentSyslogConfig = std::move(table[chosen]);
-  RunOptions.Marker = KestrumParams.MarkerText.empty() ? CurrentSyslogConfig.Marker : KestrumParams.MarkerText;
+  const std::string& marker = KestrumParams.CustomMarker.Value;
+  RunOptions.Marker = marker.empty() ? CurrentSyslogConfig.Marker : marker;
 }

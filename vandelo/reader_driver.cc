@@ -22,26 +22,28 @@ constexpr int kAnywhere = -1;
 void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
   ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
   ReportSyntaxErrorCompact(args, message, true, false);
-  ShowReaderHelp(p.Verbose.Found);
+  ShowReaderHelp(ReaderVersionInfo.ProgramName, p.Verbose.Found);
   ExitCode = code;
 }
 
 }  // namespace
 
 TReaderParams LookUpReaderOptions() {
-  TParamStatusArray& list = ParamStatusList;
   TReaderParams p;
-  p.Help = FindSwitch(list, "H HELP ? HELP2 ??", kAnywhere, SearchFrom);
-  p.Verbose = FindSwitch(list, "V VERBOSE BUILD HELP2 ??", kAnywhere, SearchFrom);
-  p.VersionOnly = FindSwitch(list, "VERSION-ONLY BUILD-ONLY", kAnywhere, SearchFrom);
-  p.Info = FindSwitch(list, "I INFO", kAnywhere, SearchFrom);
-  p.Banner = FindSwitch(list, "B BANNER", kAnywhere, SearchFrom);
-  p.Debug = FindSwitch(list, "D DEBUG", kAnywhere, SearchFrom);
-  p.GetAll = FindSwitch(list, "G GET-ALL", kAnywhere, SearchFrom);
-  p.MiniConfig = FindSwitch(list, "M MINI-CONFIG", kAnywhere, SearchFrom);
-  p.NoParsing = FindSwitch(list, "N NO-PARSING", kAnywhere, SearchFrom);
-  p.Search = FindSwitchText(list, "S SEARCH", p.SearchValue, kAnywhere, SearchFrom);
-  p.Partial = FindSwitch(list, "P PARTIAL-MATCH", kAnywhere, SearchFrom);
+  const TOptionRow rows[] = {
+      {"H HELP ? HELP2 ??", NoValue, kAnywhere, &p.Help},
+      {"V VERBOSE BUILD HELP2 ??", NoValue, kAnywhere, &p.Verbose},
+      {"VERSION-ONLY BUILD-ONLY", NoValue, kAnywhere, &p.VersionOnly},
+      {"I INFO", NoValue, kAnywhere, &p.Info},
+      {"B BANNER", NoValue, kAnywhere, &p.Banner},
+      {"D DEBUG", NoValue, kAnywhere, &p.Debug},
+      {"G GET-ALL", NoValue, kAnywhere, &p.GetAll},
+      {"M MINI-CONFIG", NoValue, kAnywhere, &p.MiniConfig},
+      {"N NO-PARSING", NoValue, kAnywhere, &p.NoParsing},
+      {"S SEARCH", OneValue, kAnywhere, &p.Search},
+      {"P PARTIAL-MATCH", NoValue, kAnywhere, &p.Partial},
+  };
+  LookUpOptions(ParamStatusList, rows);
   return p;
 }
 
@@ -58,7 +60,7 @@ void RunSteps(const TStringArray& args) {
       FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
   const TReaderParams p = LookUpReaderOptions();
 
-  if (p.Search.Found && p.SearchValue.empty()) {
+  if (p.Search.Found && p.Search.Value.empty()) {
     SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)",
                 VandeloExit::NoSearchText);
     return;
@@ -70,7 +72,7 @@ void RunSteps(const TStringArray& args) {
   }
   if (p.Help.Found) {
     ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
-    ShowReaderHelp(p.Verbose.Found);
+    ShowReaderHelp(ReaderVersionInfo.ProgramName, p.Verbose.Found);
     ExitCode = VandeloExit::HelpShown;
     return;
   }

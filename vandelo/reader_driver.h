@@ -4,10 +4,10 @@
 
 #include "params.h"
 
-// The eleven lookup results the driver decides on.
+// The eleven lookup results the driver decides on; the search text is
+// Search.Value.
 struct TReaderParams {
   TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
-  std::string SearchValue;
 };
 
 // The lookups, in table order, on the library's argument table.

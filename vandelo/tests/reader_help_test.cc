@@ -4,14 +4,12 @@
 
 #include "output_capture.h"
 #include "reader_help_text.h"
-#include "reader_state.h"
 
 namespace {
 
 std::vector<std::string> HelpLines(bool extended) {
   TOutputCapture capture;
-  ReaderVersionInfo.ProgramName = "VANDELO";
-  ShowReaderHelp(extended);
+  ShowReaderHelp("VANDELO", extended);
   std::string text = capture.Get();
   std::vector<std::string> lines;
   std::size_t at = 0;
@@ -30,8 +28,7 @@ std::vector<std::string> HelpLines(bool extended) {
 TEST(ReaderHelp, FixedText) {
   for (bool extended : {false, true}) {
     TOutputCapture capture;
-    ReaderVersionInfo.ProgramName = "VANDELO";
-    ShowReaderHelp(extended);
+    ShowReaderHelp("VANDELO", extended);
     EXPECT_EQ(capture.Get(), ReaderHelpText(extended)) << extended;
   }
 }
