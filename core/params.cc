@@ -99,14 +99,12 @@ void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool requir
   }
 }
 
-void SearchRange(int index, int direction, int& first, int& last) {
-  if (direction == SearchUpTo) {
-    first = 0;
-    last = index;
-  } else {
-    first = index;
-    last = -1;
-  }
+// A wrapper's range, given as an index and a direction, in the terms of
+// FindParam, which takes the last index before the first.
+TFindParamRec FindInRange(TParamStatusArray& list, std::string_view definition, int index, int direction,
+                          int valueCount, int flags) {
+  const bool upTo = direction == SearchUpTo;
+  return FindParam(list, definition, upTo ? index : -1, upTo ? 0 : index, valueCount, flags, "", "");
 }
 
 }  // namespace
@@ -258,63 +256,34 @@ void LookUpOptions(TParamStatusArray& list, std::span<const TOptionRow> rows) {
 }
 
 TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index, int direction) {
-  return FindSwitchEx(list, definition, 0, index, direction);
+  return FindInRange(list, definition, index, direction, 0, 0);
 }
 
 TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition, int flags, int index, int direction) {
-  int first, last;
-  SearchRange(index, direction, first, last);
-  return FindParam(list, definition, last, first, 0, flags, "", "");
+  return FindInRange(list, definition, index, direction, 0, flags);
 }
 
 TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag, int index,
                              int direction) {
-  int first, last;
-  SearchRange(index, direction, first, last);
-  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  TFindParamRec result = FindInRange(list, definition, index, direction, 1, 0);
   flag = result.Found;
   return result;
 }
 
 TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition, std::string& text, int index,
                              int direction) {
-  text.clear();
-  int first, last;
-  SearchRange(index, direction, first, last);
-  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  TFindParamRec result = FindInRange(list, definition, index, direction, 1, 0);
   text = result.Value;
   return result;
 }
 
 TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition, std::int64_t& number,
                                std::int64_t defaultNumber, int index, int direction) {
-  int first, last;
-  SearchRange(index, direction, first, last);
-  TFindParamRec result = FindParam(list, definition, last, first, 1, 0, "", "");
+  TFindParamRec result = FindInRange(list, definition, index, direction, 1, 0);
   const TNumberRead read = NumberFromText(result.Value, defaultNumber);
   number = read.Value;
   result.Value = std::to_string(number);
   result.NumberDefaulted = read.Defaulted;
   LastNumberDefaulted = read.Defaulted;
   return result;
-}
-
-void ResetParamRecArray(TParamRecArray& array, int n) {
-  array.clear();
-  if (n > 0) array.resize(static_cast<std::size_t>(n));
-}
-
-void ResetStringArray(TStringArray& array, int n) {
-  array.clear();
-  if (n > 0) array.resize(static_cast<std::size_t>(n));
-}
-
-void ResetIntegerArray(TIntegerArray& array, int n) {
-  array.clear();
-  if (n > 0) array.resize(static_cast<std::size_t>(n));
-}
-
-void ResetParamStatusArray(TParamStatusArray& array, int n) {
-  array.clear();
-  if (n > 0) array.resize(static_cast<std::size_t>(n));
 }

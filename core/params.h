@@ -16,7 +16,7 @@
 // What an argument was claimed as.
 enum class TParamKind : std::int32_t {
   Unclaimed = 0,      // no lookup claimed it
-  Reserved = 1,       // never assigned; judged like the other non-switch kinds
+  Reserved = 1,       // never assigned (the numbers are published); judged like the other non-switch kinds
   Switch = 2,         // an alias matched it
   SwitchValue = 3,    // consumed as the (second) value of the switch before it
   AttachedValue = 4,  // a switch with ":" or "=" and its value
@@ -66,35 +66,19 @@ extern const char SwitchSymbols[];  // "!#$%*+-.@_~"
 
 // One entry per argument after the program name; built at start-up.
 extern TParamStatusArray ParamStatusList;
-// Every match, when LogParamMatches is on.
-extern TParamRecArray ParamRecLog;
 // 1 or 3: a symbol alias may stand bare; 2 or 3: values may be attached with
 // ":" or "=". Initially 0.
 extern std::int32_t SwitchValueMode;
 // true (initial): long aliases only with "/" and "--"; false: also with "-".
 extern bool LongNamesNeedDoubleDash;
-extern bool LogParamMatches;
 // Every alias looked up so far, upper-cased, space-separated, each once.
 extern std::string KnownAliases;
 // Display form of the help-type switches defined (refreshed by validation).
 extern std::string HelpSwitchSummary;
-// Whether the last FindSwitchNumber gave its default.
-extern bool LastNumberDefaulted;
-
-// Results of the standard switches; the programs fill them from their
-// lookups so the rest of the library can read them.
-extern TFindParamRec DebugParam;
-extern TFindParamRec ErrorDelayParam;
-extern TFindParamRec AudibleErrorParam;
-extern TFindParamRec HelpParam;
-extern TFindParamRec BuildParam;
-extern TFindParamRec VersionOnlyParam;
-extern TFindParamRec BannerParam;
-extern TFindParamRec InfoParam;
 
 // Settings back to their initial values, the argument table rebuilt from
 // args, the match log, the alias list, the help summary, LastNumberDefaulted
-// and the standard switch results cleared. (ResetParamEngine in
+// and the standard switch records cleared. (ResetParamEngine in
 // validation.h also resets the statistics records.)
 void ResetParamState(const TStringArray& args);
 
@@ -102,8 +86,6 @@ void ResetParamState(const TStringArray& args);
 
 // One Unclaimed entry per argument, Text = the argument.
 void InitParamStatusList(TParamStatusArray& list, const TStringArray& args);
-// The same from the process's own arguments.
-void InitParamStatusList(TParamStatusArray& list);
 
 // Every word of the text under the cutter's set, in order: the words that
 // WordOf numbers 1, 2, and so on, found in one walk.
@@ -153,12 +135,20 @@ void LookUpOptions(TParamStatusArray& list, std::span<const TOptionRow> rows);
 // The engine under every lookup. Records the definition's aliases in
 // KnownAliases, then searches arguments firstIndex..lastIndex (firstIndex
 // below 0: the first; lastIndex below 0 or past the end: the last) and
-// claims what it finds. valueCount is 0, 1 or 2; flags are RequireValue,
-// RequireAllValues and ScanAll. Value and SecondValue start as the defaults.
-// A later lookup re-claims an argument as Switch whatever it was before.
+// claims what it finds. The last index comes before the first: that is the
+// order of the library's published interface, kept for its callers.
+// valueCount is 0, 1 or 2; flags are RequireValue, RequireAllValues and
+// ScanAll. Value and SecondValue start as the defaults. A later lookup
+// re-claims an argument as Switch whatever it was before.
 TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, int lastIndex, int firstIndex,
                         int valueCount, int flags, std::string_view defaultValue, std::string_view defaultSecond);
 
+// ---- The library's published interface that neither program uses ----
+// Kept whole for other callers, and tested: both programs look their
+// options up through LookUpOptions, never log matches, and read their
+// answers from their own records.
+
+// The lookups of one kind each, over an (index, direction) range.
 // No value.
 TFindParamRec FindSwitch(TParamStatusArray& list, std::string_view definition, int index, int direction);
 // No value, with flags.
@@ -167,17 +157,38 @@ TFindParamRec FindSwitchEx(TParamStatusArray& list, std::string_view definition,
 // flag := Found.
 TFindParamRec FindSwitchFlag(TParamStatusArray& list, std::string_view definition, bool& flag, int index,
                              int direction);
-// One optional value; text := Value (cleared first).
+// One optional value; text := Value.
 TFindParamRec FindSwitchText(TParamStatusArray& list, std::string_view definition, std::string& text, int index,
                              int direction);
 // One optional value read by NumberFromText (up to the first ".", "," removed,
-// else the default); Value becomes the number's decimal text and
-// NumberDefaulted is set when the number equals the default.
+// else the default); Value becomes the number's decimal text, and
+// NumberDefaulted and LastNumberDefaulted are set when the number equals the
+// default.
 TFindParamRec FindSwitchNumber(TParamStatusArray& list, std::string_view definition, std::int64_t& number,
                                std::int64_t defaultNumber, int index, int direction);
+// Whether the last FindSwitchNumber gave its default.
+extern bool LastNumberDefaulted;
+
+// InitParamStatusList from the process's own arguments.
+void InitParamStatusList(TParamStatusArray& list);
+
+// Every match, appended while LogParamMatches is on (off at start).
+extern bool LogParamMatches;
+extern TParamRecArray ParamRecLog;
+
+// Records of the standard switches. Kestrum copies its answers into them
+// after its lookups; nothing reads them back.
+extern TFindParamRec DebugParam;
+extern TFindParamRec ErrorDelayParam;
+extern TFindParamRec AudibleErrorParam;
+extern TFindParamRec HelpParam;
+extern TFindParamRec BuildParam;
+extern TFindParamRec VersionOnlyParam;
+extern TFindParamRec BannerParam;
+extern TFindParamRec InfoParam;
 
 // Empty the array, then size it to n empty elements (none for n below 1).
-void ResetParamRecArray(TParamRecArray& array, int n);
-void ResetStringArray(TStringArray& array, int n);
-void ResetIntegerArray(TIntegerArray& array, int n);
-void ResetParamStatusArray(TParamStatusArray& array, int n);
+inline void ResetParamRecArray(TParamRecArray& array, int n) { array.assign(n > 0 ? n : 0, {}); }
+inline void ResetStringArray(TStringArray& array, int n) { array.assign(n > 0 ? n : 0, {}); }
+inline void ResetIntegerArray(TIntegerArray& array, int n) { array.assign(n > 0 ? n : 0, {}); }
+inline void ResetParamStatusArray(TParamStatusArray& array, int n) { array.assign(n > 0 ? n : 0, {}); }

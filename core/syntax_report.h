@@ -11,12 +11,6 @@
 
 struct TParamStatisticsRec;
 
-// Library-wide switches the programs set from their options.
-extern bool ErrorDelay;
-extern bool AudibleError;
-
-// The message followed by " (See Syntax Definition Below)".
-void ReportSyntaxError(std::string_view message, bool pause, bool beep);
 // The message as given; the statistics record is not consulted.
 void ReportSyntaxErrorPlain(const TParamStatisticsRec& stats, std::string_view message, bool pause, bool beep);
 // The short form: "You entered: " with the program's full path and the
@@ -49,3 +43,15 @@ struct TPauseSeam {
   TPauseSeam& operator=(const TPauseSeam&) = delete;
   TPauseHooks Saved;
 };
+
+// ---- The library's published interface that neither program uses ----
+// Kept whole for other callers, and tested.
+
+// The message followed by " (See Syntax Definition Below)".
+void ReportSyntaxError(std::string_view message, bool pause, bool beep);
+
+// Library-wide switches for the pause and the alert. Kestrum records its
+// two switches here after its lookups; the reports take the pause and the
+// alert as arguments, so nothing reads these.
+extern bool ErrorDelay;
+extern bool AudibleError;
