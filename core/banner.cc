@@ -8,7 +8,6 @@
 #include "text.h"
 
 bool BannerShown = false;
-bool ReaderBannerStyle = false;
 const char* const BuildDate = ORVELLA_BUILD_DATE;
 const char* const BuildDateTime = ORVELLA_BUILD_DATE_TIME;
 
@@ -53,7 +52,7 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
 }
 
 void ShowBanner(const TFileVersionInfoRec& info, bool showBuildLine, bool showBanner) {
-  if (!ReaderBannerStyle) FormatSettings.DateSeparator = "/";
+  if (!info.ReaderStyle) FormatSettings.DateSeparator = "/";
   if (BannerShown) return;
   BannerShown = true;
   TChannel& err = ErrorChannel();
@@ -68,6 +67,6 @@ void ShowBanner(const TFileVersionInfoRec& info, bool showBuildLine, bool showBa
     WriteLine(err, info.FileTitle + " x64 was compiled on " +
                        FormatDateTime("dd mmm yyyy @ hh:00:00", StampValue(BuildDateTime)) + " using " +
                        ToolchainName());
-    if (showBanner || ReaderBannerStyle) WriteLineEnd(err);
+    if (showBanner || info.ReaderStyle) WriteLineEnd(err);
   }
 }

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The program's identity, in the field order the library publishes.
+// Neither program reads Filled, FullTitle or ProgramDir, and the seven
+// Unused texts are always empty; they keep the record's published shape.
 struct TFileVersionInfoRec {
   bool Filled = false;
   std::string FileName;     // the running program file's name, with extension
@@ -20,13 +23,13 @@ struct TFileVersionInfoRec {
   std::string AuthorLine;
   std::string Unused7;
   std::string ProgramDir;  // without trailing separator (a root kept whole)
+  // The reader's style of banner: its build line is always followed by an
+  // empty line, and showing the banner leaves the date separator alone.
+  bool ReaderStyle = false;
 };
 
+// Whether this run has shown its banner: only the first ShowBanner prints.
 extern bool BannerShown;
-
-// The reader's style: its build line is always followed by an empty line and
-// showing the banner leaves the date separator alone.
-extern bool ReaderBannerStyle;
 
 // The build stamp, "yyyy/mm/dd" and "yyyy/mm/dd hh:nn:ss".
 extern const char* const BuildDate;

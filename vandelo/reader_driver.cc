@@ -53,11 +53,11 @@ namespace {
 void RunSteps(const TStringArray& args) {
   ExitCode = VandeloExit::Ok;
   LongNamesNeedDoubleDash = false;
-  ReaderBannerStyle = true;
   // The first argument, typed as the first of the process's own.
   const TFileName fileName(args.empty() ? std::string() : args[0], 0, 0);
   ReaderVersionInfo =
       FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
+  ReaderVersionInfo.ReaderStyle = true;
   const TReaderParams p = LookUpReaderOptions();
 
   if (p.Search.Found && p.Search.Value.empty()) {

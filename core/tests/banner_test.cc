@@ -9,20 +9,7 @@
 #include "platform/platform.h"
 #include "text.h"
 
-namespace {
-
-struct BannerTest : ::testing::Test {
-  TOutputCapture capture;
-  void SetUp() override {
-    BannerShown = false;
-    ReaderBannerStyle = false;
-    FormatSettings = DefaultFormatSettings();
-  }
-};
-
-}  // namespace
-
-TEST_F(BannerTest, NamesComeFromTheProgramFile) {
+TEST(Banner, NamesComeFromTheProgramFile) {
   std::string file(FileNamePart(PlatProgramPath()));
   TFileVersionInfoRec lower = FillVersionInfo("2.2.0", "2.2.0.250", "Desc", "Ignored", false);
   EXPECT_TRUE(lower.Filled);
@@ -36,50 +23,46 @@ TEST_F(BannerTest, NamesComeFromTheProgramFile) {
   EXPECT_EQ(upper.ProgramName, UpperAscii(lower.ProgramName));
 }
 
-TEST_F(BannerTest, BannerAndBuildLineOnceOnStandardError) {
-  TFileVersionInfoRec info = FillVersionInfo("2.2.0", "2.2.0.250", "Tabulate", "K", false);
-  ShowBanner(info, true, true);
-  ShowBanner(info, true, true);
-  std::string date = BannerDate(BuildDate);
-  std::string stamp = CompileStamp(BuildDateTime);
+// Each way of showing it, twice in a run: only the first call prints, on
+// standard error, also when it prints nothing; the reader's style ends its
+// build line with an empty line and leaves the date separator alone.
+TEST(Banner, ShownOnceOnStandardError) {
   const std::string file(FileNamePart(PlatProgramPath()));
   const std::string program = file.substr(0, file.rfind(".exe"));
-  EXPECT_EQ(capture.GetErrors(), program + " v2.2.0 x64 (" + date +
-                                     ") - Tabulate\r\n"
-                                     "Copyright (c) 2026 The Orvella Project. All rights reserved.\r\n"
-                                     "Orvella console tools -- maintained by the Orvella project team\r\n\r\n" +
-                                     file + " v2.2.0.250 x64 was compiled on " + stamp + " using " + ToolchainName() +
-                                     "\r\n\r\n");
-  EXPECT_EQ(capture.Get(), "");
-}
-
-TEST_F(BannerTest, BuildLineAloneHasNoEmptyLineExceptInReaderStyle) {
-  TFileVersionInfoRec info = FillVersionInfo("1", "1.0", "D", "x", false);
-  ShowBanner(info, true, false);
-  std::string once = capture.GetErrors();
-  EXPECT_EQ(once.find("\r\n"), once.size() - 2) << once;
-  BannerShown = false;
-  ReaderBannerStyle = true;
-  capture.ErrorText.clear();
-  ShowBanner(info, true, false);
-  EXPECT_EQ(capture.GetErrors(), once + "\r\n");
-}
-
-TEST_F(BannerTest, FirstCallCountsEvenWhenItPrintsNothing) {
-  TFileVersionInfoRec info = FillVersionInfo("1", "1.0", "D", "x", false);
-  ShowBanner(info, false, false);
-  ShowBanner(info, true, true);
-  EXPECT_EQ(capture.GetErrors(), "");
-  EXPECT_TRUE(BannerShown);
-}
-
-TEST_F(BannerTest, ShowingTheBannerSetsTheDateSeparator) {
-  FormatSettings.DateSeparator = "-";
-  ShowBanner(FillVersionInfo("1", "1.0", "D", "x", false), false, true);
-  EXPECT_EQ(FormatSettings.DateSeparator, "/");
-  BannerShown = false;
-  ReaderBannerStyle = true;
-  FormatSettings.DateSeparator = "-";
-  ShowBanner(FillVersionInfo("1", "1.0", "D", "x", true), false, true);
-  EXPECT_EQ(FormatSettings.DateSeparator, "-");
+  const std::string banner = program + " v2.2.0 x64 (" + BannerDate(BuildDate) +
+                             ") - Tabulate\r\n"
+                             "Copyright (c) 2026 The Orvella Project. All rights reserved.\r\n"
+                             "Orvella console tools -- maintained by the Orvella project team\r\n\r\n";
+  const std::string build =
+      file + " v2.2.0.250 x64 was compiled on " + CompileStamp(BuildDateTime) + " using " + ToolchainName() + "\r\n";
+  struct {
+    bool readerStyle, showBuildLine, showBanner;
+    std::string want;
+    const char* separatorAfter;
+  } cases[] = {
+      {false, true, true, banner + build + "\r\n", "/"},
+      {false, true, false, build, "/"},
+      {false, false, true, banner, "/"},
+      {false, false, false, "", "/"},
+      {true, true, false, build + "\r\n", "-"},
+      {true, true, true, banner + build + "\r\n", "-"},
+      {true, false, true, banner, "-"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.readerStyle ? "reader" : "tally") + (c.showBuildLine ? " build line" : "") +
+                 (c.showBanner ? " banner" : ""));
+    TOutputCapture capture;
+    BannerShown = false;
+    FormatSettings = DefaultFormatSettings();
+    FormatSettings.DateSeparator = "-";
+    TFileVersionInfoRec info = FillVersionInfo("2.2.0", "2.2.0.250", "Tabulate", "K", false);
+    info.ReaderStyle = c.readerStyle;
+    ShowBanner(info, c.showBuildLine, c.showBanner);
+    ShowBanner(info, true, true);
+    EXPECT_EQ(capture.GetErrors(), c.want);
+    EXPECT_EQ(capture.Get(), "");
+    EXPECT_TRUE(BannerShown);
+    EXPECT_EQ(FormatSettings.DateSeparator, c.separatorAfter);
+  }
+  FormatSettings = DefaultFormatSettings();
 }
