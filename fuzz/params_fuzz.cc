@@ -68,10 +68,9 @@ void KestrumCommandLine(const TStringArray& args) {
   std::string fileName;
   TakePositionalParam(ParamStatusList, fileName, 1);
   FUZZ_CHECK(fileName == (args.empty() ? std::string() : args[0]));
-  DefineKestrumOptions();
+  const TKestrumParams p = DefineKestrumOptions();
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   CheckTable(args);
-  const TKestrumParams& p = KestrumParams;
   for (const TFindParamRec* r :
        {&p.Debug, &p.Help, &p.Verbose, &p.MaxLines, &p.Search, &p.CustomMarker, &p.ExportConfig, &p.Selections[Custom]})
     CheckFound(*r, args.size());

@@ -8,6 +8,7 @@
 #include "exit_codes.h"
 #include "files.h"
 #include "help.h"
+#include "invariants.h"
 #include "options.h"
 #include "params.h"
 #include "profile_selection.h"
@@ -27,9 +28,8 @@ TFileVersionInfoRec VersionInfo;
 namespace {
 
 // Banner, report, short help on standard error; the run ends with code.
-// Debug asks for both the pause and the alert, whatever their own switches say.
-void SyntaxError(const std::string& message, int code) {
-  const TKestrumParams& p = KestrumParams;
+// -D asks for both the pause and the alert, whatever their own switches say.
+void SyntaxError(const TKestrumParams& p, const std::string& message, int code) {
   ShowBanner(VersionInfo, p.Verbose.Found, true);
   ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
                          p.Debug.Found || p.AudibleError.Found);
@@ -38,28 +38,28 @@ void SyntaxError(const std::string& message, int code) {
 }
 
 // Steps that end the run before any file is read; true when one did.
-bool SettleCommandLine() {
-  const TKestrumParams& p = KestrumParams;
+bool SettleCommandLine(const TKestrumParams& p) {
   const bool helpType = p.Help.Found || p.VersionOnly.Found || p.Info.Found;
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   if (!CustomSyntaxStats.SyntaxValid && !helpType) {
     if (ParamStatusList.empty()) {
-      SyntaxError("Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")",
+      SyntaxError(p, "Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")",
                   KestrumExit::MissingParameters);
       return true;
     }
     if (CustomSyntaxStats.UnrecognisedCount > 0) {
-      SyntaxError("Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList, KestrumExit::InvalidParameters);
+      SyntaxError(p, "Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList,
+                  KestrumExit::InvalidParameters);
       return true;
     }
   }
   if (p.Selections[Custom].Found && p.Selections[Custom].Value.empty()) {
-    SyntaxError("Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
+    SyntaxError(p, "Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
                 KestrumExit::FileNotFound);
     return true;
   }
   if (p.Search.Found && p.Search.Value.empty()) {
-    SyntaxError("Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
+    SyntaxError(p, "Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
                 KestrumExit::NoSearchText);
     return true;
   }
@@ -85,12 +85,13 @@ bool SettleCommandLine() {
   return false;
 }
 
-void TakeRunOptions() {
-  const TKestrumParams& p = KestrumParams;
-  TRunOptions& o = RunOptions;
+// The options of a run that goes on to the scan, the command line settled.
+TRunOptions RunOptionsOf(const TKestrumParams& p, const TFileName& syslogFileName, const std::string& marker) {
+  TRunOptions o;
+  o.SyslogFileName = syslogFileName;
   o.CustomConfigFile = p.Selections[Custom].Value;
+  o.Marker = marker;
   o.Debug = p.Debug.Found;
-  o.Verbose = p.Verbose.Found;
   o.ListOnly = p.ListOnly.Found;
   o.SortByName = p.Alpha.Found;
   o.SortByCount = p.Number.Found;
@@ -100,6 +101,9 @@ void TakeRunOptions() {
   o.ExactMatch = p.ExactMatch.Found;
   o.MaxGiven = p.MaxLines.Found;
   o.MaxEntries = p.MaxEntries;
+  ORVELLA_INVARIANT(o.SearchGiven == !o.SearchText.empty());
+  ORVELLA_INVARIANT(o.MaxGiven || o.MaxEntries == kDefaultMaxEntries);
+  return o;
 }
 
 // Every step of the run, in order.
@@ -110,13 +114,15 @@ void RunSteps() {
   ScanResult = TScanResult();
   SwitchValueMode = 2;
   VersionInfo = FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, false);
-  TakePositionalParam(ParamStatusList, RunOptions.SyslogFileName, 1);
-  DefineKestrumOptions();
-  TakeRunOptions();
-  if (SettleCommandLine()) return;
+  // Taken before the lookups, so that they find it claimed.
+  TFileName syslogFileName;
+  TakePositionalParam(ParamStatusList, syslogFileName, 1);
+  const TKestrumParams p = DefineKestrumOptions();
+  if (SettleCommandLine(p)) return;
 
-  SelectSyslogProfile();
+  const std::string marker = SelectSyslogProfile(p);
   if (ExitCode != KestrumExit::Ok) return;
+  RunOptions = RunOptionsOf(p, syslogFileName, marker);
   if (!FileExists(RunOptions.SyslogFileName)) {
     ReportFileNotFound();
     return;

@@ -3,8 +3,6 @@
 #include "run_state.h"
 #include "syntax_report.h"
 
-TKestrumParams KestrumParams;
-
 namespace {
 
 // Most options follow the file name; help-type and export options are also
@@ -14,9 +12,8 @@ constexpr int kAnywhere = -1;
 
 }  // namespace
 
-void DefineKestrumOptions() {
-  TKestrumParams& p = KestrumParams;
-  p = TKestrumParams();
+TKestrumParams DefineKestrumOptions() {
+  TKestrumParams p;
   TSyslogSelections& kind = p.Selections;
   const TOptionRow rows[] = {
       {"D DEBUG DEBUG-MODE", NoValue, kAfterFileName, &p.Debug},
@@ -62,4 +59,5 @@ void DefineKestrumOptions() {
   VersionOnlyParam = p.VersionOnly;
   BannerParam = p.Banner;
   InfoParam = p.Info;
+  return p;
 }

@@ -20,7 +20,5 @@ struct TKestrumParams {
   std::int64_t MaxEntries = 0;   // the -M value read by the number rule
 };
 
-extern TKestrumParams KestrumParams;
-
-// Runs the lookups on the library's argument table into KestrumParams.
-void DefineKestrumOptions();
+// Runs the lookups on the library's argument table.
+TKestrumParams DefineKestrumOptions();

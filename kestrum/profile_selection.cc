@@ -2,17 +2,13 @@
 
 #include <utility>
 
-#include "options.h"
-#include "run_state.h"
-
-void SelectSyslogProfile() {
+std::string SelectSyslogProfile(const TKestrumParams& p) {
   TSyslogChoicesArray table{};
-  BuildSyslogProfiles(table, FileNameOfValue(ParamStatusList, KestrumParams.Selections[Custom]));
+  BuildSyslogProfiles(table, FileNameOfValue(ParamStatusList, p.Selections[Custom]));
   int chosen = kDefaultSyslogChoice;
   for (int kind = 0; kind < kSyslogChoiceCount; ++kind)
-    if (KestrumParams.Selections[kind].Found) chosen = kind;
+    if (p.Selections[kind].Found) chosen = kind;
   // Moved, not copied: a layout file's marker may be of any length.
   CurrentSyslogConfig = std::move(table[chosen]);
-  const std::string& marker = KestrumParams.CustomMarker.Value;
-  RunOptions.Marker = marker.empty() ? CurrentSyslogConfig.Marker : marker;
+  return p.CustomMarker.Value.empty() ? CurrentSyslogConfig.Marker : p.CustomMarker.Value;
 }

@@ -11,12 +11,22 @@
 
 constexpr std::int64_t kDefaultMaxEntries = 2147483647;
 
+// Invariants (the driver checks them in debug builds where it fills the
+// record, once the command line is settled):
+// - SearchGiven and SearchText come as a pair: the text is not empty
+//   exactly when -S was given, since -S without a value ends the run first.
+//   ExactMatch changes only that search, so it counts only with SearchGiven.
+// - MaxGiven and MaxEntries: without -M, MaxEntries is kDefaultMaxEntries;
+//   with -M it is the value as the number rule reads it, which gives
+//   kDefaultMaxEntries again for a value it cannot read ("-M abc").
+// - SortByName and SortByCount may both be set (-A -N); then neither sort
+//   applies and the names stay in the order first met.
+// - CustomConfigFile is the file named after --CS, or empty without --CS.
 struct TRunOptions {
   TFileName SyslogFileName;      // argument 1, as typed
   std::string CustomConfigFile;  // --CS value
   std::string Marker;            // the marker the scan looks for
   bool Debug = false;            // -D
-  bool Verbose = false;          // -V: build line, extended help
   bool ListOnly = false;         // -L
   bool SortByName = false;       // -A
   bool SortByCount = false;      // -N
