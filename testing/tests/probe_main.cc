@@ -15,7 +15,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "windows_names.h"
+#include "platform/windows_names.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "windows_names.h"
+#include "platform/windows_names.h"
 
 namespace {
 

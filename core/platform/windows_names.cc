@@ -1,4 +1,4 @@
-#include "windows_names.h"
+#include "platform/windows_names.h"
 
 namespace {
 
