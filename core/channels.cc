@@ -39,7 +39,8 @@ bool WriteOut(TChannel& ch, std::string_view text) {
     ch.Capture->append(text);
     return true;
   }
-  // A progress line on the terminal makes room for real output.
+  // Erase the progress line first, so that real output never lands in the
+  // middle of it.
   EraseProgressLine();
   if (!PlatWriteStd(ch.Stream, text.data(), text.size(), &ch.ErrorText)) ch.Failed = true;
   return !ch.Failed;
@@ -54,8 +55,8 @@ std::size_t WholeLinesEnd(const std::string& buffer) {
 
 // Writes the whole lines and keeps back the one still being written, so
 // that a run failing halfway through a line can drop it and the stream
-// never ends in a cut line. A line that fills the buffer on its own goes
-// out as it is: no line is held whole.
+// never ends in a cut line. A line that alone fills the buffer goes out
+// unfinished, since no line is ever held whole in memory.
 void FlushWholeLines(TChannel& ch) {
   const std::size_t end = WholeLinesEnd(ch.Buffer);
   if (ch.Failed || ch.Buffer.size() - end >= kChannelBuffer) {
@@ -85,13 +86,15 @@ bool Flush(TChannel& ch) {
 void Write(TChannel& ch, std::string_view text) {
   if (ch.Failed) return;
   if (&ch == &gStdErr) {
-    // Keep the console order of the two streams: the lines stdout holds
-    // came first (one it is still writing goes out once it ends).
+    // The whole lines standard output holds go out first, so that on a
+    // shared console the lines of both streams appear in the order they
+    // were written; a line standard output is still writing follows once
+    // it ends.
     FlushWholeLines(gStdOut);
   }
   if (text.size() >= kChannelBuffer) {
-    // A text as big as the buffer goes straight out: a line of any length
-    // is never copied.
+    // A text as big as the buffer goes straight out after what is
+    // buffered, so that a line of any length is never copied.
     if (Flush(ch)) WriteOut(ch, text);
     return;
   }
@@ -101,8 +104,9 @@ void Write(TChannel& ch, std::string_view text) {
 
 void WriteLineEnd(TChannel& ch) {
   Write(ch, kLineEnd);
-  // Errors, prompts and whatever a person watches on a terminal: no
-  // holding back. Redirected output is written in large blocks.
+  // Standard error and a terminal are flushed at every line end, so that
+  // errors and prompts appear at once; output into a file or a pipe is
+  // written in large blocks.
   if (&ch == &gStdErr || ch.Interactive) Flush(ch);
 }
 

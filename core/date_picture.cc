@@ -8,8 +8,9 @@ bool IsPictureLetter(char c) { return c == 'd' || c == 'M' || c == 'y' || c == '
 
 std::string DatePatternOfPicture(std::string_view picture, std::string_view separator) {
   std::string out;
-  // Text between fields waits for the next field: a dropped field takes the
-  // text on both of its sides with it.
+  // Text between two fields is held until the next field is known, so that
+  // a dropped field (a weekday, an era) takes the text on both of its sides
+  // with it.
   std::string between;
   bool afterDropped = false;
   std::size_t i = 0;

@@ -62,7 +62,6 @@ bool ReadSeparator(std::string_view s, std::size_t* pos, std::string_view sep) {
     *pos += sep.size();
     return true;
   }
-  // Both the locale separator and the pattern's own character are accepted.
   return false;
 }
 
@@ -89,6 +88,7 @@ bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view patter
       if (c == 'm') t->Month = value;
       if (c == 'd') t->Day = value;
     } else {
+      // Both the locale's separator and the pattern's own character are accepted.
       std::string_view sep = pattern[i] == '/' ? std::string_view(FormatSettings.DateSeparator) : pattern.substr(i, 1);
       if (!ReadSeparator(s, &p, sep) && !ReadSeparator(s, &p, pattern.substr(i, 1))) return false;
       ++i;

@@ -31,7 +31,7 @@ void ReportOutOfMemory(std::string_view name, int exitCode) {
   try {
     ReportFileError(std::string(name), PlatOutOfMemoryText(), exitCode);
   } catch (const std::bad_alloc&) {
-    // No memory even for the line: the exit code alone tells, and the run
-    // still ends as it should rather than in an abort.
+    // With no memory even for the line, the exit code alone reports the
+    // failure, and the run still ends normally rather than in an abort.
   }
 }

@@ -43,7 +43,8 @@ TNumberRead NumberFromText(std::string_view text, std::int64_t defaultValue) {
 }
 
 std::string FormatGrouped(std::int64_t value) {
-  // The digits from the lowest; a report may show a million counts.
+  // The digits go into a fixed buffer from the lowest up, with no string
+  // made per digit: a report may format a million counts.
   char digits[20];
   std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   std::size_t n = 0;

@@ -54,23 +54,30 @@ void RememberAliases(std::string_view definition) {
 
 enum class TMatch { None, Plain, Attached };
 
+// How an argument matched one alias: the switch part of it, and the value
+// that came attached with ":" or "=".
+struct TAliasMatch {
+  TMatch Kind = TMatch::None;
+  std::string_view Switch, Value;
+};
+
 // Tries the spellings of one alias in order; the first that fits wins.
-TMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool attachAllowed, std::string_view& switchText,
-                  std::string_view& value) {
+TAliasMatch MatchAlias(std::string_view arg, const TStringArray& spellings, bool attachAllowed) {
   for (const std::string& s : spellings) {
-    if (EqualsIgnoreCase(arg, s)) {
-      switchText = arg;
-      return TMatch::Plain;
-    }
+    if (EqualsIgnoreCase(arg, s)) return {TMatch::Plain, arg, {}};
     if (attachAllowed && arg.size() > s.size() && (arg[s.size()] == ':' || arg[s.size()] == '=') &&
-        EqualsIgnoreCase(arg.substr(0, s.size()), s)) {
-      switchText = arg.substr(0, s.size());
-      value = arg.substr(s.size() + 1, kMaxAttachedValue);
-      return TMatch::Attached;
-    }
+        EqualsIgnoreCase(arg.substr(0, s.size()), s))
+      return {TMatch::Attached, arg.substr(0, s.size()), arg.substr(s.size() + 1, kMaxAttachedValue)};
   }
-  return TMatch::None;
+  return {};
 }
+
+// What one FindParam call asks for.
+struct TLookup {
+  int ValueCount;
+  bool NeedFirst, NeedSecond;
+  std::string_view DefaultValue, DefaultSecond;
+};
 
 // Takes argument switchIndex + offset as a value of the switch at switchIndex.
 void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool required, std::string& value,
@@ -105,6 +112,44 @@ TFindParamRec FindInRange(TParamStatusArray& list, std::string_view definition, 
                           int valueCount, int flags) {
   const bool upTo = direction == SearchUpTo;
   return FindParam(list, definition, upTo ? index : -1, upTo ? 0 : index, valueCount, flags, "", "");
+}
+
+// Claims argument index, which an alias matched, and the values that go
+// with it, and describes the match in result. False when the value came
+// attached: no further alias is then tried on the argument.
+bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, const TLookup& lookup,
+                TFindParamRec& result) {
+  TParamStatusRec& arg = list[static_cast<std::size_t>(index)];
+  arg.Kind = TParamKind::Switch;
+  arg.IsSwitch = true;
+  // With ScanAll the result describes the last match only, so nothing of
+  // an earlier match may linger in it.
+  result.Found = true;
+  result.ArgIndex = index;
+  result.NextIndex = index + 1;
+  result.ValueAttached = false;
+  result.Value = lookup.DefaultValue;
+  result.SecondValue = lookup.DefaultSecond;
+  result.Switch = arg.Text;
+  if (match.Kind == TMatch::Attached) {
+    result.Switch = std::string(match.Switch);
+    result.Value = std::string(match.Value);
+    result.ValueAttached = true;
+    arg.ValueAttached = true;
+    if (!(match.Value.empty() && lookup.NeedFirst)) {
+      arg.Kind = TParamKind::AttachedValue;
+      arg.HasValue = !match.Value.empty();
+      if (LogParamMatches) ParamRecLog.push_back(result);
+      return false;
+    }
+    // "-m:" with a required value: the switch stays Incomplete even if the
+    // next argument supplies the value.
+    arg.Kind = TParamKind::Incomplete;
+  }
+  if (lookup.ValueCount >= 1) TakeValue(list, index, 1, lookup.NeedFirst, result.Value, result);
+  if (lookup.ValueCount >= 2) TakeValue(list, index, 2, lookup.NeedSecond, result.SecondValue, result);
+  if (LogParamMatches) ParamRecLog.push_back(result);
+  return true;
 }
 
 }  // namespace
@@ -200,51 +245,16 @@ TFindParamRec FindParam(TParamStatusArray& list, std::string_view definition, in
 
   const bool bare = SwitchValueMode == 1 || SwitchValueMode == 3;
   const bool attach = SwitchValueMode == 2 || SwitchValueMode == 3;
-  const bool needFirst = (flags & (RequireValue | RequireAllValues)) != 0;
-  const bool needSecond = (flags & RequireAllValues) != 0;
+  const TLookup lookup = {valueCount, (flags & (RequireValue | RequireAllValues)) != 0, (flags & RequireAllValues) != 0,
+                          defaultValue, defaultSecond};
 
   std::vector<TStringArray> spellings;
   for (std::string_view alias : DefinitionAliases(definition)) spellings.push_back(AliasSpellings(alias, bare));
 
   for (long long i = first; i <= last; ++i) {
-    const int index = static_cast<int>(i);
     for (const TStringArray& aliasSpellings : spellings) {
-      TParamStatusRec& arg = list[static_cast<std::size_t>(i)];
-      std::string_view switchText, value;
-      TMatch match = MatchAlias(arg.Text, aliasSpellings, attach, switchText, value);
-      if (match == TMatch::None) continue;
-
-      arg.Kind = TParamKind::Switch;
-      arg.IsSwitch = true;
-      // With ScanAll the result describes the last match only, so nothing of
-      // an earlier match may linger in it.
-      result.Found = true;
-      result.ArgIndex = index;
-      result.NextIndex = index + 1;
-      result.ValueAttached = false;
-      result.Value = defaultValue;
-      result.SecondValue = defaultSecond;
-      result.Switch = arg.Text;
-
-      if (match == TMatch::Attached) {
-        result.Switch = std::string(switchText);
-        result.Value = std::string(value);
-        result.ValueAttached = true;
-        arg.ValueAttached = true;
-        if (!(value.empty() && needFirst)) {
-          arg.Kind = TParamKind::AttachedValue;
-          arg.HasValue = !value.empty();
-          if (LogParamMatches) ParamRecLog.push_back(result);
-          break;
-        }
-        // "-m:" with a required value: the switch stays Incomplete even if
-        // the next argument supplies the value.
-        arg.Kind = TParamKind::Incomplete;
-      }
-
-      if (valueCount >= 1) TakeValue(list, index, 1, needFirst, result.Value, result);
-      if (valueCount >= 2) TakeValue(list, index, 2, needSecond, result.SecondValue, result);
-      if (LogParamMatches) ParamRecLog.push_back(result);
+      const TAliasMatch match = MatchAlias(list[static_cast<std::size_t>(i)].Text, aliasSpellings, attach);
+      if (match.Kind != TMatch::None && !ClaimMatch(list, static_cast<int>(i), match, lookup, result)) break;
     }
     if (!(flags & ScanAll) && result.ArgIndex != -1) break;
   }

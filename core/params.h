@@ -24,8 +24,9 @@ enum class TParamKind : std::int32_t {
   Positional = 6,     // taken by TakePositionalParam
 };
 
-// One command-line argument. Only Kind and Text are ever judged; the flags
-// are there for whoever wants to look.
+// One command-line argument. Only Kind and Text are ever judged; the four
+// flags are informational, and nothing in the library or the programs
+// reads them.
 struct TParamStatusRec {
   TParamKind Kind = TParamKind::Unclaimed;
   bool IsSwitch = false;

@@ -47,7 +47,7 @@ std::string ProgressLineText(std::string_view label, std::int64_t done, std::int
 
 void StartProgressLine(std::string_view label) {
   gProgress = TProgress();
-  gProgress.On = ErrorChannel().Interactive;  // as found at start-up
+  gProgress.On = ErrorChannel().Interactive;  // whether it was a terminal at start-up
   gProgress.Label.assign(label);
   gProgress.Start = TClock::now();
 }
@@ -58,7 +58,8 @@ void ShowProgress(std::int64_t done, std::int64_t total) {
   const TClock::time_point now = TClock::now();
   if (now - p.Start < kFirstAfter || (p.Shown > 0 && now - p.LastDrawn < kRedrawEvery)) return;
   const std::string line = ProgressLineText(p.Label, done, total, std::chrono::duration<double>(now - p.Start).count());
-  // Drawn over the last one; blanks cover what the new one leaves.
+  // The new line is drawn over the old one; when it is shorter, blanks
+  // cover the rest of the old one.
   std::string draw = "\r" + line;
   if (line.size() < p.Shown) draw += std::string(p.Shown - line.size(), ' ') + "\r" + line;
   Put(draw);

@@ -23,8 +23,9 @@ void Add(std::uint16_t& counter, std::string& list, std::string_view text) {
   list += ' ';
 }
 
-// A bit for each 4-byte window of the arguments so far, by a hash of it: a
-// clear bit means the window is surely in none of them.
+// One bit for the hash of every 4-byte window (stretch) of the arguments so
+// far: a clear bit proves that a window occurs in none of them, while a set
+// bit may come from another window of the same hash.
 struct TWindowFilter {
   std::vector<std::uint64_t> Bits;
   int Shift = 0;
@@ -37,7 +38,8 @@ void SizeWindowFilter(TWindowFilter& f, std::size_t expectedBytes) {
   f.Shift = 32 - bits;
 }
 
-// Of the window's bytes with letter case ignored.
+// The bit of the window at p: a multiplicative hash of its four bytes,
+// letter case ignored.
 std::size_t WindowSlot(const TWindowFilter& f, const char* p) {
   std::uint32_t w = 0;
   for (int i = 3; i >= 0; --i) w = w << 8 | static_cast<unsigned char>(LowerAsciiByte(p[i]));
@@ -51,9 +53,9 @@ void AddWindows(TWindowFilter& f, std::string_view text) {
   }
 }
 
-// False when a window of the text that holds no blank is in no argument so
-// far. Such a window lies inside one entry of the Distinct list wherever
-// the list holds the text, so the list cannot hold it.
+// False when a window of the text that holds no blank occurs in no
+// argument so far. Wherever the Distinct list held the text, such a window
+// would lie inside one entry of the list, so the list cannot hold it.
 bool MayBeInEarlierArguments(const TWindowFilter& f, std::string_view text) {
   for (std::size_t i = 0; i + 4 <= text.size(); ++i) {
     if (std::memchr(text.data() + i, ' ', 4)) continue;
@@ -89,8 +91,8 @@ struct TDistinctFinder {
   std::int32_t At = 0;                   // where the list so far leaves the automaton
 };
 
-// Plain pointers in the loops that run once a byte: a debug build's
-// iterators would cost more than the search.
+// The loops that run once for every byte use plain pointers, since a debug
+// build's checked iterators would cost more than the search itself.
 std::int32_t ChildOf(const TDistinctFinder& f, std::int32_t node, unsigned char byte) {
   const TTextNode* nodes = f.Nodes.data();
   const std::int32_t* start = f.ChildStart.data() + node;
@@ -117,23 +119,35 @@ std::int32_t StepFrom(const TDistinctFinder& f, std::int32_t node, unsigned char
   return f.FirstLevel[byte];
 }
 
-// The finder for the arguments first..last: their texts, lowered, and of
-// them only those that an earlier argument may hold.
-void BuildDistinctFinder(TDistinctFinder& f, const TParamStatusArray& list, long long first, long long last) {
-  std::vector<std::string> texts;
-  std::vector<std::int32_t> order;  // of the texts that may be found
+// The lowered texts of the arguments first..last that an earlier argument
+// may hold, by their place in the range; the empty string for a text that
+// the window filter proves new (no text is empty: an empty argument is
+// asked about as two double quotes).
+std::vector<std::string> TextsToFind(const TParamStatusArray& list, long long first, long long last) {
+  // The filter is sized for the list the whole range could make: each entry
+  // is the text, two double quotes when it is empty or holds a blank, and
+  // the blank after it, so 3 bytes more than the text at most.
   std::size_t rangeBytes = 0;
   for (long long i = first; i <= last; ++i) rangeBytes += list[static_cast<std::size_t>(i)].Text.size() + 3;
   TWindowFilter earlier;
   SizeWindowFilter(earlier, rangeBytes);
+  std::vector<std::string> texts;
   for (long long i = first; i <= last; ++i) {
     const std::string& arg = list[static_cast<std::size_t>(i)].Text;
     const std::string_view text = arg.empty() ? std::string_view("\"\"") : std::string_view(arg);
     const bool mayBeFound = MayBeInEarlierArguments(earlier, text);
     AddWindows(earlier, QuoteIfNeeded(text));
-    if (mayBeFound) order.push_back(static_cast<std::int32_t>(texts.size()));
     texts.push_back(mayBeFound ? LowerAscii(text) : std::string());
   }
+  return texts;
+}
+
+// The trie of the texts (all but the empty ones), its children in byte
+// order, and the node of each text.
+void BuildTextTrie(TDistinctFinder& f, const std::vector<std::string>& texts) {
+  std::vector<std::int32_t> order;
+  for (std::size_t k = 0; k < texts.size(); ++k)
+    if (!texts[k].empty()) order.push_back(static_cast<std::int32_t>(k));
   // The texts in byte order, so that each shares its prefix with the one
   // before it and a node's children are made in byte order.
   std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
@@ -171,13 +185,16 @@ void BuildDistinctFinder(TDistinctFinder& f, const TParamStatusArray& list, long
   std::vector<std::int32_t> next(f.ChildStart.begin(), f.ChildStart.end() - 1);
   for (std::size_t v = 1; v < count; ++v)
     f.Children[static_cast<std::size_t>(next[static_cast<std::size_t>(parent[v])]++)] = static_cast<std::int32_t>(v);
+}
 
+// The start node's table and every node's Fail and Output links, which make
+// the trie an automaton.
+void LinkTextTrie(TDistinctFinder& f) {
   std::fill(std::begin(f.FirstLevel), std::end(f.FirstLevel), 0);
   for (std::int32_t at = f.ChildStart[0]; at < f.ChildStart[1]; ++at) {
     const std::int32_t c = f.Children[static_cast<std::size_t>(at)];
     f.FirstLevel[f.Nodes[static_cast<std::size_t>(c)].Byte] = c;
   }
-
   // Fail links in order of depth: a node's suffix is shallower than it.
   std::vector<std::int32_t> queue = {0};
   for (std::size_t i = 0; i < queue.size(); ++i) {
@@ -200,13 +217,15 @@ bool FoundInList(const TDistinctFinder& f, std::size_t text) {
   return node >= 0 && f.Nodes[static_cast<std::size_t>(node)].Found;
 }
 
-// The entry goes through the automaton, letter case ignored.
+// Feeds a new entry of the list through the automaton, letter case
+// ignored, and marks every text that the list now holds as found.
 void AppendToList(TDistinctFinder& f, std::string_view entry) {
   if (f.Nodes.size() == 1) return;  // no text to find
   TTextNode* nodes = f.Nodes.data();
   for (char c : entry) {
     f.At = StepFrom(f, f.At, static_cast<unsigned char>(LowerAsciiByte(c)));
-    // A text found before had every text inside it found with it.
+    // The Output chain stops at the first text found already: every text
+    // inside a found text was found at the same time as it.
     for (std::int32_t u = nodes[f.At].WholeText ? f.At : nodes[f.At].Output; u >= 0 && !nodes[u].Found;
          u = nodes[u].Output)
       nodes[u].Found = true;
@@ -222,6 +241,47 @@ void CollectRecognised(const std::string& list, const std::unordered_set<std::st
     if (!accepted.count(LowerAscii(word))) continue;
     recognised.append(word);
     recognised += ' ';
+  }
+}
+
+// Adds an argument inside the range, the place-th of them, to the lists its
+// text and its kind belong in.
+void AddInRange(TParamStatisticsRec& stats, const TParamStatusRec& arg, TDistinctFinder& distinct, std::size_t place) {
+  Add(stats.InRangeCount, stats.InRangeList, arg.Text);
+  std::string_view text = arg.Text;
+  if (text.empty())
+    text = "\"\"";
+  else
+    Add(stats.NonEmptyCount, stats.NonEmptyList, text);
+  if (!FoundInList(distinct, place)) {
+    Add(stats.DistinctCount, stats.DistinctList, text);
+    AppendToList(distinct, QuoteIfNeeded(text));
+    AppendToList(distinct, " ");
+  }
+  if (arg.Kind != TParamKind::Switch && arg.Kind != TParamKind::SwitchValue)
+    Add(stats.OtherCount, stats.OtherList, text);
+  Add(stats.CheckedCount, stats.CheckedList, text);
+  switch (arg.Kind) {
+    case TParamKind::Unclaimed:
+      Add(stats.UnrecognisedCount, stats.UnrecognisedList, text);
+      break;
+    case TParamKind::Switch:
+      Add(stats.SwitchCount, stats.SwitchList, text);
+      break;
+    case TParamKind::SwitchValue:
+      Add(stats.ValueCount, stats.ValueList, text);
+      break;
+    case TParamKind::AttachedValue:
+      Add(stats.AttachedCount, stats.AttachedList, text);
+      break;
+    case TParamKind::Incomplete:
+      Add(stats.IncompleteCount, stats.IncompleteList, text);
+      break;
+    case TParamKind::Positional:
+      Add(stats.PositionalCount, stats.PositionalList, text);
+      break;
+    case TParamKind::Reserved:
+      break;
   }
 }
 
@@ -243,7 +303,8 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, s
     stats.LastIndex = static_cast<std::uint16_t>(last);
 
     TDistinctFinder distinct;
-    BuildDistinctFinder(distinct, list, first, last);
+    BuildTextTrie(distinct, TextsToFind(list, first, last));
+    LinkTextTrie(distinct);
 
     for (long long i = 0; i < count; ++i) {
       const TParamStatusRec& arg = list[static_cast<std::size_t>(i)];
@@ -252,43 +313,7 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, s
         if (arg.Kind == TParamKind::Positional) Add(stats.PositionalCount, stats.PositionalList, arg.Text);
         continue;
       }
-      ++inRange;
-      Add(stats.InRangeCount, stats.InRangeList, arg.Text);
-      std::string_view text = arg.Text;
-      if (text.empty())
-        text = "\"\"";
-      else
-        Add(stats.NonEmptyCount, stats.NonEmptyList, text);
-      if (!FoundInList(distinct, static_cast<std::size_t>(inRange - 1))) {
-        Add(stats.DistinctCount, stats.DistinctList, text);
-        AppendToList(distinct, QuoteIfNeeded(text));
-        AppendToList(distinct, " ");
-      }
-      if (arg.Kind != TParamKind::Switch && arg.Kind != TParamKind::SwitchValue)
-        Add(stats.OtherCount, stats.OtherList, text);
-      Add(stats.CheckedCount, stats.CheckedList, text);
-      switch (arg.Kind) {
-        case TParamKind::Unclaimed:
-          Add(stats.UnrecognisedCount, stats.UnrecognisedList, text);
-          break;
-        case TParamKind::Switch:
-          Add(stats.SwitchCount, stats.SwitchList, text);
-          break;
-        case TParamKind::SwitchValue:
-          Add(stats.ValueCount, stats.ValueList, text);
-          break;
-        case TParamKind::AttachedValue:
-          Add(stats.AttachedCount, stats.AttachedList, text);
-          break;
-        case TParamKind::Incomplete:
-          Add(stats.IncompleteCount, stats.IncompleteList, text);
-          break;
-        case TParamKind::Positional:
-          Add(stats.PositionalCount, stats.PositionalList, text);
-          break;
-        case TParamKind::Reserved:
-          break;
-      }
+      AddInRange(stats, arg, distinct, static_cast<std::size_t>(inRange++));
     }
   }
 

@@ -69,8 +69,8 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
     }
     profile = std::move(read);
   } catch (const std::bad_alloc&) {
-    // The file goes back before the failure is told; a reader that holds
-    // none closes nothing.
+    // The file is closed before the failure is reported; closing a reader
+    // that never opened a file does nothing.
     CloseLineReader(reader);
     ReportOutOfMemory(fileName.Text, KestrumExit::ReadError);
   }

@@ -141,8 +141,9 @@ void RunSteps() {
   if (!Flush(Out())) ReportFileError(RunOptions.SyslogFileName.Text, Out().ErrorText, KestrumExit::ReadError);
 }
 
-// Argument 1, the syslog file's name as typed: there from the start-up on,
-// before the run takes it.
+// Argument 1, the syslog file's name as typed. The argument table holds it
+// from the start-up on, so that the out-of-memory report can name the file
+// even when the run has not taken the name yet.
 std::string_view SyslogFileArgument() {
   return ParamStatusList.empty() ? std::string_view() : std::string_view(ParamStatusList.front().Text);
 }
@@ -156,7 +157,8 @@ void RunKestrum() {
     // An entry line or a tally larger than memory, or memory running out
     // anywhere else, fails the run like its file work, never as an abort
     // (the export and the --CS file report their own, under their names).
-    // The tally goes first, so that the message itself finds memory.
+    // The scan result and its tally are released first, so that the
+    // message itself finds memory.
     ScanResult = TScanResult();
     // Before any file is open too: 71 fits best, as every other documented code names another outcome.
     ReportOutOfMemory(SyslogFileArgument(), KestrumExit::ReadError);

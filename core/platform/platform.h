@@ -87,7 +87,8 @@ bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_
 // for files that PlatCanReadAt says allow it. *got is 0 only at the end.
 bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                 std::string* err);
-// True for a regular disk file: reads at offsets, a size, room for threads.
+// True for a regular disk file, which can be read at offsets and has a
+// size, so that its reading can be shared out among threads.
 bool PlatCanReadAt(TPlatHandle handle);
 // A second read handle on the same open file, for a thread of its own.
 bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err);

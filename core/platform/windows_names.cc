@@ -12,7 +12,8 @@ std::vector<std::basic_string<TChar>> SplitArguments(std::basic_string_view<TCha
   const TChar quote = TChar('"'), backslash = TChar('\\');
   const std::size_t n = line.size();
   std::size_t i = 0;
-  // The program name: a file name, so the runtime lets quotes merely toggle.
+  // The program name is a file name: there the runtime lets quotes only
+  // toggle the quoting, and takes no backslash as an escape.
   for (bool quoted = false; i < n && (quoted || !IsBlank(line[i])); ++i)
     if (line[i] == quote) quoted = !quoted;
 
@@ -65,7 +66,8 @@ std::wstring LongPathForm(std::wstring_view typed, std::wstring_view full) {
   if (StartsWith(typed, L"\\\\?\\")) return asTyped;
   if (typed.size() < kLegacyPathLimit && full.size() < kLegacyPathLimit) return asTyped;
   if (IsDriveRoot(full)) return L"\\\\?\\" + std::wstring(full);
-  // \\?\ and \\.\ are the system's own forms; a share is the rest of \\.
+  // A path that starts with \\?\ or \\.\ is in one of the system's own
+  // forms already; any other path that starts with \\ names a share.
   if (StartsWith(full, L"\\\\") && !StartsWith(full, L"\\\\?\\") && !StartsWith(full, L"\\\\.\\"))
     return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
   return asTyped;

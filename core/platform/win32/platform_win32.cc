@@ -95,10 +95,11 @@ std::wstring FullPathOf(const std::wstring& path) {
       [&path](wchar_t* buf, DWORD size) { return GetFullPathNameW(path.c_str(), size, buf, nullptr); });
 }
 
-// The name as typed, when its place on the command line still holds it:
-// the typed text must read as Text does, else the place is not this name's
-// (a test's own argument table, a value cut short) and Text is used. An
-// offset is past a switch of ASCII letters, one character in either form.
+// The name as it was typed, when the argument it points at still holds it:
+// the typed text, narrowed to the ANSI code page, must equal Text, or else
+// the argument is not this name's (a test's own argument table, a value cut
+// short) and Text itself is used. The offset only ever skips a switch of
+// ASCII letters, which is as many characters in the wide form as in bytes.
 std::wstring TypedName(const TFileName& name) {
   if (name.Argument >= 0 && static_cast<std::size_t>(name.Argument) < gTypedArgs.size()) {
     const std::wstring& arg = gTypedArgs[static_cast<std::size_t>(name.Argument)];
@@ -197,7 +198,8 @@ bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) 
 
 namespace {
 
-// One ReadFile, at most 1 GiB; at the position, or at the file's own.
+// One ReadFile of at most 1 GiB: at the offset in *at, or at the handle's
+// own position when at is null.
 bool ReadInto(HANDLE h, OVERLAPPED* at, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
   DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
   DWORD n = 0;
@@ -231,7 +233,8 @@ bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size
 bool PlatCanReadAt(TPlatHandle handle) { return GetFileType(ToHandle(handle)) == FILE_TYPE_DISK; }
 
 bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err) {
-  // A handle of its own: reads on one synchronous handle wait for each other.
+  // Each thread gets a handle of its own, since reads through one
+  // synchronous handle wait for each other.
   HANDLE h = ReOpenFile(ToHandle(handle), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
