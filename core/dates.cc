@@ -1,5 +1,6 @@
 #include "dates.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "text.h"
@@ -147,53 +148,42 @@ TLocalTime LocalTimeOf(TDateTime dt) {
 TDateTime Now() { return DateTimeOf(PlatNow()); }
 
 std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
-  TLocalTime t = LocalTimeOf(dt);
+  const TLocalTime t = LocalTimeOf(dt);
+  // The pieces in the order they are tried, so that "mmm" goes before "mm"
+  // and "[hh]" before "hh", each with its value and its width in digits
+  // (0 for the month's name).
+  const struct {
+    std::string_view Piece;
+    std::int64_t Value;
+    int Width;
+  } pieces[] = {{"[hh]", dt.Ms / 3600000, 2}, {"yyyy", t.Year, 4}, {"mmm", t.Month, 0},
+                {"mm", t.Month, 2},           {"dd", t.Day, 2},    {"hh", t.Hour, 2},
+                {"nn", t.Minute, 2},          {"ss", t.Second, 2}, {"zzz", t.Millisecond, 3}};
   std::string out;
   std::size_t i = 0;
   while (i < pattern.size()) {
-    char c = pattern[i];
+    const char c = pattern[i];
     if (c == '"') {
       std::size_t close = pattern.find('"', i + 1);
       if (close == std::string_view::npos) close = pattern.size();
       out.append(pattern.substr(i + 1, close - i - 1));
       i = close + 1;
-    } else if (StartsWith(pattern, i, "[hh]")) {
-      out += Digits(dt.Ms / 3600000, 2);
-      i += 4;
-    } else if (StartsWith(pattern, i, "yyyy")) {
-      out += Digits(t.Year, 4);
-      i += 4;
-    } else if (StartsWith(pattern, i, "mmm")) {
-      out += FormatSettings.ShortMonthNames[t.Month - 1];
-      i += 3;
-    } else if (StartsWith(pattern, i, "mm")) {
-      out += Digits(t.Month, 2);
-      i += 2;
-    } else if (StartsWith(pattern, i, "dd")) {
-      out += Digits(t.Day, 2);
-      i += 2;
-    } else if (StartsWith(pattern, i, "hh")) {
-      out += Digits(t.Hour, 2);
-      i += 2;
-    } else if (StartsWith(pattern, i, "nn")) {
-      out += Digits(t.Minute, 2);
-      i += 2;
-    } else if (StartsWith(pattern, i, "ss")) {
-      out += Digits(t.Second, 2);
-      i += 2;
-    } else if (StartsWith(pattern, i, "zzz")) {
-      out += Digits(t.Millisecond, 3);
-      i += 3;
-    } else if (c == '/') {
-      out += FormatSettings.DateSeparator;
-      ++i;
-    } else if (c == ':') {
-      out += FormatSettings.TimeSeparator;
-      ++i;
-    } else {
-      out += c;
-      ++i;
+      continue;
     }
+    const auto piece = std::find_if(std::begin(pieces), std::end(pieces),
+                                    [&](const auto& p) { return StartsWith(pattern, i, p.Piece); });
+    if (piece != std::end(pieces)) {
+      out += piece->Width == 0 ? FormatSettings.ShortMonthNames[t.Month - 1] : Digits(piece->Value, piece->Width);
+      i += piece->Piece.size();
+      continue;
+    }
+    if (c == '/')
+      out += FormatSettings.DateSeparator;
+    else if (c == ':')
+      out += FormatSettings.TimeSeparator;
+    else
+      out += c;
+    ++i;
   }
   return out;
 }
