@@ -1,7 +1,6 @@
 #include "params.h"
 
 #include <cstring>
-#include <unordered_set>
 
 #include "platform/platform.h"
 
@@ -30,26 +29,18 @@ namespace {
 // Attached values are cut to this many characters.
 constexpr std::size_t kMaxAttachedValue = 999;
 
-// KnownAliases stays the plain text the programs see; this set answers the
-// whole-word test. gAliasText is the text the set was built from, so a
-// caller who edits KnownAliases directly does not leave the set stale.
-std::unordered_set<std::string> gAliasWords;
-std::string gAliasText;
-
 bool IsSymbol(char c) { return c != '\0' && std::strchr(SwitchSymbols, c) != nullptr; }
 
+// Adds each word of the definition to KnownAliases unless it is there as a
+// whole word already. The list is a few hundred bytes, so a plain search
+// of it will do, and it also sees what a caller wrote into it.
 void RememberAliases(std::string_view definition) {
-  if (gAliasText != KnownAliases) {
-    gAliasWords.clear();
-    for (std::string_view word : DefinitionAliases(KnownAliases)) gAliasWords.emplace(word);
-  }
   for (std::string_view word : DefinitionAliases(definition)) {
-    std::string upper = UpperAscii(word);
-    if (!gAliasWords.insert(upper).second) continue;
+    const std::string upper = UpperAscii(word);
+    if ((" " + KnownAliases + " ").find(" " + upper + " ") != std::string::npos) continue;
     if (!KnownAliases.empty()) KnownAliases += ' ';
     KnownAliases += upper;
   }
-  gAliasText = KnownAliases;
 }
 
 enum class TMatch { None, Plain, Attached };
@@ -162,8 +153,6 @@ void ResetParamState(const TStringArray& args) {
   LogParamMatches = false;
   KnownAliases.clear();
   HelpSwitchSummary.clear();
-  gAliasWords.clear();
-  gAliasText.clear();
   LastNumberDefaulted = false;
   for (TFindParamRec* r : {&DebugParam, &ErrorDelayParam, &AudibleErrorParam, &HelpParam, &BuildParam,
                            &VersionOnlyParam, &BannerParam, &InfoParam})
