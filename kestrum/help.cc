@@ -8,7 +8,8 @@ namespace {
 
 // {NAME} is the program's name and {DEFAULT} the default layout's.
 
-const THelpPart kUsage[] = {{"CMD SYNTAX:", R"(
+const THelpPart kUsage[] = {
+    {"CMD SYNTAX:", R"(
  {NAME} <name_of_syslog_file> [options]
 
  {NAME} <name_of_syslog_file> [-b] [-d] [-L] [-a|-n] [-u|-o] [-c ["some_marker"]] [-m <max_lines>] [-s <JobName> [-e]]
@@ -20,11 +21,13 @@ const THelpPart kUsage[] = {{"CMD SYNTAX:", R"(
  {NAME} [-h|-?|--h2|--??] [-v]
  {NAME} [-i|--Info|--Version-Only]
 
-)"}};
+)"},
+};
 
 const THelpPart kMoreDetails[] = {{"", "For more details, please type: {NAME} -?  OR  {NAME} --??\n"}};
 
-const THelpPart kOptions[] = {{"OPTION DEFINITIONS:", R"(
+const THelpPart kOptions[] = {
+    {"OPTION DEFINITIONS:", R"(
  -b, --banner .............. Display banner information on each program execution
  -d, --debug ............... Provide additional debug info and parsing of each line
  -m, --max-lines ........... Display a maximum of X lines from the syslog file
@@ -43,16 +46,20 @@ const THelpPart kOptions[] = {{"OPTION DEFINITIONS:", R"(
      --h2, --??, --help2 ... Display extended help information, plus exit/return codes.
  -i, --info ................ Display banner and build information, then exit.
      --version-only ........ Display build information without banner, then exit.
-)"}};
+)"},
+};
 
 // Listed in the extended help only.
-const THelpPart kErrorOptions[] = {{"", R"(
+const THelpPart kErrorOptions[] = {
+    {"", R"(
      --audible-error ....... Enable a beep on syntax error.
      --error-delay ......... Enable a ~7 second delay on syntax error.
      --debug-mode .......... Same as -D and includes enabling Audible Error and Error Delay.
-)"}};
+)"},
+};
 
-const THelpPart kExamples[] = {{"SYNTAX EXAMPLES:", R"(
+const THelpPart kExamples[] = {
+    {"SYNTAX EXAMPLES:", R"(
  {NAME} WhichSyslog.LOG -L
  {NAME} C:\Syslog\MainLog.TXT
  {NAME} D:\Logs\MySyslog.TXT -m 10
@@ -63,7 +70,8 @@ const THelpPart kExamples[] = {{"SYNTAX EXAMPLES:", R"(
  {NAME} I:\Some\Syslog.TXT --CS "I:\Config\CustomConfig.TXT"
  {NAME} -h
 
-)"}};
+)"},
+};
 
 // The extended help ends with the last exit code line, without an empty line.
 const THelpPart kExtendedNotes[] = {
