@@ -1,7 +1,5 @@
 #include "channels.h"
 
-#include <utility>
-
 #include "progress_line.h"
 
 const char kLineEnd[] = "\r\n";
@@ -119,17 +117,4 @@ bool FlushAll() {
   bool out = Flush(gStdOut);
   bool err = Flush(gStdErr);
   return out && err;
-}
-
-TChannelCapture::TChannelCapture(std::string* out, std::string* err)
-    : SavedOut(std::move(gStdOut)), SavedErr(std::move(gStdErr)), SharedWasError(gShared == &gStdErr) {
-  gStdOut = TChannel{StdOutput, {}, false, {}, out};
-  gStdErr = TChannel{StdError, {}, false, {}, err};
-  gShared = &gStdOut;
-}
-
-TChannelCapture::~TChannelCapture() {
-  gStdOut = std::move(SavedOut);
-  gStdErr = std::move(SavedErr);
-  gShared = SharedWasError ? &gStdErr : &gStdOut;
 }

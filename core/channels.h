@@ -47,17 +47,3 @@ bool Flush(TChannel& ch);
 void DropUnfinishedLine(TChannel& ch);
 // Flushes both channels; false when either has failed.
 bool FlushAll();
-
-// For tests: while it lives, both channels start empty and unfailed, the
-// shared output channel is standard output, and whatever the channels
-// flush lands in *out and *err instead of the console. The channels and the
-// shared output as they were before come back on every way out of the
-// scope, so that captures nest.
-struct TChannelCapture {
-  TChannelCapture(std::string* out, std::string* err);
-  ~TChannelCapture();
-  TChannelCapture(const TChannelCapture&) = delete;
-  TChannelCapture& operator=(const TChannelCapture&) = delete;
-  TChannel SavedOut, SavedErr;
-  bool SharedWasError;
-};

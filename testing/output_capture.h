@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "channels.h"
 
@@ -15,13 +16,32 @@ inline std::string Crlf(const std::string& text) {
   return out;
 }
 
-// While it lives, flushed channel bytes land in Text (standard output) and
-// ErrorText (standard error) instead of the console; the channels as they
-// were come back when it goes, so that captures nest.
+// While it lives, both channels start empty and unfailed, the shared
+// output channel is standard output, and flushed channel bytes land in Text
+// (standard output) and ErrorText (standard error) instead of the console.
+// The channels and the shared output as they were before come back when it
+// goes, so that captures nest.
 struct TOutputCapture {
   std::string Text;
   std::string ErrorText;
-  TChannelCapture Channels{&Text, &ErrorText};
+  TChannel SavedOut = std::move(StdOutChannel());
+  TChannel SavedErr = std::move(ErrorChannel());
+  bool SharedWasError = &Out() == &ErrorChannel();
+  TOutputCapture() {
+    StdOutChannel() = TChannel{StdOutput, {}, false, {}, &Text};
+    ErrorChannel() = TChannel{StdError, {}, false, {}, &ErrorText};
+    ResetSharedOutput();
+  }
+  ~TOutputCapture() {
+    if (SharedWasError)
+      PointSharedOutputAtError();
+    else
+      ResetSharedOutput();
+    StdOutChannel() = std::move(SavedOut);
+    ErrorChannel() = std::move(SavedErr);
+  }
+  TOutputCapture(const TOutputCapture&) = delete;
+  TOutputCapture& operator=(const TOutputCapture&) = delete;
   const std::string& Get() {
     FlushAll();
     return Text;
