@@ -1,32 +1,22 @@
 #include "numbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 #include "dates.h"
 
 bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t maxValue, std::int64_t* value) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return false;
-  // Accumulate as a negative number so the minimum fits.
-  std::int64_t acc = 0;
-  const std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c < '0' || c > '9') return false;
-    int digit = c - '0';
-    if (acc < (lowest + digit) / 10) return false;
-    acc = acc * 10 - digit;
-  }
-  if (!negative) {
-    if (acc == lowest) return false;
-    acc = -acc;
-  }
-  if (acc < minValue || acc > maxValue) return false;
-  *value = acc;
+  std::size_t i = text.find_first_not_of(" \t");
+  if (i == std::string_view::npos) return false;
+  // std::from_chars takes a "-" but not a "+", so a "+" is skipped here; a
+  // second sign after it still fails.
+  if (text[i] == '+' && i + 1 < text.size() && text[i + 1] != '-') ++i;
+  const char* end = text.data() + text.size();
+  std::int64_t read;
+  const std::from_chars_result r = std::from_chars(text.data() + i, end, read);
+  if (r.ec != std::errc() || r.ptr != end || read < minValue || read > maxValue) return false;
+  *value = read;
   return true;
 }
 
