@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <new>
+#include <utility>
 
 #include "banner.h"
 #include "channels.h"
@@ -37,30 +38,31 @@ void SyntaxError(const TKestrumParams& p, const std::string& message, int code) 
   ExitCode = code;
 }
 
+// The message and the exit code of the syntax error the validated command
+// line makes, in the order the checks go; code 0 when it makes none.
+std::pair<std::string, int> SyntaxFaultOf(const TKestrumParams& p) {
+  const bool helpType = p.Help.Found || p.VersionOnly.Found || p.Info.Found;
+  if (!CustomSyntaxStats.SyntaxValid && !helpType) {
+    if (ParamStatusList.empty())
+      return {"Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")",
+              KestrumExit::MissingParameters};
+    if (CustomSyntaxStats.UnrecognisedCount > 0)
+      return {"Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList, KestrumExit::InvalidParameters};
+  }
+  if (p.Selections[Custom].Found && p.Selections[Custom].Value.empty())
+    return {"Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
+            KestrumExit::FileNotFound};
+  if (p.Search.Found && p.Search.Value.empty())
+    return {"Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
+            KestrumExit::NoSearchText};
+  return {"", 0};
+}
+
 // Steps that end the run before any file is read; true when one did.
 bool SettleCommandLine(const TKestrumParams& p) {
-  const bool helpType = p.Help.Found || p.VersionOnly.Found || p.Info.Found;
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
-  if (!CustomSyntaxStats.SyntaxValid && !helpType) {
-    if (ParamStatusList.empty()) {
-      SyntaxError(p, "Missing Essential Parameters (e.g. <filename> " + HelpSwitchSummary + ")",
-                  KestrumExit::MissingParameters);
-      return true;
-    }
-    if (CustomSyntaxStats.UnrecognisedCount > 0) {
-      SyntaxError(p, "Invalid Parameters Provided: " + CustomSyntaxStats.UnrecognisedList,
-                  KestrumExit::InvalidParameters);
-      return true;
-    }
-  }
-  if (p.Selections[Custom].Found && p.Selections[Custom].Value.empty()) {
-    SyntaxError(p, "Incomplete Parameters Provided: a valid file must be provided after --CS | --CUSTOM-SYSLOG",
-                KestrumExit::FileNotFound);
-    return true;
-  }
-  if (p.Search.Found && p.Search.Value.empty()) {
-    SyntaxError(p, "Incomplete Parameters Provided: -S must be followed by a job/process to search for...",
-                KestrumExit::NoSearchText);
+  if (const auto [message, code] = SyntaxFaultOf(p); code != 0) {
+    SyntaxError(p, message, code);
     return true;
   }
   if (p.Help.Found) {
