@@ -16,26 +16,23 @@ constexpr int kPauseSteps = 30;
 constexpr int kPauseStepMs = 250;
 const char kPausePrompt[] = "Press Any Key to Continue...";
 
-void ReportHead() {
+// The report around the lines that say what was typed: the heading, those
+// lines, the message block, then the alert and the pause, in that order.
+void Report(std::initializer_list<std::string> typed, std::string_view message, bool pause, bool beep) {
   PointSharedOutputAtError();
   TChannel& err = ErrorChannel();
   WriteLine(err, "Invalid or Incomplete Syntax!");
   WriteLineEnd(err);
-}
-
-void AlertAndPause(bool pause, bool beep) {
+  for (const std::string& line : typed) WriteLine(err, line);
+  WriteLineEnd(err);
+  PrintMessageBlock(message, "");
   if (beep) PlatBeep();
   if (pause) WaitWithDots(kPauseSteps, kPausePrompt);
 }
 
+// The full form: where the program runs from and the command line as typed.
 void FullReport(std::string_view message, bool pause, bool beep) {
-  ReportHead();
-  TChannel& err = ErrorChannel();
-  WriteLine(err, "Execution Path ... " + ExecutionPath);
-  WriteLine(err, "You entered ...... " + PlatRawCommandLine());
-  WriteLineEnd(err);
-  PrintMessageBlock(message, "");
-  AlertAndPause(pause, beep);
+  Report({"Execution Path ... " + ExecutionPath, "You entered ...... " + PlatRawCommandLine()}, message, pause, beep);
 }
 
 }  // namespace
@@ -60,17 +57,12 @@ void ReportSyntaxErrorPlain(const TParamStatisticsRec&, std::string_view message
 }
 
 void ReportSyntaxErrorCompact(const std::vector<std::string>& args, std::string_view message, bool pause, bool beep) {
-  ReportHead();
   std::string typed = "You entered: " + PlatProgramPath() + " ";
   for (const std::string& a : args) {
     typed += a.find(' ') != std::string::npos ? "\"" + a + "\"" : a;
     typed += ' ';
   }
-  TChannel& err = ErrorChannel();
-  WriteLine(err, typed);
-  WriteLineEnd(err);
-  PrintMessageBlock(message, "");
-  AlertAndPause(pause, beep);
+  Report({typed}, message, pause, beep);
 }
 
 void WaitWithDots(int steps, std::string_view prompt) {
