@@ -18,6 +18,8 @@ void EraseProgressLine();
 // Erases the line and switches it off.
 void StopProgressLine();
 
+// ---- The line's text, declared here for its tests ----
+
 // The line itself: the label, the bytes done (of total when that is known
 // and above 0, with the percent) and the speed over the seconds since the
 // start, cut to fit the narrowest console. Done never shows above total: a

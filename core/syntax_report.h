@@ -24,6 +24,8 @@ void PrintMessageBlock(std::string_view text, std::string_view lead);
 // are written; then the line ends and an empty line follows.
 void WaitWithDots(int steps, std::string_view prompt);
 
+// ---- For tests ----
+
 // What the pause needs from the outside world: the platform's keyboard
 // watch and sleep, unless a test has put a TPauseSeam in place.
 struct TPauseHooks {

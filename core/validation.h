@@ -52,7 +52,8 @@ struct TParamStatisticsRec {
 
 // Validated over the range the program asks for.
 extern TParamStatisticsRec CustomSyntaxStats;
-// Validated once, over all arguments, by the first ValidateCommandLine.
+// Validated once, over all arguments, by the first ValidateCommandLine;
+// neither program reads it.
 extern TParamStatisticsRec DefaultSyntaxStats;
 
 extern const char CustomSyntaxStatsName[];   // "Custom Syntax Validation Record"
@@ -75,6 +76,8 @@ void ResetParamEngine(const TStringArray& args);
 // refreshes HelpSwitchSummary. Returns stats.SyntaxValid.
 bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& list, std::string_view aliases,
                          bool strict, int firstIndex, int lastIndex);
+
+// ---- Steps of the validation, declared here for their tests ----
 
 // Every accepted spelling of every alias in the text ("/H -H /HELP --HELP "),
 // each followed by a space and listed once, under the given SwitchValueMode
