@@ -59,11 +59,9 @@ bool ReadNumber(std::string_view s, std::size_t* pos, int maxDigits, int* out) {
 }
 
 bool ReadSeparator(std::string_view s, std::size_t* pos, std::string_view sep) {
-  if (s.size() - *pos >= sep.size() && s.substr(*pos, sep.size()) == sep) {
-    *pos += sep.size();
-    return true;
-  }
-  return false;
+  if (s.substr(*pos, sep.size()) != sep) return false;
+  *pos += sep.size();
+  return true;
 }
 
 int DaysInMonth(int y, int m) {

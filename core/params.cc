@@ -74,26 +74,20 @@ struct TLookup {
 void TakeValue(TParamStatusArray& list, int switchIndex, int offset, bool required, std::string& value,
                TFindParamRec& result) {
   TParamStatusRec& sw = list[static_cast<std::size_t>(switchIndex)];
-  std::size_t at = static_cast<std::size_t>(switchIndex) + static_cast<std::size_t>(offset);
-  if (at >= list.size()) {
-    value.clear();
-    if (required) {
-      result.Found = false;
-      sw.Kind = TParamKind::Incomplete;
-    }
-    return;
-  }
-  TParamStatusRec& next = list[at];
-  value = next.Text;
+  const std::size_t at = static_cast<std::size_t>(switchIndex) + static_cast<std::size_t>(offset);
+  value = at < list.size() ? list[at].Text : std::string();
   if (value.empty() && required) {
     result.Found = false;
     sw.Kind = TParamKind::Incomplete;
-  } else if (next.Kind == TParamKind::Unclaimed || next.Kind == TParamKind::SwitchValue) {
-    next.Kind = TParamKind::SwitchValue;
-  } else {
-    // An earlier lookup owns the argument: the value is reported, but the
-    // switch is left without one of its own.
-    sw.Kind = TParamKind::Incomplete;
+  } else if (at < list.size()) {
+    // An argument that an earlier lookup claimed as something else keeps
+    // its claim: the value is reported, but the switch is left without one
+    // of its own.
+    TParamStatusRec& next = list[at];
+    if (next.Kind == TParamKind::Unclaimed || next.Kind == TParamKind::SwitchValue)
+      next.Kind = TParamKind::SwitchValue;
+    else
+      sw.Kind = TParamKind::Incomplete;
   }
 }
 
@@ -160,8 +154,7 @@ void ResetParamState(const TStringArray& args) {
 }
 
 void InitParamStatusList(TParamStatusArray& list, const TStringArray& args) {
-  list.clear();
-  list.resize(args.size());
+  list.assign(args.size(), {});
   for (std::size_t i = 0; i < args.size(); ++i) list[i].Text = args[i];
 }
 
