@@ -39,8 +39,8 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
   std::size_t dot = name.find_last_of('.');
   r.FileExt = dot == std::string::npos ? std::string() : name.substr(dot);
   r.FileName = upperCaseNames ? UpperAscii(name) : name;
+  // Upper-cased already when asked, since FileName is.
   r.ProgramName = ReplaceText(r.FileName, r.FileExt, "", false);
-  if (upperCaseNames) r.ProgramName = UpperAscii(r.ProgramName);
   r.ShortTitle = r.ProgramName + " v" + std::string(shortVersion);
   r.FileTitle = r.FileName + " v" + std::string(fullVersion);
   r.FullTitle = r.ProgramName + " v" + std::string(fullVersion);

@@ -11,6 +11,7 @@
 #include "help.h"
 #include "invariants.h"
 #include "options.h"
+#include "numbers.h"
 #include "params.h"
 #include "profile_selection.h"
 #include "program_identity.h"
@@ -102,7 +103,7 @@ TRunOptions RunOptionsOf(const TKestrumParams& p, const TFileName& syslogFileNam
   o.SearchText = p.Search.Value;
   o.ExactMatch = p.ExactMatch.Found;
   o.MaxGiven = p.MaxLines.Found;
-  o.MaxEntries = p.MaxEntries;
+  o.MaxEntries = NumberFromText(p.MaxLines.Value, kDefaultMaxEntries).Value;
   ORVELLA_INVARIANT(o.SearchGiven == !o.SearchText.empty());
   ORVELLA_INVARIANT(o.MaxGiven || o.MaxEntries == kDefaultMaxEntries);
   return o;

@@ -1,6 +1,5 @@
 #include "options.h"
 
-#include "run_state.h"
 #include "syntax_report.h"
 
 namespace {
@@ -45,7 +44,6 @@ TKestrumParams DefineKestrumOptions() {
       {"CS CUSTOM-SYSLOG", OneValue, kAfterFileName, &kind[Custom]},
   };
   LookUpOptions(ParamStatusList, rows);
-  p.MaxEntries = NumberFromText(p.MaxLines.Value, kDefaultMaxEntries).Value;
   // The library's records of the standard switches take this run's answers
   // too: they belong to its interface, for any caller that wants them,
   // though neither program reads them back.

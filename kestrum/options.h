@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
 #include "params.h"
 #include "syslog_profiles.h"
@@ -17,7 +16,6 @@ struct TKestrumParams {
   TFindParamRec MaxLines, Search, ExactMatch, ListOnly, Alpha, Number, UseComma, NoComma;
   TFindParamRec CustomMarker, ExportConfig, Append;
   TSyslogSelections Selections;  // the Custom entry's Value names the --CS file
-  std::int64_t MaxEntries = 0;   // the -M value read by the number rule
 };
 
 // Runs the lookups on the library's argument table.

@@ -1,3 +1,0 @@
-#include "reader_state.h"
-
-TFileVersionInfoRec ReaderVersionInfo;
