@@ -30,13 +30,25 @@ bool Fail(std::string* err, int code) {
   return false;
 }
 
+// Calls read, pread or write again while a signal interrupts it.
+template <typename TCall>
+ssize_t Retried(TCall call) {
+  ssize_t n = call();
+  while (n < 0 && errno == EINTR) n = call();
+  return n;
+}
+
+// *got from what a read returned; false with the error when it failed.
+bool ReadOutcome(ssize_t n, std::size_t* got, std::string* err) {
+  if (n < 0) return Fail(err, errno);
+  *got = static_cast<std::size_t>(n);
+  return true;
+}
+
 bool WriteAll(int fd, const char* data, std::size_t size, std::string* err) {
   while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail(err, errno);
-    }
+    const ssize_t n = Retried([&] { return write(fd, data, size); });
+    if (n < 0) return Fail(err, errno);
     data += n;
     size -= static_cast<std::size_t>(n);
   }
@@ -144,33 +156,16 @@ bool PlatOpenRead(const TFileName& file, TPlatHandle* handle, std::string* err) 
 }
 
 bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
-  for (;;) {
-    ssize_t n = read(static_cast<int>(handle), buffer, capacity);
-    if (n >= 0) {
-      *got = static_cast<std::size_t>(n);
-      return true;
-    }
-    if (errno == EINTR) continue;
-    // A FIFO that has no writer yet reads as empty rather than blocking.
-    if (errno == EAGAIN) {
-      *got = 0;
-      return true;
-    }
-    return Fail(err, errno);
-  }
+  ssize_t n = Retried([&] { return read(static_cast<int>(handle), buffer, capacity); });
+  // A FIFO that has no writer yet reads as empty rather than blocking.
+  if (n < 0 && errno == EAGAIN) n = 0;
+  return ReadOutcome(n, got, err);
 }
 
 bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                 std::string* err) {
-  for (;;) {
-    ssize_t n = pread(static_cast<int>(handle), buffer, capacity, static_cast<off_t>(offset));
-    if (n >= 0) {
-      *got = static_cast<std::size_t>(n);
-      return true;
-    }
-    if (errno == EINTR) continue;
-    return Fail(err, errno);
-  }
+  return ReadOutcome(
+      Retried([&] { return pread(static_cast<int>(handle), buffer, capacity, static_cast<off_t>(offset)); }), got, err);
 }
 
 bool PlatCanReadAt(TPlatHandle handle) {
