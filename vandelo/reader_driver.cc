@@ -10,11 +10,13 @@
 #include "program_identity.h"
 #include "reader_exit_codes.h"
 #include "reader_help.h"
-#include "reader_state.h"
 #include "startup.h"
 #include "syntax_report.h"
 
 namespace {
+
+// The program's identity for the banner and the help, filled as the run starts.
+TFileVersionInfoRec ReaderVersionInfo;
 
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
