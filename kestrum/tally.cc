@@ -100,14 +100,13 @@ std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
-// The hash of a name from its key's words; a name longer than a key also
-// gives the words between them, so then it must be passed.
-std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t second, std::uint64_t tail,
-                        const char* name) {
-  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ size ^ head);
-  if (size > 16) h = Mix(h ^ second);
-  for (std::size_t at = 16; at + 8 < size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
-  return Mix(Mix(h ^ tail));
+// The hash of a name from its key's words and size; a name longer than a
+// key also gives the words between them, so then its bytes must be passed.
+std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
+  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ k.Size ^ k.FirstWord);
+  if (k.Size > 16) h = Mix(h ^ k.SecondWord);
+  for (std::size_t at = 16; at + 8 < k.Size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
+  return Mix(Mix(h ^ k.LastWord));
 }
 
 // Fills the key where it is kept: a key copied right after it was made
@@ -116,18 +115,19 @@ void MakeKey(TNameKey& k, std::string_view name) {
   const char* p = name.data();
   const std::size_t n = name.size();
   k.Size = n;
-  k.Second = 0;
+  k.SecondWord = 0;
   if (n < 8) {
-    k.Head = k.Tail = FoldWord(ShortWord(p, n));
+    k.FirstWord = k.LastWord = FoldWord(ShortWord(p, n));
   } else {
-    k.Head = FoldWord(Load8(p));
-    k.Tail = FoldWord(Load8(p + n - 8));
-    if (n > 16) k.Second = FoldWord(Load8(p + 8));
+    k.FirstWord = FoldWord(Load8(p));
+    k.LastWord = FoldWord(Load8(p + n - 8));
+    if (n > 16) k.SecondWord = FoldWord(Load8(p + 8));
   }
-  k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
+  k.Hash = HashOfKey(k, p);
 }
 
-// An item of one entry of the name, whose bytes are kept at kept.
+// Makes the item of one entry of the name, pointing at the name's bytes
+// where they are kept.
 void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::int64_t at) {
   MakeKey(item.Key, name);
   item.Name = kept;
@@ -137,7 +137,9 @@ void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::in
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
   const std::string_view name = NameOf(t, r);
-  return TNameKey{r.Head, r.Second, r.Tail, name.size(), HashOfKey(name.size(), r.Head, r.Second, r.Tail, name.data())};
+  TNameKey k{r.FirstWord, r.SecondWord, r.LastWord, name.size(), 0};
+  k.Hash = HashOfKey(k, name.data());
+  return k;
 }
 
 bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
@@ -155,8 +157,9 @@ std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kI
 // size before it when the reference cannot hold it.
 TNameRef StoreLongName(TNameStore& store, std::string_view name) {
   const std::size_t header = name.size() >= kSizeInStore ? 8 : 0;
-  // Room in Large first: a block that failed to get there would serve
-  // later as one of the usual size.
+  // Room in Large before the block is made: were that to fail after, the
+  // long block would stay unlisted, and would later be taken back for
+  // names of the usual size.
   if (store.Large.size() == store.Large.capacity())
     store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
   store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(header + name.size()));
@@ -225,7 +228,7 @@ void MakeRoomFor(TTallyTable& t, std::size_t records) {
 }
 
 bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, const char* name) {
-  if (r.Head != key.Head || r.Tail != key.Tail || r.Second != key.Second ||
+  if (r.FirstWord != key.FirstWord || r.LastWord != key.LastWord || r.SecondWord != key.SecondWord ||
       (r.Name >> kNamePlaceBits) != std::min(key.Size, kSizeInStore))
     return false;
   if (key.Size <= kKeyedSize) return true;
@@ -247,7 +250,7 @@ void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
       if ((index >> kRecordBlockBits) == t.Records.size())
         t.Records.push_back(std::make_unique_for_overwrite<TTallyRecordBlock>());
       RecordAt(t, index) =
-          TTallyRecord{key.Head, key.Second, key.Tail, item.Count, item.FirstAt, StoreName(t.Names, name)};
+          TTallyRecord{key.FirstWord, key.SecondWord, key.LastWord, item.Count, item.FirstAt, StoreName(t.Names, name)};
       ++t.Count;
       t.Slots[s] = SlotOf(key.Hash, index);
       return;
@@ -292,7 +295,8 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   // A shard may be small and still out of the caches: the shards together
   // are as big as one table.
   if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
-    // Primed and drained too: a shard's run of items may be short.
+    // The fetches start before the first item, and the last items are
+    // looked up without new ones, as a shard's run of items may be short.
     for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
     for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
       if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
@@ -314,12 +318,12 @@ void ClearTable(TTallyTable& t) {
   ClearNames(t.Names);
 }
 
-// The share's names into the shards of the run's tally: grouped by shard,
+// The share's names into the shards of the tally it was made for: grouped
+// by shard in place (each swap puts one item where its shard's run is),
 // then each shard taken once under its lock.
 void MergeWorkerTable(TWorkerTally& w) {
   const std::size_t n = w.Table.Count;
   w.Items.resize(n);
-  w.ByShard.resize(n);
   std::array<std::size_t, TTally::kShards + 1> start{};
   for (std::size_t i = 0; i < n; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
@@ -329,13 +333,21 @@ void MergeWorkerTable(TWorkerTally& w) {
   for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
   std::array<std::size_t, TTally::kShards> next;
   std::copy(start.begin(), start.end() - 1, next.begin());
-  for (const TTallyItem& item : w.Items) w.ByShard[next[ShardOf(item.Key.Hash)]++] = item;
+  for (int s = 0; s < TTally::kShards; ++s)
+    while (next[s] < start[s + 1]) {
+      const int home = ShardOf(w.Items[next[s]].Key.Hash);
+      if (home == s) {
+        ++next[s];
+      } else {
+        std::swap(w.Items[next[s]], w.Items[next[home]++]);
+      }
+    }
   const unsigned first = gMergeTurn++ * kTurnStride;
   for (unsigned k = 0; k < TTally::kShards; ++k) {
     const unsigned s = (first + k) % TTally::kShards;
     if (start[s] == start[s + 1]) continue;
     std::lock_guard<std::mutex> lock(w.Into->Locks[s]);
-    AddItemsToTable(w.Into->Shards[s], w.ByShard.data() + start[s], start[s + 1] - start[s]);
+    AddItemsToTable(w.Into->Shards[s], w.Items.data() + start[s], start[s + 1] - start[s]);
   }
   ClearTable(w.Table);
 }
