@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "invariants.h"
 #include "platform/platform.h"
 #include "tally_internal.h"
 
@@ -153,6 +154,13 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
+// The invariants written above TNameStore, after every change (of Large,
+// the entry that changed).
+void CheckNameStore(const TNameStore& store) {
+  ORVELLA_INVARIANT(store.Current <= store.Blocks.size() && store.Used <= kNameBlock);
+  ORVELLA_INVARIANT(store.Large.empty() || (store.Large.back() < store.Blocks.size() && store.Large.back() + 1 != store.Current));
+}
+
 // A block of its own for a long name, of just its size, with room for the
 // size before it when the reference cannot hold it.
 TNameRef StoreLongName(TNameStore& store, std::string_view name) {
@@ -177,7 +185,11 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
 TNameRef StoreName(TNameStore& store, std::string_view name) {
   if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
   store.Bytes += name.size();
-  if (name.size() > kNameBlock / 4) return StoreLongName(store, name);
+  if (name.size() > kNameBlock / 4) {
+    const TNameRef ref = StoreLongName(store, name);
+    CheckNameStore(store);
+    return ref;
+  }
   if (store.Current == 0 || store.Used + name.size() > kNameBlock) {
     // The usual blocks serve again once the store is emptied.
     if (!store.Spare.empty()) {
@@ -192,6 +204,7 @@ TNameRef StoreName(TNameStore& store, std::string_view name) {
   const std::size_t block = store.Current - 1, offset = store.Used;
   if (!name.empty()) std::memcpy(store.Blocks[block].get() + offset, name.data(), name.size());
   store.Used += name.size();
+  CheckNameStore(store);
   return (std::uint64_t{name.size()} << kNamePlaceBits) | (block << kNameBlockBits | offset);
 }
 
@@ -204,6 +217,7 @@ void ClearNames(TNameStore& store) {
   store.Blocks.clear();
   store.Large.clear();
   store.Used = store.Current = store.Bytes = 0;
+  CheckNameStore(store);
 }
 
 // Puts the slot into the first free one from the hash's own on.
@@ -225,6 +239,7 @@ void MakeRoomFor(TTallyTable& t, std::size_t records) {
     PutSlot(slots, SlotOf(hash, i), hash);
   }
   t.Slots.swap(slots);
+  ORVELLA_INVARIANT(std::has_single_bit(t.Slots.size()) && 2 * records <= t.Slots.size());
 }
 
 bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, const char* name) {
@@ -383,6 +398,7 @@ TWorkerTallyPtr NewWorkerTally(TTally& into) {
 }
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
+  ORVELLA_INVARIANT(w.Into != nullptr);
   AddNamesToTable(w.Table, names, at, n);
   if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) MergeWorkerTable(w);
 }
