@@ -92,8 +92,12 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     const int found = M::Count(starts);
     if (w.Begun + found >= wanted) {
       for (long long skip = wanted - w.Begun - 1; skip > 0; --skip) starts &= starts - 1;
-      const std::size_t start = i + static_cast<std::size_t>(std::countr_zero(starts));
-      const std::size_t end = BlockFindFirst(p, start, n, match);
+      const int at = std::countr_zero(starts);
+      const std::size_t start = i + static_cast<std::size_t>(at);
+      // Mostly the word ends in the same block.
+      const std::uint32_t after = (bits & valid) >> at;
+      const std::size_t end = after ? start + static_cast<std::size_t>(std::countr_zero(after))
+                                    : BlockFindFirst(p, std::min(i + W, n), n, match);
       w.Begun = wanted;
       w.InWord = end == n;
       return piece.substr(start, end - start);

@@ -24,6 +24,9 @@ constexpr std::size_t kKeyedSize = 24;
 constexpr std::size_t kMaxNameBlocks = std::size_t{1} << (kNamePlaceBits - kNameBlockBits);
 constexpr std::size_t kFirstSlots = 1024;  // most logs name a few hundred jobs
 constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
+// Recent names a table keeps: 64 KiB, within the second-level cache; the
+// misses of a smaller table cost more than the reads of this one.
+constexpr std::size_t kRecentNames = 2048;
 // A worker's table is merged into the shards when it holds this many names
 // (16K names: the table and its names stay within the second-level cache).
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
@@ -110,30 +113,29 @@ std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
   return Mix(Mix(h ^ k.LastWord));
 }
 
-// Fills the key where it is kept: a key copied right after it was made
-// would wait for the stores that made it.
-void MakeKey(TNameKey& k, std::string_view name) {
+// A name's first, second and last eight bytes as they stand (a name under
+// eight bytes: its bytes padded with zeros, twice; no second word up to
+// sixteen bytes): for names of up to 24 bytes they hold the whole name.
+void RawWords(std::string_view name, std::uint64_t words[3]) {
   const char* p = name.data();
   const std::size_t n = name.size();
-  k.Size = n;
-  k.SecondWord = 0;
+  words[1] = n > 16 ? Load8(p + 8) : 0;
   if (n < 8) {
-    k.FirstWord = k.LastWord = FoldWord(ShortWord(p, n));
+    words[0] = words[2] = ShortWord(p, n);
   } else {
-    k.FirstWord = FoldWord(Load8(p));
-    k.LastWord = FoldWord(Load8(p + n - 8));
-    if (n > 16) k.SecondWord = FoldWord(Load8(p + 8));
+    words[0] = Load8(p);
+    words[2] = Load8(p + n - 8);
   }
-  k.Hash = HashOfKey(k, p);
 }
 
-// Makes the item of one entry of the name, pointing at the name's bytes
-// where they are kept.
-void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::int64_t at) {
-  MakeKey(item.Key, name);
-  item.Name = kept;
-  item.Count = 1;
-  item.FirstAt = at;
+// Fills the key where it is kept: a key copied right after it was made
+// would wait for the stores that made it.
+void MakeKey(TNameKey& k, std::string_view name, const std::uint64_t words[3]) {
+  k.Size = name.size();
+  k.FirstWord = FoldWord(words[0]);
+  k.SecondWord = FoldWord(words[1]);
+  k.LastWord = FoldWord(words[2]);
+  k.Hash = HashOfKey(k, name.data());
 }
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
@@ -252,8 +254,8 @@ bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, c
 }
 
 // Finds the item's name in the table and adds its entries, or adds it as a
-// new name; the table has room for one more.
-void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
+// new name; the table has room for one more. Returns the record's index.
+std::size_t FindOrAdd(TTallyTable& t, const TTallyItem& item) {
   const std::size_t mask = t.Slots.size() - 1;
   const TNameKey& key = item.Key;
   const std::uint64_t tag = key.Hash & ~kIndexMask;
@@ -268,19 +270,20 @@ void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
           TTallyRecord{key.FirstWord, key.SecondWord, key.LastWord, item.Count, item.FirstAt, StoreName(t.Names, name)};
       ++t.Count;
       t.Slots[s] = SlotOf(key.Hash, index);
-      return;
+      return index;
     }
     if ((slot & ~kIndexMask) != tag) continue;
     TTallyRecord& r = RecordAt(t, (slot & kIndexMask) - 1);
     if (!Matches(t, r, key, item.Name)) continue;
     r.Count += item.Count;
+    const std::size_t index = (slot & kIndexMask) - 1;
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
       // An earlier entry brings its own spelling; mostly it is the same, and
       // then the stored one serves.
       if (NameOf(t, r) != name) r.Name = StoreName(t.Names, name);
     }
-    return;
+    return index;
   }
 }
 
@@ -298,8 +301,9 @@ const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
 
 // A big table does not fit the caches: the slots of an item some items
 // ahead are fetched, and the record they lead to a few items later, so that
-// the lookups do not wait on memory one by one.
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
+// the lookups do not wait on memory one by one. The records' indexes go to
+// records when it is given.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n, std::size_t* records = nullptr) {
   MakeRoomFor(t, t.Count + n);
   // A lookup costs about 10 ns and a read from memory about 200: 32 and
   // 16 items ahead cover it (bench/run's million-name file was flat from
@@ -319,16 +323,21 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
       if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
       if (i + kRecordAhead < n)
         if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
-      FindOrAdd(t, items[i]);
+      const std::size_t r = FindOrAdd(t, items[i]);
+      if (records) records[i] = r;
     }
   }
-  for (; i < n; ++i) FindOrAdd(t, items[i]);
+  for (; i < n; ++i) {
+    const std::size_t r = FindOrAdd(t, items[i]);
+    if (records) records[i] = r;
+  }
 }
 
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
+  std::fill(t.Recent.begin(), t.Recent.end(), TRecentName());
   t.Count = 0;
   ClearNames(t.Names);
 }
@@ -367,11 +376,54 @@ void MergeWorkerTable(TWorkerTally& w) {
   ClearTable(w.Table);
 }
 
+// The place of a spelling among the recent names, by its raw words.
+std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
+  return static_cast<std::size_t>(Mix(words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) & (kRecentNames - 1));
+}
+
+// An entry spelled as a name met lately (and not before its first entry)
+// counts at once; the others are looked up, and then are the names met
+// lately.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
+  thread_local std::vector<std::size_t> places, records;
+  if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   items.resize(n);
-  for (std::size_t i = 0; i < n; ++i) MakeItem(items[i], names[i], names[i].data(), at[i]);
-  AddItemsToTable(t, items.data(), n);
+  places.resize(n);
+  records.resize(n);
+  std::size_t looked = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view name = names[i];
+    std::uint64_t words[3];
+    RawWords(name, words);
+    const std::size_t place = RecentPlace(words, name.size());
+    const TRecentName& recent = t.Recent[place];
+    if (recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
+        recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
+      TTallyRecord& r = RecordAt(t, recent.Record - 1);
+      // An earlier entry (names given out of file order) may bring its own
+      // spelling: the lookup settles that.
+      if (at[i] >= r.FirstAt) {
+        ++r.Count;
+        continue;
+      }
+    }
+    TTallyItem& item = items[looked];
+    MakeKey(item.Key, name, words);
+    item.Name = name.data();
+    item.Count = 1;
+    item.FirstAt = at[i];
+    places[looked++] = place;
+  }
+  AddItemsToTable(t, items.data(), looked, records.data());
+  for (std::size_t j = 0; j < looked; ++j) {
+    const std::size_t size = items[j].Key.Size;
+    if (size > kKeyedSize) continue;
+    TRecentName& recent = t.Recent[places[j]];
+    RawWords(std::string_view(items[j].Name, size), recent.Words);
+    recent.Record = static_cast<std::uint32_t>(records[j] + 1);
+    recent.Size = static_cast<std::uint32_t>(size);
+  }
 }
 
 }  // namespace

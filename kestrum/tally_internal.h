@@ -77,12 +77,24 @@ struct TNameStore {
   std::size_t Bytes = 0;
 };
 
+// A name met lately, spelled as it stood, and its record: in a table that
+// counts names in file order, the next entry of that spelling is counted
+// without a lookup. Names of up to 24 bytes, whose raw words (RawWords)
+// are the name, in a small table by those words.
+struct TRecentName {
+  std::uint64_t Words[3] = {};
+  std::uint32_t Record = 0;  // its index + 1; 0: an empty place
+  std::uint32_t Size = 0;
+};
+
 // Invariants: Slots is empty once the tally is finished, and no lookup may
 // follow then; otherwise its size is a power of two and at most half of it
 // is taken. A slot holds the record's index + 1 in the low 32 bits (0: an
-// empty slot) and the hash's high 32 bits above it.
+// empty slot) and the hash's high 32 bits above it. Recent names only
+// records of the table, spelled as their names were met.
 struct TTallyTable {
   std::vector<std::uint64_t> Slots;
+  std::vector<TRecentName> Recent;
   std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
   TNameStore Names;
