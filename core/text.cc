@@ -29,11 +29,12 @@ TWordCutter WordCutterOf(const TCharSet& delims) {
 
 namespace {
 
-// The empty view at offset at of the piece: where a walk that found no more
-// of its word stands.
+// The empty view at offset at of the piece, which tells the caller where
+// the walk stopped when it found nothing (more) of its word.
 std::string_view At(std::string_view piece, std::size_t at) { return piece.substr(at, 0); }
 
-// The walk a byte at a time, for any set and any piece.
+// The walk a byte at a time, for any set and any piece: the path for sets
+// of more than four bytes, short pieces and processors without SSE2.
 std::string_view PlainWalk(TWordWalk& w, const TCharSet& set, std::string_view piece, std::size_t i,
                            long long wanted) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(piece.data());
