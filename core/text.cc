@@ -74,10 +74,12 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     const std::size_t end = BlockFindFirst(p, i, n, match);
     const bool wantedWord = w.Begun == wanted;
     w.InWord = end == n;
-    if (wantedWord) return piece.substr(i, end - i);
-    if (end == n) return At(piece, n);
+    if (wantedWord) return std::string_view(p + i, end - i);
+    if (end == n) return std::string_view(p + n, 0);
     i = end;
   }
+  // The count in a register while it runs; the walk takes it back at the end.
+  long long begun = w.Begun;
   const std::uint32_t full = W == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   std::uint32_t before = 1;
   for (; i < n; i += W) {
@@ -91,8 +93,8 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     }
     std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
     const int found = M::Count(starts);
-    if (w.Begun + found >= wanted) {
-      for (long long skip = wanted - w.Begun - 1; skip > 0; --skip) starts &= starts - 1;
+    if (begun + found >= wanted) {
+      for (long long skip = wanted - begun - 1; skip > 0; --skip) starts &= starts - 1;
       const int at = std::countr_zero(starts);
       const std::size_t start = i + static_cast<std::size_t>(at);
       // Mostly the word ends in the same block.
@@ -101,13 +103,14 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
                                     : BlockFindFirst(p, std::min(i + W, n), n, match);
       w.Begun = wanted;
       w.InWord = end == n;
-      return piece.substr(start, end - start);
+      return std::string_view(p + start, end - start);
     }
-    w.Begun += found;
+    begun += found;
     before = (bits >> (W - 1)) & 1u;
   }
+  w.Begun = begun;
   w.InWord = !c.Set.Has[static_cast<unsigned char>(p[n - 1])];
-  return At(piece, n);
+  return std::string_view(p + n, 0);
 }
 
 template <int K>

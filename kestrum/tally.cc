@@ -27,6 +27,8 @@ constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
 // Recent names a table keeps: 64 KiB, within the second-level cache; the
 // misses of a smaller table cost more than the reads of this one.
 constexpr std::size_t kRecentNames = 2048;
+// Batches that pass by the recent names after one that found few there.
+constexpr int kRecentOffBatches = 256;
 // A worker's table is merged into the shards when it holds this many names
 // (16K names: the table and its names stay within the second-level cache).
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
@@ -338,6 +340,7 @@ int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
   std::fill(t.Recent.begin(), t.Recent.end(), TRecentName());
+  t.RecentOff = 0;
   t.Count = 0;
   ClearNames(t.Names);
 }
@@ -383,10 +386,14 @@ std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
 
 // An entry spelled as a name met lately (and not before its first entry)
 // counts at once; the others are looked up, and then are the names met
-// lately.
+// lately. Where names hardly repeat, the recent names would only cost: a
+// batch that finds under a quarter of its names there leaves them out of
+// the next batches for a while.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
   thread_local std::vector<std::size_t> places, records;
+  const bool recentOn = t.RecentOff == 0;
+  if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   items.resize(n);
   places.resize(n);
@@ -398,7 +405,7 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     RawWords(name, words);
     const std::size_t place = RecentPlace(words, name.size());
     const TRecentName& recent = t.Recent[place];
-    if (recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
+    if (recentOn && recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
         recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
       TTallyRecord& r = RecordAt(t, recent.Record - 1);
       // An earlier entry (names given out of file order) may bring its own
@@ -415,8 +422,9 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     item.FirstAt = at[i];
     places[looked++] = place;
   }
+  if (recentOn && n >= 64 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
   AddItemsToTable(t, items.data(), looked, records.data());
-  for (std::size_t j = 0; j < looked; ++j) {
+  for (std::size_t j = 0; j < looked && recentOn; ++j) {
     const std::size_t size = items[j].Key.Size;
     if (size > kKeyedSize) continue;
     TRecentName& recent = t.Recent[places[j]];

@@ -95,6 +95,7 @@ struct TRecentName {
 struct TTallyTable {
   std::vector<std::uint64_t> Slots;
   std::vector<TRecentName> Recent;
+  int RecentOff = 0;  // batches still to pass by Recent
   std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
   TNameStore Names;
