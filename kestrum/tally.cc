@@ -118,7 +118,7 @@ std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
 // A name's first, second and last eight bytes as they stand (a name under
 // eight bytes: its bytes padded with zeros, twice; no second word up to
 // sixteen bytes): for names of up to 24 bytes they hold the whole name.
-void RawWords(std::string_view name, std::uint64_t words[3]) {
+inline void RawWords(std::string_view name, std::uint64_t words[3]) {
   const char* p = name.data();
   const std::size_t n = name.size();
   words[1] = n > 16 ? Load8(p + 8) : 0;
@@ -396,35 +396,43 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
   if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   items.resize(n);
-  places.resize(n);
-  records.resize(n);
+  if (recentOn) {
+    places.resize(n);
+    records.resize(n);
+  }
   std::size_t looked = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const std::string_view name = names[i];
     std::uint64_t words[3];
     RawWords(name, words);
-    const std::size_t place = RecentPlace(words, name.size());
-    const TRecentName& recent = t.Recent[place];
-    if (recentOn && recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
-        recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
-      TTallyRecord& r = RecordAt(t, recent.Record - 1);
-      // An earlier entry (names given out of file order) may bring its own
-      // spelling: the lookup settles that.
-      if (at[i] >= r.FirstAt) {
-        ++r.Count;
-        continue;
+    if (recentOn) {
+      const std::size_t place = RecentPlace(words, name.size());
+      const TRecentName& recent = t.Recent[place];
+      places[looked] = place;
+      if (recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
+          recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
+        TTallyRecord& r = RecordAt(t, recent.Record - 1);
+        // An earlier entry (names given out of file order) may bring its
+        // own spelling: the lookup settles that.
+        if (at[i] >= r.FirstAt) {
+          ++r.Count;
+          continue;
+        }
       }
     }
-    TTallyItem& item = items[looked];
+    TTallyItem& item = items[looked++];
     MakeKey(item.Key, name, words);
     item.Name = name.data();
     item.Count = 1;
     item.FirstAt = at[i];
-    places[looked++] = place;
   }
-  if (recentOn && n >= 64 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
+  if (!recentOn) {
+    AddItemsToTable(t, items.data(), looked);
+    return;
+  }
+  if (n >= 64 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
   AddItemsToTable(t, items.data(), looked, records.data());
-  for (std::size_t j = 0; j < looked && recentOn; ++j) {
+  for (std::size_t j = 0; j < looked; ++j) {
     const std::size_t size = items[j].Key.Size;
     if (size > kKeyedSize) continue;
     TRecentName& recent = t.Recent[places[j]];
