@@ -7,12 +7,17 @@
 #include "dates.h"
 #include "output_capture.h"
 #include "platform/platform.h"
+#include "restore_on_exit.h"
 #include "text.h"
 
 namespace {
 
+// The banner's switches and the date separator it sets are the process's:
+// each test gets them back as it found them.
 struct BannerTest : ::testing::Test {
   TOutputCapture capture;
+  const TRestoreOnExit<bool> shown{BannerShown}, readerStyle{ReaderBannerStyle};
+  const TRestoreOnExit<TLocaleFormats> formats{FormatSettings};
   void SetUp() override {
     BannerShown = false;
     ReaderBannerStyle = false;
