@@ -48,6 +48,7 @@ void FeedFieldCut(TFieldCut& cut, std::string_view piece) {
     cut.SectionBegun = true;
   }
   TakeWordPart(cut.Value, WalkToWord(cut.InnerWalk, *cut.InnerSet, part, 0, cut.Inner));
+  ORVELLA_INVARIANT(cut.Value.empty() || static_cast<unsigned char>(cut.Value[0]) > 32);
 }
 
 void StartWordsCut(TWordsCut& cut, const TWordCutter& set, const std::vector<long long>& numbers) {

@@ -29,7 +29,7 @@ struct TFieldCut {
   std::string Value;
 };
 
-// A cut standing before a new line.
+// Makes the cut ready for a new line.
 void StartFieldCut(TFieldCut& cut, const TWordCutter& outerSet, long long outer, const TWordCutter& innerSet,
                    long long inner);
 void FeedFieldCut(TFieldCut& cut, std::string_view piece);
@@ -45,8 +45,8 @@ struct TWordsCut {
   TWordWalk Walk;
 };
 
-// A cut standing before a new line, for the given word numbers (any order,
-// repeats allowed).
+// Makes the cut ready for a new line, for the given word numbers (in any
+// order; a number given twice is taken once).
 void StartWordsCut(TWordsCut& cut, const TWordCutter& set, const std::vector<long long>& numbers);
 void FeedWordsCut(TWordsCut& cut, std::string_view piece);
 // Word n, trimmed, once the line has passed; empty when n was not asked for.

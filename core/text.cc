@@ -29,11 +29,12 @@ TWordCutter WordCutterOf(const TCharSet& delims) {
 
 namespace {
 
-// The empty view at offset at of the piece: where a walk that found no more
-// of its word stands.
+// The empty view at offset at of the piece, which tells the caller where
+// the walk stopped when it found nothing (more) of its word.
 std::string_view At(std::string_view piece, std::size_t at) { return piece.substr(at, 0); }
 
-// The walk a byte at a time, for any set and any piece.
+// The walk a byte at a time, for any set and any piece: the path for sets
+// of more than four bytes, short pieces and processors without SSE2.
 std::string_view PlainWalk(TWordWalk& w, const TCharSet& set, std::string_view piece, std::size_t i,
                            long long wanted) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(piece.data());
@@ -73,10 +74,12 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     const std::size_t end = BlockFindFirst(p, i, n, match);
     const bool wantedWord = w.Begun == wanted;
     w.InWord = end == n;
-    if (wantedWord) return piece.substr(i, end - i);
-    if (end == n) return At(piece, n);
+    if (wantedWord) return std::string_view(p + i, end - i);
+    if (end == n) return std::string_view(p + n, 0);
     i = end;
   }
+  // The count in a register while it runs; the walk takes it back at the end.
+  long long begun = w.Begun;
   const std::uint32_t full = W == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   std::uint32_t before = 1;
   for (; i < n; i += W) {
@@ -90,19 +93,24 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     }
     std::uint32_t starts = ~bits & ((bits << 1) | before) & valid;
     const int found = M::Count(starts);
-    if (w.Begun + found >= wanted) {
-      for (long long skip = wanted - w.Begun - 1; skip > 0; --skip) starts &= starts - 1;
-      const std::size_t start = i + static_cast<std::size_t>(std::countr_zero(starts));
-      const std::size_t end = BlockFindFirst(p, start, n, match);
+    if (begun + found >= wanted) {
+      for (long long skip = wanted - begun - 1; skip > 0; --skip) starts &= starts - 1;
+      const int at = std::countr_zero(starts);
+      const std::size_t start = i + static_cast<std::size_t>(at);
+      // Mostly the word ends in the same block.
+      const std::uint32_t after = (bits & valid) >> at;
+      const std::size_t end = after ? start + static_cast<std::size_t>(std::countr_zero(after))
+                                    : BlockFindFirst(p, std::min(i + W, n), n, match);
       w.Begun = wanted;
       w.InWord = end == n;
-      return piece.substr(start, end - start);
+      return std::string_view(p + start, end - start);
     }
-    w.Begun += found;
+    begun += found;
     before = (bits >> (W - 1)) & 1u;
   }
+  w.Begun = begun;
   w.InWord = !c.Set.Has[static_cast<unsigned char>(p[n - 1])];
-  return At(piece, n);
+  return std::string_view(p + n, 0);
 }
 
 template <int K>
@@ -157,6 +165,12 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   TWordWalk walk;
+#ifdef ORVELLA_AVX2
+  // The common case straight to its walk.
+  if (n >= 1 && cutter.MemberCount >= 0 && cutter.Width == kScanAvx2 && gBestScanWidth == kScanAvx2 &&
+      text.size() >= 32)
+    return kAvx2Walks[cutter.MemberCount](walk, cutter, text, 0, n);
+#endif
   return WalkToWord(walk, cutter, text, 0, n);
 }
 

@@ -136,7 +136,7 @@ void RunSteps() {
     return;
   }
   if (!RunOptions.ListOnly) {
-    SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+    SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount);
     PrintReport();
     PrintTimingBlock(start, Now());
   }

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstddef>
 
+#include "invariants.h"
+
 // Head and HeadMask hold the marker's first bytes from the low end.
 static_assert(std::endian::native == std::endian::little);
 
@@ -48,6 +50,7 @@ void Tune(TMarkerFinder& f, std::string_view text) {
     if (counts[static_cast<unsigned char>(marker[i])] < counts[static_cast<unsigned char>(marker[best])]) best = i;
   f.RareAt = best;
   f.Tuned = true;
+  ORVELLA_INVARIANT(f.RareAt < marker.size());
 }
 
 }  // namespace

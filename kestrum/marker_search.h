@@ -32,14 +32,16 @@ struct TMarkerSearch {
 void PrepareMarkerSearch(TMarkerSearch& s, std::string_view marker);
 
 // One pass's use of the shared search: the byte it jumps to, chosen by the
-// first text it searches (hence not shared).
+// first text it searches (hence not shared, and not const).
+// Invariants: once Tuned, RareAt is an offset in the marker.
 struct TMarkerFinder {
   const TMarkerSearch* Search = nullptr;
   std::size_t RareAt = 0;
   bool Tuned = false;
 };
 
-// FindMarker past its quick look at from itself.
+// The search proper, which FindMarker calls when the marker does not stand
+// right at from.
 std::size_t FindMarkerFrom(TMarkerFinder& f, std::string_view text, std::size_t from);
 
 // Offset of the first occurrence at or after from, or npos. The scan calls

@@ -372,6 +372,5 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   // the count limit, the whole file.
   if (hooks.Progress) hooks.Progress(sh.LimitChunk == kNoChunk ? sh.BytesDone.load() : size, size);
   CombineResults(sh, result);
-  result.Workers = workers;
   return TParallelOutcome::Done;
 }

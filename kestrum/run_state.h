@@ -45,7 +45,6 @@ struct TScanResult {
   std::string LastEntryDate;
   std::int64_t FileSize = 0;
   TDateTime FileTimestamp;
-  int Workers = 1;  // the threads that scanned; the sorts may use as many
 };
 
 extern TRunOptions RunOptions;

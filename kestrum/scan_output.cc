@@ -77,7 +77,8 @@ TScanHooks RunScanHooks() {
   if (RunOptions.ListOnly || RunOptions.Debug) {
     hooks.Entry = ShowEntry;
   } else {
-    // A report run shows how far it is on a terminal: nothing else streams.
+    // Only a report run draws the progress line on a terminal: with -L or
+    // -D the entries themselves show how far it is.
     hooks.Progress = ShowProgress;
   }
   return hooks;

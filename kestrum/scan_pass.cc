@@ -44,7 +44,7 @@ bool NoteFirstMarkerLine(TScanPass& s, std::string&& date, std::string* err) {
 
 // An entry line whose name is cut: counted, unless its name is empty or
 // fails the -S test.
-TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::string* err) {
+inline TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::string* err) {
   const TRunOptions& opt = s.Setup.Opt;
   e.Process = WithoutTrailingColon(e.Process);
   if (e.Process.empty()) return TPassStep::Continue;

@@ -53,7 +53,7 @@ bool ScanAndClose(TLineReader& reader, const TScanSetup& setup, const TScanHooks
   TTallyPtr tally = NewTally();
   if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, *tally, result, err);
   if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
-  if (outcome == TParallelOutcome::Done) result.Tally = FinishTally(std::move(tally), true, workers);
+  if (outcome == TParallelOutcome::Done) result.Tally = FinishTally(std::move(tally), true);
   // A scan that no worker took starts again from an empty tally.
   if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, NewTally(), result, err))
     return FailScan(reader, *err, err);

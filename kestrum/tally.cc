@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "invariants.h"
 #include "platform/platform.h"
 #include "tally_internal.h"
 
@@ -23,6 +24,11 @@ constexpr std::size_t kKeyedSize = 24;
 constexpr std::size_t kMaxNameBlocks = std::size_t{1} << (kNamePlaceBits - kNameBlockBits);
 constexpr std::size_t kFirstSlots = 1024;  // most logs name a few hundred jobs
 constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
+// Recent names a table keeps: 64 KiB, within the second-level cache; the
+// misses of a smaller table cost more than the reads of this one.
+constexpr std::size_t kRecentNames = 2048;
+// Batches that pass by the recent names after one that found few there.
+constexpr int kRecentOffBatches = 256;
 // A worker's table is merged into the shards when it holds this many names
 // (16K names: the table and its names stay within the second-level cache).
 constexpr std::size_t kShareNames = std::size_t{1} << 14;
@@ -100,44 +106,45 @@ std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
-// The hash of a name from its key's words; a name longer than a key also
-// gives the words between them, so then it must be passed.
-std::uint64_t HashOfKey(std::uint64_t size, std::uint64_t head, std::uint64_t second, std::uint64_t tail,
-                        const char* name) {
-  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ size ^ head);
-  if (size > 16) h = Mix(h ^ second);
-  for (std::size_t at = 16; at + 8 < size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
-  return Mix(Mix(h ^ tail));
+// The hash of a name from its key's words and size; a name longer than a
+// key also gives the words between them, so then its bytes must be passed.
+std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
+  std::uint64_t h = Mix(0x9E3779B97F4A7C15ULL ^ k.Size ^ k.FirstWord);
+  if (k.Size > 16) h = Mix(h ^ k.SecondWord);
+  for (std::size_t at = 16; at + 8 < k.Size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
+  return Mix(Mix(h ^ k.LastWord));
+}
+
+// A name's first, second and last eight bytes as they stand (a name under
+// eight bytes: its bytes padded with zeros, twice; no second word up to
+// sixteen bytes): for names of up to 24 bytes they hold the whole name.
+inline void RawWords(std::string_view name, std::uint64_t words[3]) {
+  const char* p = name.data();
+  const std::size_t n = name.size();
+  words[1] = n > 16 ? Load8(p + 8) : 0;
+  if (n < 8) {
+    words[0] = words[2] = ShortWord(p, n);
+  } else {
+    words[0] = Load8(p);
+    words[2] = Load8(p + n - 8);
+  }
 }
 
 // Fills the key where it is kept: a key copied right after it was made
 // would wait for the stores that made it.
-void MakeKey(TNameKey& k, std::string_view name) {
-  const char* p = name.data();
-  const std::size_t n = name.size();
-  k.Size = n;
-  k.Second = 0;
-  if (n < 8) {
-    k.Head = k.Tail = FoldWord(ShortWord(p, n));
-  } else {
-    k.Head = FoldWord(Load8(p));
-    k.Tail = FoldWord(Load8(p + n - 8));
-    if (n > 16) k.Second = FoldWord(Load8(p + 8));
-  }
-  k.Hash = HashOfKey(n, k.Head, k.Second, k.Tail, p);
-}
-
-// An item of one entry of the name, whose bytes are kept at kept.
-void MakeItem(TTallyItem& item, std::string_view name, const char* kept, std::int64_t at) {
-  MakeKey(item.Key, name);
-  item.Name = kept;
-  item.Count = 1;
-  item.FirstAt = at;
+void MakeKey(TNameKey& k, std::string_view name, const std::uint64_t words[3]) {
+  k.Size = name.size();
+  k.FirstWord = FoldWord(words[0]);
+  k.SecondWord = FoldWord(words[1]);
+  k.LastWord = FoldWord(words[2]);
+  k.Hash = HashOfKey(k, name.data());
 }
 
 TNameKey KeyOfRecord(const TTallyTable& t, const TTallyRecord& r) {
   const std::string_view name = NameOf(t, r);
-  return TNameKey{r.Head, r.Second, r.Tail, name.size(), HashOfKey(name.size(), r.Head, r.Second, r.Tail, name.data())};
+  TNameKey k{r.FirstWord, r.SecondWord, r.LastWord, name.size(), 0};
+  k.Hash = HashOfKey(k, name.data());
+  return k;
 }
 
 bool SameFolded(std::uint64_t x, std::uint64_t y) { return x == y || FoldWord(x) == FoldWord(y); }
@@ -151,12 +158,20 @@ bool RestMatches(const char* a, const char* b, std::size_t size) {
 
 std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kIndexMask) | (index + 1); }
 
+// The invariants written above TNameStore, after every change (of Large,
+// the entry that changed).
+void CheckNameStore(const TNameStore& store) {
+  ORVELLA_INVARIANT(store.Current <= store.Blocks.size() && store.Used <= kNameBlock);
+  ORVELLA_INVARIANT(store.Large.empty() || (store.Large.back() < store.Blocks.size() && store.Large.back() + 1 != store.Current));
+}
+
 // A block of its own for a long name, of just its size, with room for the
 // size before it when the reference cannot hold it.
 TNameRef StoreLongName(TNameStore& store, std::string_view name) {
   const std::size_t header = name.size() >= kSizeInStore ? 8 : 0;
-  // Room in Large first: a block that failed to get there would serve
-  // later as one of the usual size.
+  // Room in Large before the block is made: were that to fail after, the
+  // long block would stay unlisted, and would later be taken back for
+  // names of the usual size.
   if (store.Large.size() == store.Large.capacity())
     store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
   store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(header + name.size()));
@@ -174,7 +189,11 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
 TNameRef StoreName(TNameStore& store, std::string_view name) {
   if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
   store.Bytes += name.size();
-  if (name.size() > kNameBlock / 4) return StoreLongName(store, name);
+  if (name.size() > kNameBlock / 4) {
+    const TNameRef ref = StoreLongName(store, name);
+    CheckNameStore(store);
+    return ref;
+  }
   if (store.Current == 0 || store.Used + name.size() > kNameBlock) {
     // The usual blocks serve again once the store is emptied.
     if (!store.Spare.empty()) {
@@ -189,6 +208,7 @@ TNameRef StoreName(TNameStore& store, std::string_view name) {
   const std::size_t block = store.Current - 1, offset = store.Used;
   if (!name.empty()) std::memcpy(store.Blocks[block].get() + offset, name.data(), name.size());
   store.Used += name.size();
+  CheckNameStore(store);
   return (std::uint64_t{name.size()} << kNamePlaceBits) | (block << kNameBlockBits | offset);
 }
 
@@ -201,6 +221,7 @@ void ClearNames(TNameStore& store) {
   store.Blocks.clear();
   store.Large.clear();
   store.Used = store.Current = store.Bytes = 0;
+  CheckNameStore(store);
 }
 
 // Puts the slot into the first free one from the hash's own on.
@@ -222,10 +243,11 @@ void MakeRoomFor(TTallyTable& t, std::size_t records) {
     PutSlot(slots, SlotOf(hash, i), hash);
   }
   t.Slots.swap(slots);
+  ORVELLA_INVARIANT(std::has_single_bit(t.Slots.size()) && 2 * records <= t.Slots.size());
 }
 
 bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, const char* name) {
-  if (r.Head != key.Head || r.Tail != key.Tail || r.Second != key.Second ||
+  if (r.FirstWord != key.FirstWord || r.LastWord != key.LastWord || r.SecondWord != key.SecondWord ||
       (r.Name >> kNamePlaceBits) != std::min(key.Size, kSizeInStore))
     return false;
   if (key.Size <= kKeyedSize) return true;
@@ -234,8 +256,8 @@ bool Matches(const TTallyTable& t, const TTallyRecord& r, const TNameKey& key, c
 }
 
 // Finds the item's name in the table and adds its entries, or adds it as a
-// new name; the table has room for one more.
-void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
+// new name; the table has room for one more. Returns the record's index.
+std::size_t FindOrAdd(TTallyTable& t, const TTallyItem& item) {
   const std::size_t mask = t.Slots.size() - 1;
   const TNameKey& key = item.Key;
   const std::uint64_t tag = key.Hash & ~kIndexMask;
@@ -247,22 +269,23 @@ void FindOrAdd(TTallyTable& t, const TTallyItem& item) {
       if ((index >> kRecordBlockBits) == t.Records.size())
         t.Records.push_back(std::make_unique_for_overwrite<TTallyRecordBlock>());
       RecordAt(t, index) =
-          TTallyRecord{key.Head, key.Second, key.Tail, item.Count, item.FirstAt, StoreName(t.Names, name)};
+          TTallyRecord{key.FirstWord, key.SecondWord, key.LastWord, item.Count, item.FirstAt, StoreName(t.Names, name)};
       ++t.Count;
       t.Slots[s] = SlotOf(key.Hash, index);
-      return;
+      return index;
     }
     if ((slot & ~kIndexMask) != tag) continue;
     TTallyRecord& r = RecordAt(t, (slot & kIndexMask) - 1);
     if (!Matches(t, r, key, item.Name)) continue;
     r.Count += item.Count;
+    const std::size_t index = (slot & kIndexMask) - 1;
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
       // An earlier entry brings its own spelling; mostly it is the same, and
       // then the stored one serves.
       if (NameOf(t, r) != name) r.Name = StoreName(t.Names, name);
     }
-    return;
+    return index;
   }
 }
 
@@ -280,8 +303,9 @@ const TTallyRecord* LikelyRecord(const TTallyTable& t, std::uint64_t hash) {
 
 // A big table does not fit the caches: the slots of an item some items
 // ahead are fetched, and the record they lead to a few items later, so that
-// the lookups do not wait on memory one by one.
-void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
+// the lookups do not wait on memory one by one. The records' indexes go to
+// records when it is given.
+void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n, std::size_t* records = nullptr) {
   MakeRoomFor(t, t.Count + n);
   // A lookup costs about 10 ns and a read from memory about 200: 32 and
   // 16 items ahead cover it (bench/run's million-name file was flat from
@@ -292,7 +316,8 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
   // A shard may be small and still out of the caches: the shards together
   // are as big as one table.
   if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
-    // Primed and drained too: a shard's run of items may be short.
+    // The fetches start before the first item, and the last items are
+    // looked up without new ones, as a shard's run of items may be short.
     for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
     for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
       if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
@@ -300,26 +325,32 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n) {
       if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
       if (i + kRecordAhead < n)
         if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
-      FindOrAdd(t, items[i]);
+      const std::size_t r = FindOrAdd(t, items[i]);
+      if (records) records[i] = r;
     }
   }
-  for (; i < n; ++i) FindOrAdd(t, items[i]);
+  for (; i < n; ++i) {
+    const std::size_t r = FindOrAdd(t, items[i]);
+    if (records) records[i] = r;
+  }
 }
 
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
+  std::fill(t.Recent.begin(), t.Recent.end(), TRecentName());
+  t.RecentOff = 0;
   t.Count = 0;
   ClearNames(t.Names);
 }
 
-// The share's names into the shards of the run's tally: grouped by shard,
+// The share's names into the shards of the tally it was made for: grouped
+// by shard in place (each swap puts one item where its shard's run is),
 // then each shard taken once under its lock.
 void MergeWorkerTable(TWorkerTally& w) {
   const std::size_t n = w.Table.Count;
   w.Items.resize(n);
-  w.ByShard.resize(n);
   std::array<std::size_t, TTally::kShards + 1> start{};
   for (std::size_t i = 0; i < n; ++i) {
     const TTallyRecord& r = RecordAt(w.Table, i);
@@ -329,22 +360,86 @@ void MergeWorkerTable(TWorkerTally& w) {
   for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
   std::array<std::size_t, TTally::kShards> next;
   std::copy(start.begin(), start.end() - 1, next.begin());
-  for (const TTallyItem& item : w.Items) w.ByShard[next[ShardOf(item.Key.Hash)]++] = item;
+  for (int s = 0; s < TTally::kShards; ++s)
+    while (next[s] < start[s + 1]) {
+      const int home = ShardOf(w.Items[next[s]].Key.Hash);
+      if (home == s) {
+        ++next[s];
+      } else {
+        std::swap(w.Items[next[s]], w.Items[next[home]++]);
+      }
+    }
   const unsigned first = gMergeTurn++ * kTurnStride;
   for (unsigned k = 0; k < TTally::kShards; ++k) {
     const unsigned s = (first + k) % TTally::kShards;
     if (start[s] == start[s + 1]) continue;
     std::lock_guard<std::mutex> lock(w.Into->Locks[s]);
-    AddItemsToTable(w.Into->Shards[s], w.ByShard.data() + start[s], start[s + 1] - start[s]);
+    AddItemsToTable(w.Into->Shards[s], w.Items.data() + start[s], start[s + 1] - start[s]);
   }
   ClearTable(w.Table);
 }
 
+// The place of a spelling among the recent names, by its raw words.
+std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
+  return static_cast<std::size_t>(Mix(words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) & (kRecentNames - 1));
+}
+
+// An entry spelled as a name met lately (and not before its first entry)
+// counts at once; the others are looked up, and then are the names met
+// lately. Where names hardly repeat, the recent names would only cost: a
+// batch that finds under a quarter of its names there leaves them out of
+// the next batches for a while.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   thread_local std::vector<TTallyItem> items;
+  thread_local std::vector<std::size_t> places, records;
+  const bool recentOn = t.RecentOff == 0;
+  if (!recentOn) --t.RecentOff;
+  if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   items.resize(n);
-  for (std::size_t i = 0; i < n; ++i) MakeItem(items[i], names[i], names[i].data(), at[i]);
-  AddItemsToTable(t, items.data(), n);
+  if (recentOn) {
+    places.resize(n);
+    records.resize(n);
+  }
+  std::size_t looked = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view name = names[i];
+    std::uint64_t words[3];
+    RawWords(name, words);
+    if (recentOn) {
+      const std::size_t place = RecentPlace(words, name.size());
+      const TRecentName& recent = t.Recent[place];
+      places[looked] = place;
+      if (recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
+          recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
+        TTallyRecord& r = RecordAt(t, recent.Record - 1);
+        // An earlier entry (names given out of file order) may bring its
+        // own spelling: the lookup settles that.
+        if (at[i] >= r.FirstAt) {
+          ++r.Count;
+          continue;
+        }
+      }
+    }
+    TTallyItem& item = items[looked++];
+    MakeKey(item.Key, name, words);
+    item.Name = name.data();
+    item.Count = 1;
+    item.FirstAt = at[i];
+  }
+  if (!recentOn) {
+    AddItemsToTable(t, items.data(), looked);
+    return;
+  }
+  if (n >= 64 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
+  AddItemsToTable(t, items.data(), looked, records.data());
+  for (std::size_t j = 0; j < looked; ++j) {
+    const std::size_t size = items[j].Key.Size;
+    if (size > kKeyedSize) continue;
+    TRecentName& recent = t.Recent[places[j]];
+    RawWords(std::string_view(items[j].Name, size), recent.Words);
+    recent.Record = static_cast<std::uint32_t>(records[j] + 1);
+    recent.Size = static_cast<std::uint32_t>(size);
+  }
 }
 
 }  // namespace
@@ -371,6 +466,7 @@ TWorkerTallyPtr NewWorkerTally(TTally& into) {
 }
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
+  ORVELLA_INVARIANT(w.Into != nullptr);
   AddNamesToTable(w.Table, names, at, n);
   if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) MergeWorkerTable(w);
 }

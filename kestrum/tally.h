@@ -47,29 +47,30 @@ void FlushWorkerTally(TWorkerTally& w);
 // The end of counting: the names in the order of their first entries, ready
 // for the report.
 // Invariants: Order is empty while the rows are the first shard's records in
-// the order they were made (a tally counted in sequence, unsorted);
-// otherwise it holds every record once, each as its shard (the top bits)
-// and its index there. No name is looked up any more.
+// the order they were made (a tally counted in sequence, not sorted);
+// otherwise it holds every record once, in the report's order: its index in
+// the first shard, or, when Sharded, its shard in the top six bits and its
+// index below them. No name is looked up any more.
 struct TFinishedTally {
   TTallyPtr Counted;  // null: nothing was counted (before a scan, or with -L)
-  std::vector<std::uint64_t> Order;
+  bool Sharded = false;
+  std::vector<std::uint32_t> Order;
   std::size_t Size() const;
   std::string_view Name(std::size_t row) const;
   std::int64_t Count(std::size_t row) const;
 };
 
 // Finishes the tally; sharded: its names came through workers' shares, and
-// are put in the order of their first offsets on up to the given threads.
-TFinishedTally FinishTally(TTallyPtr tally, bool sharded, int threads = 1);
+// are put in the order of their first offsets.
+TFinishedTally FinishTally(TTallyPtr tally, bool sharded);
 
-// Stable sorts of the finished tally on up to the given threads, the same
-// on any number. By name: ASCII-lower-cased bytes, unsigned, a prefix
-// first. By count: ascending.
-void SortTally(TFinishedTally& t, bool byName, int threads = 1);
+// Stable sorts of the finished tally. By name: ASCII-lower-cased bytes,
+// unsigned, a prefix first. By count: ascending.
+void SortTally(TFinishedTally& t, bool byName);
 
 // -A sorts by name (also when -N is given); -N alone sorts by name and then
 // by count; neither keeps first-seen order.
-void SortTallyFor(TFinishedTally& t, bool alpha, bool number, int threads = 1);
+void SortTallyFor(TFinishedTally& t, bool alpha, bool number);
 
 // Operations the specification names, which the programs reach through the
 // ones above; kept for what they state, and for the tests.

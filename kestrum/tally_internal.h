@@ -23,17 +23,19 @@ typedef std::uint64_t TNameRef;
 constexpr int kNamePlaceBits = 40;
 constexpr std::uint64_t kSizeInStore = (std::uint64_t{1} << (64 - kNamePlaceBits)) - 1;
 
-// One distinct name. The key is the name's case-folded first, second and
-// last eight bytes: for names of up to 24 bytes it alone decides equality.
+// One distinct name. Its key is the name's case-folded first, second and
+// last eight bytes (for a name under eight bytes, the same word twice, and
+// no second word up to sixteen): for names of up to 24 bytes it alone
+// decides equality.
 struct TTallyRecord {
-  std::uint64_t Head, Second, Tail;
+  std::uint64_t FirstWord, SecondWord, LastWord;
   std::int64_t Count;
   std::int64_t FirstAt;  // file offset of the line of its first entry
-  TNameRef Name;         // the spelling of that entry
+  TNameRef Name;         // where the spelling of that entry is kept
 };
 
 struct TNameKey {
-  std::uint64_t Head = 0, Second = 0, Tail = 0;
+  std::uint64_t FirstWord = 0, SecondWord = 0, LastWord = 0;
   std::uint64_t Size = 0;
   std::uint64_t Hash = 0;
 };
@@ -75,12 +77,25 @@ struct TNameStore {
   std::size_t Bytes = 0;
 };
 
+// A name met lately, spelled as it stood, and its record: in a table that
+// counts names in file order, the next entry of that spelling is counted
+// without a lookup. Names of up to 24 bytes, whose raw words (RawWords)
+// are the name, in a small table by those words.
+struct TRecentName {
+  std::uint64_t Words[3] = {};
+  std::uint32_t Record = 0;  // its index + 1; 0: an empty place
+  std::uint32_t Size = 0;
+};
+
 // Invariants: Slots is empty once the tally is finished, and no lookup may
 // follow then; otherwise its size is a power of two and at most half of it
 // is taken. A slot holds the record's index + 1 in the low 32 bits (0: an
-// empty slot) and the hash's high 32 bits above it.
+// empty slot) and the hash's high 32 bits above it. Recent names only
+// records of the table, spelled as their names were met.
 struct TTallyTable {
   std::vector<std::uint64_t> Slots;
+  std::vector<TRecentName> Recent;
+  int RecentOff = 0;  // batches still to pass by Recent
   std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
   TNameStore Names;
@@ -88,14 +103,12 @@ struct TTallyTable {
 
 // A worker's share of a tally: names counted in a small table of its own,
 // merged into the shards of the tally it was made for when it fills.
-// Invariants: Into outlives the share; Items and ByShard hold nothing of
-// use between merges.
+// Invariants: Into outlives the share; Items holds nothing of use between
+// merges (its room is kept for the next, as fresh memory costs more).
 struct TWorkerTally {
   TTally* Into = nullptr;
   TTallyTable Table;
-  // While a merge runs: the table's names as items, and the same grouped by
-  // shard (kept for the next merge, as fresh memory costs more).
-  std::vector<TTallyItem> Items, ByShard;
+  std::vector<TTallyItem> Items;  // the table's names by shard, while a merge runs
 };
 
 constexpr std::size_t kRecordBlockBits = 10;  // 48 KiB of records a block
@@ -112,13 +125,6 @@ struct TTally {
   std::array<TTallyTable, kShards> Shards;
   std::array<std::mutex, kShards> Locks;
 };
-
-// A record of a tally: its shard in the top bits, its index in the shard
-// below them.
-constexpr int kRecordIndexBits = 64 - TTally::kShardBits;
-inline std::uint64_t RecordRef(int shard, std::size_t index) {
-  return (static_cast<std::uint64_t>(shard) << kRecordIndexBits) | index;
-}
 
 inline const char* NameBytes(const TNameStore& store, TNameRef ref) {
   const std::uint64_t place = ref & ((std::uint64_t{1} << kNamePlaceBits) - 1);
@@ -160,8 +166,3 @@ inline void PrefetchRecord(const TTallyRecord& r) {
   Prefetch(reinterpret_cast<const char*>(&r) + sizeof r - 1);
 }
 
-// The record that a reference names, and its shard's table.
-inline const TTallyRecord& RecordOfRef(const TTally& tally, std::uint64_t ref, const TTallyTable** table) {
-  *table = &tally.Shards[ref >> kRecordIndexBits];
-  return RecordAt(**table, ref & ((std::uint64_t{1} << kRecordIndexBits) - 1));
-}

@@ -1,8 +1,6 @@
 #include "thread_group.h"
 
-#include <atomic>
 #include <climits>
-#include <new>
 #include <system_error>
 
 namespace {
@@ -44,24 +42,4 @@ int StartThreads(TThreadGroup& group, int count, const std::function<void()>& wo
 void JoinGroup(TThreadGroup& group) {
   for (std::thread& t : group.Threads)
     if (t.joinable()) t.join();
-}
-
-void RunInParts(int parts, const std::function<void(int part)>& part) {
-  std::atomic<int> next{0};
-  std::atomic<bool> outOfMemory{false};
-  const std::function<void()> take = [&] {
-    for (int p; (p = next++) < parts;) {
-      try {
-        part(p);
-      } catch (const std::bad_alloc&) {
-        outOfMemory = true;
-      }
-    }
-  };
-  {
-    TThreadGroup group(parts - 1);
-    StartThreads(group, parts - 1, take);
-    take();
-  }
-  if (outOfMemory) throw std::bad_alloc();
 }

@@ -30,11 +30,6 @@ int StartThreads(TThreadGroup& group, int count, const std::function<void()>& wo
 // Waits for every thread of the group.
 void JoinGroup(TThreadGroup& group);
 
-// Runs part(p) for every p below parts, on this thread and up to parts - 1
-// others, each taking the next part not yet taken. Running out of memory in
-// any part is thrown here once all are done.
-void RunInParts(int parts, const std::function<void(int part)>& part);
-
 // For tests: while it lives, a group starts no more than allowed threads,
 // as if the system refused the rest.
 struct TThreadStartSeam {

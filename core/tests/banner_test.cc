@@ -7,6 +7,7 @@
 #include "dates.h"
 #include "output_capture.h"
 #include "platform/platform.h"
+#include "restore_on_exit.h"
 #include "text.h"
 
 TEST(Banner, NamesComeFromTheProgramFile) {
@@ -27,6 +28,9 @@ TEST(Banner, NamesComeFromTheProgramFile) {
 // standard error, also when it prints nothing; the reader's style ends its
 // build line with an empty line and leaves the date separator alone.
 TEST(Banner, ShownOnceOnStandardError) {
+  // The switch and the date separator are the process's: given back as found.
+  const TRestoreOnExit<bool> shown(BannerShown);
+  const TRestoreOnExit<TLocaleFormats> formats(FormatSettings);
   const std::string file(FileNamePart(PlatProgramPath()));
   const std::string program = file.substr(0, file.rfind(".exe"));
   const std::string banner = program + " v2.2.0 x64 (" + BannerDate(BuildDate) +
@@ -64,5 +68,4 @@ TEST(Banner, ShownOnceOnStandardError) {
     EXPECT_TRUE(BannerShown);
     EXPECT_EQ(FormatSettings.DateSeparator, c.separatorAfter);
   }
-  FormatSettings = DefaultFormatSettings();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dates.h"
+#include "restore_on_exit.h"
 
 TEST(DatePicture, Translations) {
   struct {
@@ -33,7 +34,7 @@ TEST(DatePicture, Translations) {
 
 // The translated pattern must read dates written the locale's way.
 TEST(DatePicture, ReadsDatesOfThatLocale) {
-  TLocaleFormats saved = FormatSettings;
+  const TRestoreOnExit<TLocaleFormats> saved(FormatSettings);
   struct {
     const char* picture;
     const char* separator;
@@ -58,5 +59,4 @@ TEST(DatePicture, ReadsDatesOfThatLocale) {
     EXPECT_EQ(t.Hour, 10);
     EXPECT_EQ(t.Minute, 20);
   }
-  FormatSettings = saved;
 }

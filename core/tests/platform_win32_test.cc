@@ -12,6 +12,7 @@
 #include "files.h"
 #include "platform/platform.h"
 #include "process_runner.h"
+#include "restore_on_exit.h"
 #include "system_error_text_win32.h"
 #include "test_files.h"
 
@@ -162,7 +163,7 @@ TEST(PlatformWin32, CaseFoldFollowsTheAnsiCodePage) {
 
 // A date the system writes in its short form must read back as that date.
 TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
-  TLocaleFormats saved = FormatSettings;
+  const TRestoreOnExit<TLocaleFormats> saved(FormatSettings);
   FormatSettings = DefaultFormatSettings();
   SYSTEMTIME st = {};
   st.wYear = 2024;
@@ -177,7 +178,6 @@ TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
   EXPECT_EQ(t.Year, 2024);
   EXPECT_EQ(t.Month, 11);
   EXPECT_EQ(t.Day, 5);
-  FormatSettings = saved;
 }
 
 // A stamp past the last date the programs can print reads as the zero date,

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "dates.h"
+#include "restore_on_exit.h"
+
 TEST(ProgressLine, TextTable) {
+  // The thousands separator of the default settings, whatever locale an
+  // earlier test loaded.
+  const TRestoreOnExit<TLocaleFormats> saved(FormatSettings);
+  FormatSettings = TLocaleFormats();
   const std::string wide(70, 'w');
   struct {
     std::string label;

@@ -23,6 +23,24 @@
 #include "test_files.h"
 #include "time_limits.h"
 
+namespace {
+
+// While it lives, programs started run in UTC; this process then gets back
+// the time zone it had, not none.
+struct TUtcZone {
+  bool Had = getenv("TZ") != nullptr;
+  std::string Saved = Had ? getenv("TZ") : "";
+  TUtcZone() { setenv("TZ", "UTC", 1); }
+  ~TUtcZone() {
+    if (Had)
+      setenv("TZ", Saved.c_str(), 1);
+    else
+      unsetenv("TZ");
+  }
+};
+
+}  // namespace
+
 TEST(KestrumPosix, ReadErrorOnTheFirstReadGivesTheFileErrorLine) {
   // Reading this file at offset 0 fails with an I/O error.
   const std::string path = "/proc/self/mem";
@@ -38,9 +56,8 @@ TEST(KestrumPosix, FileTimestampInLocalTime) {
   // 2026-12-07 09:00:41 UTC
   std::filesystem::last_write_time(file.Path, std::filesystem::file_time_type::clock::from_sys(
                                                   std::chrono::sys_seconds(std::chrono::seconds(1796634041))));
-  setenv("TZ", "UTC", 1);
+  const TUtcZone utc;
   TProcessResult r = RunKestrum({file.Name()});
-  unsetenv("TZ");
   EXPECT_NE(r.Out.find(" CURRENT SYSLOG TIMESTAMP ............... 12/07/2026 at 09:00:41\r\n"), std::string::npos)
       << r.Out;
 }
@@ -210,9 +227,8 @@ TEST(KestrumPosix, FileTimestampBeyondTheCalendar) {
       std::filesystem::remove(path);
       GTEST_SKIP() << "no file system here keeps such a time";
     }
-    setenv("TZ", "UTC", 1);
+    const TUtcZone utc;
     TProcessResult r = RunKestrum({path.string()});
-    unsetenv("TZ");
     EXPECT_EQ(r.ExitCode, KestrumExit::Ok);
     EXPECT_EQ(r.Err, "");
     EXPECT_NE(r.Out.find(std::string(" CURRENT SYSLOG TIMESTAMP ............... ") + c.shown + "\r\n"),

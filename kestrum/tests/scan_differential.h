@@ -62,7 +62,7 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   try {
     run.Ok = scan(setup, hooks, ScanResult, &run.Error);
     if (run.Ok) {
-      SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount, ScanResult.Workers);
+      SortTallyFor(ScanResult.Tally, RunOptions.SortByName, RunOptions.SortByCount);
       PrintReport();
     }
   } catch (const std::bad_alloc&) {
