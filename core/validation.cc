@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 TParamStatisticsRec CustomSyntaxStats;
@@ -244,6 +246,20 @@ void CollectRecognised(const std::string& list, const std::unordered_set<std::st
   }
 }
 
+// The counter and the list of each argument kind, in the order of
+// TParamKind; Reserved is listed nowhere.
+using R = TParamStatisticsRec;
+const std::pair<std::uint16_t R::*, std::string R::*> kKindLists[] = {
+    {&R::UnrecognisedCount, &R::UnrecognisedList},
+    {nullptr, nullptr},
+    {&R::SwitchCount, &R::SwitchList},
+    {&R::ValueCount, &R::ValueList},
+    {&R::AttachedCount, &R::AttachedList},
+    {&R::IncompleteCount, &R::IncompleteList},
+    {&R::PositionalCount, &R::PositionalList},
+};
+static_assert(std::size(kKindLists) == static_cast<std::size_t>(TParamKind::Positional) + 1);
+
 // Adds an argument inside the range, the place-th of them, to the lists its
 // text and its kind belong in.
 void AddInRange(TParamStatisticsRec& stats, const TParamStatusRec& arg, TDistinctFinder& distinct, std::size_t place) {
@@ -261,28 +277,8 @@ void AddInRange(TParamStatisticsRec& stats, const TParamStatusRec& arg, TDistinc
   if (arg.Kind != TParamKind::Switch && arg.Kind != TParamKind::SwitchValue)
     Add(stats.OtherCount, stats.OtherList, text);
   Add(stats.CheckedCount, stats.CheckedList, text);
-  switch (arg.Kind) {
-    case TParamKind::Unclaimed:
-      Add(stats.UnrecognisedCount, stats.UnrecognisedList, text);
-      break;
-    case TParamKind::Switch:
-      Add(stats.SwitchCount, stats.SwitchList, text);
-      break;
-    case TParamKind::SwitchValue:
-      Add(stats.ValueCount, stats.ValueList, text);
-      break;
-    case TParamKind::AttachedValue:
-      Add(stats.AttachedCount, stats.AttachedList, text);
-      break;
-    case TParamKind::Incomplete:
-      Add(stats.IncompleteCount, stats.IncompleteList, text);
-      break;
-    case TParamKind::Positional:
-      Add(stats.PositionalCount, stats.PositionalList, text);
-      break;
-    case TParamKind::Reserved:
-      break;
-  }
+  const auto [count, kindList] = kKindLists[static_cast<int>(arg.Kind)];
+  if (count) Add(stats.*count, stats.*kindList, text);
 }
 
 void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, std::string_view aliases, bool strict,
