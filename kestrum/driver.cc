@@ -117,7 +117,8 @@ void RunSteps() {
   ScanResult = TScanResult();
   SwitchValueMode = 2;
   VersionInfo = FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, false);
-  // Taken before the lookups, so that they find it claimed.
+  // Argument 1 is the file name whatever it holds; a lookup that searches
+  // it too (help, -X) may still claim it as its switch.
   TFileName syslogFileName;
   TakePositionalParam(ParamStatusList, syslogFileName, 1);
   const TKestrumParams p = DefineKestrumOptions();
