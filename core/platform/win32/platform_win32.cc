@@ -43,6 +43,18 @@ bool FailLast(std::string* err) { return Fail(err, GetLastError()); }
 HANDLE ToHandle(TPlatHandle h) { return reinterpret_cast<HANDLE>(h); }
 TPlatHandle FromHandle(HANDLE h) { return reinterpret_cast<TPlatHandle>(h); }
 
+// Writes the whole range in WriteFile calls of at most chunk bytes.
+bool WriteAll(HANDLE h, const char* data, std::size_t size, DWORD chunk, std::string* err) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(h, data, size > chunk ? chunk : static_cast<DWORD>(size), &written, nullptr)) return FailLast(err);
+    if (written == 0) return Fail(err, ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
 TLocalTime FromSystemTime(const SYSTEMTIME& st) {
   TLocalTime t;
   t.Year = st.wYear;
@@ -170,16 +182,8 @@ bool PlatIsTerminal(TStdStream stream) {
 bool PlatWriteStd(TStdStream stream, const char* data, std::size_t size, std::string* err) {
   HANDLE h = GetStdHandle(stream == StdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (h == INVALID_HANDLE_VALUE || h == nullptr) return Fail(err, ERROR_INVALID_HANDLE);
-  while (size > 0) {
-    // Old consoles refuse very large single writes.
-    DWORD chunk = size > 32768 ? 32768 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(h, data, chunk, &written, nullptr)) return FailLast(err);
-    if (written == 0) return Fail(err, ERROR_WRITE_FAULT);
-    data += written;
-    size -= written;
-  }
-  return true;
+  // Old consoles refuse very large single writes.
+  return WriteAll(h, data, size, 32768, err);
 }
 
 TLocalTime PlatNow() {
@@ -289,15 +293,7 @@ bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std:
 }
 
 bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err) {
-  while (size > 0) {
-    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!WriteFile(ToHandle(handle), data, chunk, &written, nullptr)) return FailLast(err);
-    if (written == 0) return Fail(err, ERROR_WRITE_FAULT);
-    data += written;
-    size -= written;
-  }
-  return true;
+  return WriteAll(ToHandle(handle), data, size, 0x40000000, err);
 }
 
 bool PlatClose(TPlatHandle handle, std::string* err) {
