@@ -166,7 +166,9 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   TWordWalk walk;
 #ifdef ORVELLA_AVX2
-  // The common case straight to its walk.
+  // The scan cuts every entry's words here: a line long enough for the
+  // vector walk goes to it at once, skipping the checks that a piece of a
+  // longer line needs.
   if (n >= 1 && cutter.MemberCount >= 0 && cutter.Width == kScanAvx2 && gBestScanWidth == kScanAvx2 &&
       text.size() >= 32)
     return kAvx2Walks[cutter.MemberCount](walk, cutter, text, 0, n);

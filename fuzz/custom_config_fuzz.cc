@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadCustomSyslogConfig(path, profile);
   FlushAll();
   FUZZ_CHECK(ExitCode == 0);
-  FUZZ_CHECK(sink.Text.empty());
+  FUZZ_CHECK(sink.Text.empty() && sink.ErrorText.empty());
 
   TSyslogConfigRec expected;
   std::vector<std::string> lines = SplitLines(text);

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "channels.h"
+#include "output_capture.h"
 
 // A broken expectation is a finding: stop so libFuzzer keeps the input.
 #define FUZZ_CHECK(cond)                                                            \
@@ -46,12 +47,15 @@ struct TFuzzFile {
   ~TFuzzFile() { std::remove(Path.c_str()); }
 };
 
-// Everything the channels flush lands in Text, which each run empties.
-struct TFuzzSink {
-  std::string Text;
-  TFuzzSink() {
-    ResetSharedOutput();
-    StdOutChannel() = TChannel{StdOutput, {}, false, {}, &Text};
+// The console output of one input, which the capture holds instead of
+// writing it; Drain empties it for the next input.
+struct TFuzzSink : TOutputCapture {
+  void Drain() {
+    FlushAll();
+    Text.clear();
+    ErrorText.clear();
+  }
+};
     ErrorChannel() = TChannel{StdError, {}, false, {}, &Text};
   }
   ~TFuzzSink() {

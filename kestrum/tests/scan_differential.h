@@ -12,6 +12,7 @@
 
 #include "channels.h"
 #include "line_reader.h"
+#include "output_capture.h"
 #include "parallel_scan.h"
 #include "report.h"
 #include "run_state.h"
@@ -53,8 +54,7 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
   TScanRun run;
   const TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, chunkSize, workers});
   const TReadSeam buffer(nullptr, bufferSize);
-  std::string* const before = StdOutChannel().Capture;
-  StdOutChannel().Capture = &run.Shown;
+  TOutputCapture capture;
   static std::int64_t lastProgress;
   lastProgress = -1;
   TScanHooks hooks = RunScanHooks();
@@ -71,8 +71,7 @@ inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t buf
     run.Ok = false;
     run.Error = kOutOfMemory;
   }
-  FlushAll();
-  StdOutChannel().Capture = before;
+  run.Shown = capture.Get();
   run.Entries = ScanResult.EntryCount;
   run.FirstDate = ScanResult.FirstEntryDate;
   run.LastDate = ScanResult.LastEntryDate;
