@@ -162,7 +162,8 @@ std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kI
 // the entry that changed).
 void CheckNameStore(const TNameStore& store) {
   ORVELLA_INVARIANT(store.Current <= store.Blocks.size() && store.Used <= kNameBlock);
-  ORVELLA_INVARIANT(store.Large.empty() || (store.Large.back() < store.Blocks.size() && store.Large.back() + 1 != store.Current));
+  ORVELLA_INVARIANT(store.Large.empty() ||
+                    (store.Large.back() < store.Blocks.size() && store.Large.back() + 1 != store.Current));
 }
 
 // A block of its own for a long name, of just its size, with room for the
@@ -390,8 +391,9 @@ std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
 // batch that finds under a quarter of its names there leaves them out of
 // the next batches for a while.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-  thread_local std::vector<TTallyItem> items;
-  thread_local std::vector<std::size_t> places, records;
+  std::vector<TTallyItem>& items = t.Batch;
+  std::vector<std::size_t>& places = t.BatchPlaces;
+  std::vector<std::size_t>& records = t.BatchRecords;
   const bool recentOn = t.RecentOff == 0;
   if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);

@@ -99,6 +99,11 @@ struct TTallyTable {
   std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
   std::size_t Count = 0;
   TNameStore Names;
+  // Room that each batch of names reuses, kept with the table rather than
+  // per thread: the names to look up, their places among the recent names
+  // and the records they were found in.
+  std::vector<TTallyItem> Batch;
+  std::vector<std::size_t> BatchPlaces, BatchRecords;
 };
 
 // A worker's share of a tally: names counted in a small table of its own,
