@@ -432,7 +432,9 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     AddItemsToTable(t, items.data(), looked);
     return;
   }
-  if (n >= 64 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
+  // The first batch of a table finds no name met lately, whatever the
+  // file, so it does not judge the recent names.
+  if (n >= 64 && t.Count > 0 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
   AddItemsToTable(t, items.data(), looked, records.data());
   for (std::size_t j = 0; j < looked; ++j) {
     const std::size_t size = items[j].Key.Size;
