@@ -385,22 +385,47 @@ std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
   return static_cast<std::size_t>(Mix(words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) & (kRecentNames - 1));
 }
 
-// An entry spelled as a name met lately (and not before its first entry)
-// counts at once; the others are looked up, and then are the names met
-// lately. Where names hardly repeat, the recent names would only cost: a
-// batch that finds under a quarter of its names there leaves them out of
-// the next batches for a while.
+// Counts the entry at once if the name at its place among the recent
+// names is spelled as it is, and the entry does not come before that
+// name's first: an earlier entry (names given out of file order) may bring
+// its own spelling, which the lookup settles.
+bool CountedAsRecent(TTallyTable& t, std::size_t place, const std::uint64_t words[3], std::size_t size,
+                     std::int64_t at) {
+  const TRecentName& recent = t.Recent[place];
+  if (recent.Size != size || recent.Record == 0 || recent.Words[0] != words[0] || recent.Words[1] != words[1] ||
+      recent.Words[2] != words[2])
+    return false;
+  TTallyRecord& r = RecordAt(t, recent.Record - 1);
+  if (at < r.FirstAt) return false;
+  ++r.Count;
+  return true;
+}
+
+// The names of the batch's lookups become the names met lately, at the
+// places their spellings gave.
+void RememberRecent(TTallyTable& t, std::size_t looked) {
+  for (std::size_t j = 0; j < looked; ++j) {
+    const TTallyItem& item = t.Batch[j];
+    if (item.Key.Size > kKeyedSize) continue;
+    TRecentName& recent = t.Recent[t.BatchPlaces[j]];
+    RawWords(std::string_view(item.Name, item.Key.Size), recent.Words);
+    recent.Record = static_cast<std::uint32_t>(t.BatchRecords[j] + 1);
+    recent.Size = static_cast<std::uint32_t>(item.Key.Size);
+  }
+}
+
+// An entry spelled as a name met lately counts at once; the others are
+// looked up, and then are the names met lately. Where names hardly repeat,
+// the recent names would only cost: a batch that finds under a quarter of
+// its names there leaves them out of the next batches for a while.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-  std::vector<TTallyItem>& items = t.Batch;
-  std::vector<std::size_t>& places = t.BatchPlaces;
-  std::vector<std::size_t>& records = t.BatchRecords;
   const bool recentOn = t.RecentOff == 0;
   if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
-  items.resize(n);
+  t.Batch.resize(n);
   if (recentOn) {
-    places.resize(n);
-    records.resize(n);
+    t.BatchPlaces.resize(n);
+    t.BatchRecords.resize(n);
   }
   std::size_t looked = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -409,41 +434,24 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     RawWords(name, words);
     if (recentOn) {
       const std::size_t place = RecentPlace(words, name.size());
-      const TRecentName& recent = t.Recent[place];
-      places[looked] = place;
-      if (recent.Size == name.size() && recent.Record != 0 && recent.Words[0] == words[0] &&
-          recent.Words[1] == words[1] && recent.Words[2] == words[2]) {
-        TTallyRecord& r = RecordAt(t, recent.Record - 1);
-        // An earlier entry (names given out of file order) may bring its
-        // own spelling: the lookup settles that.
-        if (at[i] >= r.FirstAt) {
-          ++r.Count;
-          continue;
-        }
-      }
+      t.BatchPlaces[looked] = place;
+      if (CountedAsRecent(t, place, words, name.size(), at[i])) continue;
     }
-    TTallyItem& item = items[looked++];
+    TTallyItem& item = t.Batch[looked++];
     MakeKey(item.Key, name, words);
     item.Name = name.data();
     item.Count = 1;
     item.FirstAt = at[i];
   }
   if (!recentOn) {
-    AddItemsToTable(t, items.data(), looked);
+    AddItemsToTable(t, t.Batch.data(), looked);
     return;
   }
   // The first batch of a table finds no name met lately, whatever the
   // file, so it does not judge the recent names.
   if (n >= 64 && t.Count > 0 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
-  AddItemsToTable(t, items.data(), looked, records.data());
-  for (std::size_t j = 0; j < looked; ++j) {
-    const std::size_t size = items[j].Key.Size;
-    if (size > kKeyedSize) continue;
-    TRecentName& recent = t.Recent[places[j]];
-    RawWords(std::string_view(items[j].Name, size), recent.Words);
-    recent.Record = static_cast<std::uint32_t>(records[j] + 1);
-    recent.Size = static_cast<std::uint32_t>(size);
-  }
+  AddItemsToTable(t, t.Batch.data(), looked, t.BatchRecords.data());
+  RememberRecent(t, looked);
 }
 
 }  // namespace
