@@ -56,14 +56,3 @@ struct TFuzzSink : TOutputCapture {
     ErrorText.clear();
   }
 };
-    ErrorChannel() = TChannel{StdError, {}, false, {}, &Text};
-  }
-  ~TFuzzSink() {
-    StdOutChannel().Capture = nullptr;
-    ErrorChannel().Capture = nullptr;
-  }
-  void Drain() {
-    FlushAll();
-    Text.clear();
-  }
-};
