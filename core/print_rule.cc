@@ -3,6 +3,7 @@
 #include <string>
 
 #include "channels.h"
+#include "line_reader.h"
 #include "text.h"
 
 void PrintRule(int width, bool blankLineAfter, char c) {
@@ -17,16 +18,21 @@ void PrintHelpHeading(std::string_view heading) {
   PrintRule(static_cast<int>(heading.size()), false);
 }
 
-void PrintHelpParts(std::span<const THelpPart> parts, std::initializer_list<THelpFill> fills) {
-  for (const THelpPart& part : parts) {
-    if (!part.Heading.empty()) PrintHelpHeading(part.Heading);
-    std::string_view lines = part.Lines;
-    if (!lines.empty() && lines.front() == '\n') lines.remove_prefix(1);
-    for (std::size_t end = lines.find('\n'); end != std::string_view::npos; end = lines.find('\n')) {
-      std::string line(lines.substr(0, end));
-      for (const THelpFill& fill : fills) line = ReplaceText(line, fill.Mark, fill.Text, false);
-      WriteLine(Out(), line);
-      lines.remove_prefix(end + 1);
+void PrintHelpText(std::string_view text, char size, std::initializer_list<THelpFill> fills) {
+  bool shown = false;
+  while (!text.empty()) {
+    std::string_view line;
+    text = TakeLine(text, &line);
+    if (line.starts_with("@@ ")) {
+      const std::string_view opening = line.substr(3);
+      const std::size_t blank = opening.find(' ');
+      shown = opening.substr(0, blank).find(size) != std::string_view::npos;
+      if (shown && blank != std::string_view::npos) PrintHelpHeading(opening.substr(blank + 1));
+      continue;
     }
+    if (!shown) continue;
+    std::string filled(line);
+    for (const THelpFill& fill : fills) filled = ReplaceText(filled, fill.Mark, fill.Text, false);
+    WriteLine(Out(), filled);
   }
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <initializer_list>
-#include <span>
 #include <string_view>
 
 // width copies of c ("-" unless another is asked for) on the shared output
@@ -13,20 +12,16 @@ void PrintRule(int width, bool blankLineAfter, char c = '-');
 // A row of dashes as long as the heading, the heading, the row again.
 void PrintHelpHeading(std::string_view heading);
 
-// One part of a help screen: a heading, framed by PrintHelpHeading (no
-// frame when it is empty), then its lines, each ended by "\n". A "\n" at
-// the very start is not a line, so that a raw string may open on a line of
-// its own.
-struct THelpPart {
-  std::string_view Heading;
-  std::string_view Lines;
-};
-
-// A mark in the lines of a help part, and the text shown in its place.
+// A mark in a help text, and the text shown in its place.
 struct THelpFill {
   std::string_view Mark;
   std::string_view Text;
 };
 
-// The parts in order on the shared output channel, every mark filled in.
-void PrintHelpParts(std::span<const THelpPart> parts, std::initializer_list<THelpFill> fills);
+// A help text (a program's help.txt, embedded by the build) on the shared
+// output channel, in one of its sizes, every mark filled in. The text is a
+// series of parts, each opened by a line "@@ SIZES HEADING": SIZES are the
+// letters of the sizes that show the part (S short, N normal, E extended),
+// and HEADING, when there is one, is framed by PrintHelpHeading. The lines
+// up to the next part are the part's lines.
+void PrintHelpText(std::string_view text, char size, std::initializer_list<THelpFill> fills);
