@@ -408,8 +408,32 @@ TEST(ParallelScan, TheProgressTextComesWhileTheWorkersRead) {
   EXPECT_EQ(tooLate, 0);
 }
 
-// Enough names (over 100,000) that the workers' tables fill and go over to
-// batches while others merge, in every report order; and threads that do
+// A first-entry hook that fails (the progress text could not be written)
+// ends the scan there, with the hook's error, whether one pass or several
+// read the file; the next entry is never counted.
+TEST(ParallelScan, AFailedFirstEntryHookEndsTheScanAtOnce) {
+  TScratchFile file(NxEntries("Job", 20000), "hook.log");
+  PlainNxLogRun(file.Name());
+  for (int workers : {1, 2}) {
+    SCOPED_TRACE(std::to_string(workers) + " workers");
+    const TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, 100000, workers});
+    static int counted;
+    counted = 0;
+    TScanHooks hooks;
+    hooks.FirstEntry = [](const std::string&, std::string* err) {
+      *err = "the hook failed";
+      return false;
+    };
+    hooks.Entry = [](const TScanEntry&, std::string*) { return ++counted > 0; };
+    std::string err;
+    EXPECT_FALSE(ScanFile(setup, hooks, ScanResult, &err));
+    EXPECT_EQ(err, "the hook failed");
+    EXPECT_EQ(counted, 0);
+  }
+}
+
+// Enough names (over 100,000) that the workers' tables fill and merge
+// while others read, in every report order; and threads that do
 // not all start (none: the sequential scan; some: they do all the chunks).
 TEST(ParallelScan, ManyNamesAndThreadsThatDoNotStart) {
   // 105,000 names, a quarter of them met twice, far apart.
