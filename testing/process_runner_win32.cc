@@ -110,8 +110,19 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
   bool timedOut = false;
   std::string startError;
   bool ready = in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE;
-  if (ready && CreateProcessW(wideProgram.c_str(), wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                              wideDir.empty() ? nullptr : wideDir.c_str(), &si, &pi)) {
+  // Wine's CreateProcess now and then fails with an internal error on a
+  // busy machine, before anything of the program runs: such a start is
+  // tried again, as nothing was done that could be done twice.
+  bool started = false;
+  DWORD startCode = 0;
+  for (int attempt = 0; ready && !started && attempt < 3; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(wideProgram.c_str(), wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             wideDir.empty() ? nullptr : wideDir.c_str(), &si, &pi);
+    startCode = started ? 0 : GetLastError();
+    if (startCode != ERROR_INTERNAL_ERROR) break;
+  }
+  if (started) {
     result.Started = true;
     if (WaitForSingleObject(pi.hProcess, kRunTimeoutMs) != WAIT_OBJECT_0) {
       TerminateProcess(pi.hProcess, 1);
@@ -128,7 +139,7 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   } else {
-    startError = "[test runner: cannot start " + program + ", error " + std::to_string(GetLastError()) + "]\n";
+    startError = "[test runner: cannot start " + program + ", error " + std::to_string(startCode) + "]\n";
   }
   CloseIfOpen(in);
   CloseIfOpen(out);
