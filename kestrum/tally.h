@@ -72,7 +72,8 @@ void SortTally(TFinishedTally& t, bool byName);
 // by count; neither keeps first-seen order.
 void SortTallyFor(TFinishedTally& t, bool alpha, bool number);
 
-// Operations the specification names, which the programs reach through the
-// ones above; kept for what they state, and for the tests.
+// ---- The tally's published interface that neither program uses ----
+// The programs count through AddNamesToTally; this one-name form is kept
+// for its callers and for the tests.
 // One entry of the name, in sequence (its offset: the names counted before).
 void AddToTally(TTally& tally, std::string_view name);
