@@ -31,7 +31,9 @@ namespace {
 
 // The empty view at offset at of the piece, which tells the caller where
 // the walk stopped when it found nothing (more) of its word.
-std::string_view At(std::string_view piece, std::size_t at) { return piece.substr(at, 0); }
+// at is never past the piece's end, so no check is made (the walks' hot
+// returns use it too).
+std::string_view At(std::string_view piece, std::size_t at) { return std::string_view(piece.data() + at, 0); }
 
 // The walk a byte at a time, for any set and any piece: the path for sets
 // of more than four bytes, short pieces and processors without SSE2.
@@ -75,7 +77,7 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
     const bool wantedWord = w.Begun == wanted;
     w.InWord = end == n;
     if (wantedWord) return std::string_view(p + i, end - i);
-    if (end == n) return std::string_view(p + n, 0);
+    if (end == n) return At(piece, n);
     i = end;
   }
   // The count in a register while it runs; the walk takes it back at the end.
@@ -110,7 +112,7 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
   }
   w.Begun = begun;
   w.InWord = !c.Set.Has[static_cast<unsigned char>(p[n - 1])];
-  return std::string_view(p + n, 0);
+  return At(piece, n);
 }
 
 template <int K>
@@ -165,14 +167,6 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   TWordWalk walk;
-#ifdef ORVELLA_AVX2
-  // The scan cuts every entry's words here: a line long enough for the
-  // vector walk goes to it at once, skipping the checks that a piece of a
-  // longer line needs.
-  if (n >= 1 && cutter.MemberCount >= 0 && cutter.Width == kScanAvx2 && gBestScanWidth == kScanAvx2 &&
-      text.size() >= 32)
-    return kAvx2Walks[cutter.MemberCount](walk, cutter, text, 0, n);
-#endif
   return WalkToWord(walk, cutter, text, 0, n);
 }
 
