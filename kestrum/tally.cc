@@ -276,10 +276,10 @@ std::size_t FindOrAdd(TTallyTable& t, const TTallyItem& item) {
       return index;
     }
     if ((slot & ~kIndexMask) != tag) continue;
-    TTallyRecord& r = RecordAt(t, (slot & kIndexMask) - 1);
+    const std::size_t index = (slot & kIndexMask) - 1;
+    TTallyRecord& r = RecordAt(t, index);
     if (!Matches(t, r, key, item.Name)) continue;
     r.Count += item.Count;
-    const std::size_t index = (slot & kIndexMask) - 1;
     if (item.FirstAt < r.FirstAt) {
       r.FirstAt = item.FirstAt;
       // An earlier entry brings its own spelling; mostly it is the same, and
