@@ -98,6 +98,14 @@ std::string Generate(const TLayoutSample& layout, std::mt19937& random, int line
   return out;
 }
 
+// The layout and the options of a plain report, on the file.
+void LayoutRun(const std::string& path, const TSyslogConfigRec& layout) {
+  RunOptions = TRunOptions();
+  RunOptions.SyslogFileName = path;
+  CurrentSyslogConfig = layout;
+  RunOptions.Marker = layout.Marker;
+}
+
 }  // namespace
 
 TEST(ParallelScan, SameReportAsTheSequentialScan) {
@@ -117,10 +125,7 @@ TEST(ParallelScan, SameReportAsTheSequentialScan) {
     const std::string content = Generate(layout, random, 250, 40);
     TScratchFile file(content, "parallel.log");
     for (const auto& o : options) {
-      RunOptions = TRunOptions();
-      RunOptions.SyslogFileName = file.Name();
-      CurrentSyslogConfig = table[layout.Kind];
-      RunOptions.Marker = CurrentSyslogConfig.Marker;
+      LayoutRun(file.Name(), table[layout.Kind]);
       RunOptions.SortByName = o.alpha;
       RunOptions.SortByCount = o.number;
       RunOptions.SearchGiven = o.search;
@@ -175,10 +180,7 @@ TEST(ParallelScan, LinesCutFromTheirPiecesAsFromWholeLines) {
     }
     TScratchFile file(content, "pieces.log");
     for (const auto& o : options) {
-      RunOptions = TRunOptions();
-      RunOptions.SyslogFileName = file.Name();
-      CurrentSyslogConfig = table[layout.Kind];
-      RunOptions.Marker = CurrentSyslogConfig.Marker;
+      LayoutRun(file.Name(), table[layout.Kind]);
       RunOptions.SearchGiven = o.search;
       RunOptions.SearchText = o.exact ? "JOB" : "nn";
       RunOptions.ExactMatch = o.exact;
@@ -194,14 +196,11 @@ TEST(ParallelScan, LinesCutFromTheirPiecesAsFromWholeLines) {
 
 namespace {
 
-// The NxLog layout, the options of a plain report, on the file.
+// The NxLog layout and the options of a plain report, on the file.
 void PlainNxLogRun(const std::string& path) {
-  RunOptions = TRunOptions();
-  RunOptions.SyslogFileName = path;
   TSyslogChoicesArray table{};
   BuildPresetProfiles(table);
-  CurrentSyslogConfig = table[NxLog];
-  RunOptions.Marker = CurrentSyslogConfig.Marker;
+  LayoutRun(path, table[NxLog]);
 }
 
 std::string NxEntries(const std::string& name, int count) {
