@@ -72,12 +72,9 @@ bool SettleCommandLine(const TKestrumParams& p) {
     ExitCode = KestrumExit::HelpShown;
     return true;
   }
-  if (p.VersionOnly.Found) {
-    ShowBanner(VersionInfo, true, false);
-    return true;
-  }
-  if (p.Info.Found) {
-    ShowBanner(VersionInfo, true, true);
+  // Both show the build line; -I the banner above it too, unless -VERSION-ONLY is also given.
+  if (p.VersionOnly.Found || p.Info.Found) {
+    ShowBanner(VersionInfo, true, !p.VersionOnly.Found);
     return true;
   }
   if (p.Banner.Found || p.Verbose.Found) ShowBanner(VersionInfo, p.Verbose.Found, true);
