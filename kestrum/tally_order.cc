@@ -195,20 +195,9 @@ std::int64_t TFinishedTally::Count(std::size_t row) const {
   return RowRecord(*this, row, &table).Count;
 }
 
-void SortTally(TFinishedTally& t, bool byName) {
-  if (byName) {
-    SortByName(t);
-  } else {
-    SortByCount(t);
-  }
-  CheckFinishedTally(t);
-}
-
 void SortTallyFor(TFinishedTally& t, bool alpha, bool number) {
-  if (alpha) {
-    SortTally(t, true);
-  } else if (number) {
-    SortTally(t, true);
-    SortTally(t, false);
-  }
+  if (!alpha && !number) return;
+  SortByName(t);
+  if (!alpha) SortByCount(t);
+  CheckFinishedTally(t);
 }
