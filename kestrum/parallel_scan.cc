@@ -348,7 +348,7 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   sh.Results.resize(sh.Starts.size());
   // After what the workers use, so that on any way out it stops and joins
   // them before that goes.
-  TThreadGroup group(workers, [&sh] {
+  TThreadGroup group([&sh] {
     sh.StopAll = true;
     sh.Changed.notify_all();
   });

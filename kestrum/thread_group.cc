@@ -1,5 +1,6 @@
 #include "thread_group.h"
 
+#include <algorithm>
 #include <climits>
 #include <system_error>
 
@@ -14,21 +15,17 @@ TThreadStartSeam::TThreadStartSeam(int allowed) : Saved(gStartsAllowed) { gStart
 
 TThreadStartSeam::~TThreadStartSeam() { gStartsAllowed = Saved; }
 
-TThreadGroup::TThreadGroup(int capacity, std::function<void()> stop) : Stop(std::move(stop)) {
-  Threads.reserve(capacity > 0 ? static_cast<std::size_t>(capacity) : 0);
-}
+TThreadGroup::TThreadGroup(std::function<void()> stop) : Stop(std::move(stop)) {}
 
 TThreadGroup::~TThreadGroup() {
-  bool running = false;
-  for (const std::thread& t : Threads) running = running || t.joinable();
-  if (running && Stop) Stop();
+  Stop();
   JoinGroup(*this);
 }
 
 int StartThreads(TThreadGroup& group, int count, const std::function<void()>& work) {
+  group.Threads.reserve(group.Threads.size() + static_cast<std::size_t>(std::max(count, 0)));
   int started = 0;
-  for (; started < count && group.Threads.size() < group.Threads.capacity(); ++started) {
-    if (static_cast<int>(group.Threads.size()) >= gStartsAllowed) break;
+  for (; started < count && static_cast<int>(group.Threads.size()) < gStartsAllowed; ++started) {
     try {
       // No throw after the start: the place is there already.
       group.Threads.emplace_back(work);

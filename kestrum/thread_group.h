@@ -13,18 +13,19 @@
 #include <vector>
 
 struct TThreadGroup {
-  // Room for every thread is made here, before any starts.
-  TThreadGroup(int capacity, std::function<void()> stop = {});
+  explicit TThreadGroup(std::function<void()> stop);
+  // Calls Stop, then waits for the threads still running.
   ~TThreadGroup();
   TThreadGroup(const TThreadGroup&) = delete;
   TThreadGroup& operator=(const TThreadGroup&) = delete;
 
   std::vector<std::thread> Threads;
-  std::function<void()> Stop;  // asks the threads to end soon; may be empty
+  std::function<void()> Stop;  // asks the threads to end soon
 };
 
 // Starts up to count threads of the group, each running work; returns how
-// many the system gave. Running out of memory throws.
+// many the system gave. Room for them all is made before any starts:
+// running out of memory throws, with none started.
 int StartThreads(TThreadGroup& group, int count, const std::function<void()>& work);
 
 // Waits for every thread of the group.
