@@ -58,11 +58,10 @@ struct TChunkedScan {
   std::vector<std::int64_t> Starts;  // chunk k: the lines that start in [Starts[k], Starts[k + 1])
   // Read by the workers without the lock.
   std::atomic<std::size_t> Next{0};  // the next chunk to take
-  // The chunks after the earliest failed one are not wanted, nor those after
-  // the one where the count limit stops the scan; those before are read to
-  // their ends, as the sequential scan would have read them first.
-  std::atomic<std::size_t> FirstFailed{kNoChunk};
-  std::atomic<std::size_t> LimitChunk{kNoChunk};
+  // The chunks after this one are not wanted: it is the earliest that failed
+  // or where the count limit stops the scan. Those before are read to their
+  // ends, as the sequential scan would have read them first.
+  std::atomic<std::size_t> LastWanted{kNoChunk};
   std::atomic<bool> StopAll{false};        // the run ends anyway: a failed hook, or the main thread's way out
   std::atomic<std::int64_t> BytesDone{0};  // for the progress line
   // State below is guarded by Lock; Changed tells of every change.
@@ -77,7 +76,7 @@ struct TChunkedScan {
 };
 
 bool Unwanted(const TChunkedScan& sh, std::size_t k) {
-  return sh.StopAll || sh.FirstFailed < k || sh.LimitChunk < k;
+  return sh.StopAll || sh.LastWanted < k;
 }
 
 void LowerTo(std::atomic<std::size_t>& chunk, std::size_t k) {
@@ -118,7 +117,7 @@ void PublishEnd(TChunkedScan& sh, std::size_t k, TScanPass& pass) {
 }
 
 void MarkFailed(TChunkedScan& sh, std::size_t k, std::string&& error, bool outOfMemory) {
-  LowerTo(sh.FirstFailed, k);
+  LowerTo(sh.LastWanted, k);
   {
     std::lock_guard<std::mutex> lock(sh.Lock);
     TChunkResult& r = sh.Results[k];
@@ -212,7 +211,7 @@ void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TWorkerTally
   if (reader.Failed) MarkFailed(sh, k, std::move(reader.ErrorText), false);
   if (reader.Failed || (step == TPassStep::Continue && Unwanted(sh, k))) return;
   CountRead(sh, counted, ReadSoFar(reader), end);
-  if (step == TPassStep::AtLimit) LowerTo(sh.LimitChunk, k);
+  if (step == TPassStep::AtLimit) LowerTo(sh.LastWanted, k);
   PublishEnd(sh, k, pass);
 }
 
@@ -279,21 +278,15 @@ bool FollowWorkers(TChunkedScan& sh, const TScanHooks& hooks, std::int64_t size,
   }
 }
 
-// The chunks whose results count: up to the one where the count limit
-// stopped the scan.
-std::size_t CountingChunks(const TChunkedScan& sh) {
-  return std::min(sh.Results.size(), sh.LimitChunk == kNoChunk ? sh.Results.size() : sh.LimitChunk + 1);
-}
-
-const TChunkResult* EarliestFailure(const TChunkedScan& sh) {
-  for (std::size_t k = 0; k < CountingChunks(sh); ++k)
+// The chunks' results put together as the sequential scan gives them: the
+// chunks up to the last one wanted count, and the earliest failure among
+// them is the scan's, returned instead (the result is then left as it was).
+const TChunkResult* CombineResults(const TChunkedScan& sh, TScanResult& result) {
+  const std::size_t counting = sh.LastWanted == kNoChunk ? sh.Results.size() : sh.LastWanted + 1;
+  for (std::size_t k = 0; k < counting; ++k)
     if (sh.Results[k].Failed) return &sh.Results[k];
-  return nullptr;
-}
-
-void CombineResults(const TChunkedScan& sh, TScanResult& result) {
   bool first = true;
-  for (std::size_t k = 0; k < CountingChunks(sh); ++k) {
+  for (std::size_t k = 0; k < counting; ++k) {
     const TChunkResult& r = sh.Results[k];
     result.EntryCount += r.EntryCount;
     if (!r.FirstKnown) continue;
@@ -302,6 +295,7 @@ void CombineResults(const TChunkedScan& sh, TScanResult& result) {
     result.LastEntryDate = r.LastEntryDate;
   }
   if (first) result.LastEntryDate = EntryDateText(std::string_view(), sh.Setup.Profile);
+  return nullptr;
 }
 
 std::int64_t ChunkSize(std::int64_t size, int workers, const TParallelPlan& plan) {
@@ -363,14 +357,14 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   const bool hookOk = FollowWorkers(sh, hooks, size, err);
   JoinGroup(group);
   if (!hookOk) return TParallelOutcome::Failed;
-  if (const TChunkResult* failed = EarliestFailure(sh)) {
+  if (const TChunkResult* failed = CombineResults(sh, result)) {
     if (failed->OutOfMemory) throw std::bad_alloc();
     *err = failed->Error;
     return TParallelOutcome::Failed;
   }
-  // The line's last word, as the sequential scan's last block gives it: at
-  // the count limit, the whole file.
-  if (hooks.Progress) hooks.Progress(sh.LimitChunk == kNoChunk ? sh.BytesDone.load() : size, size);
-  CombineResults(sh, result);
+  // The line's last word, as the sequential scan's last block gives it:
+  // with a last chunk wanted and no failure, the count limit stopped the
+  // scan, and the whole file counts as read.
+  if (hooks.Progress) hooks.Progress(sh.LastWanted == kNoChunk ? sh.BytesDone.load() : size, size);
   return TParallelOutcome::Done;
 }
