@@ -225,23 +225,19 @@ void ClearNames(TNameStore& store) {
   CheckNameStore(store);
 }
 
-// Puts the slot into the first free one from the hash's own on.
-void PutSlot(std::vector<std::uint64_t>& slots, std::uint64_t slot, std::uint64_t hash) {
-  const std::size_t mask = slots.size() - 1;
-  std::size_t s = hash & mask;
-  while (slots[s] != 0) s = (s + 1) & mask;
-  slots[s] = slot;
-}
-
 // Room for the given number of records at most half full.
 void MakeRoomFor(TTallyTable& t, std::size_t records) {
   std::size_t size = t.Slots.empty() ? kFirstSlots : t.Slots.size();
   while (records * 2 > size) size *= 2;
   if (size == t.Slots.size()) return;
   std::vector<std::uint64_t> slots(size);
+  const std::size_t mask = size - 1;
   for (std::size_t i = 0; i < t.Count; ++i) {
+    // Into the first free slot from the hash's own on.
     const std::uint64_t hash = KeyOfRecord(t, RecordAt(t, i)).Hash;
-    PutSlot(slots, SlotOf(hash, i), hash);
+    std::size_t s = hash & mask;
+    while (slots[s] != 0) s = (s + 1) & mask;
+    slots[s] = SlotOf(hash, i);
   }
   t.Slots.swap(slots);
   ORVELLA_INVARIANT(std::has_single_bit(t.Slots.size()) && 2 * records <= t.Slots.size());
@@ -313,29 +309,25 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n, std
   // 24/12 to 64/32). Tables of up to 8K slots (64 KiB) stay in the caches.
   constexpr std::size_t kSlotAhead = 32, kRecordAhead = 16, kCachedSlots = 1 << 13;
   const std::size_t mask = t.Slots.size() - 1;
-  std::size_t i = 0;
-  // A shard may be small and still out of the caches: the shards together
-  // are as big as one table.
-  if (t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead) {
-    // The fetches start before the first item, and the last items are
-    // looked up without new ones, as a shard's run of items may be short.
-    for (std::size_t j = 0; j < kSlotAhead && j < n; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
-    for (std::size_t j = 0; j < kRecordAhead && j < n; ++j)
-      if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
-    for (; i < n; ++i) {
-      if (i + kSlotAhead < n) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
-      if (i + kRecordAhead < n)
-        if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
-      const std::size_t r = FindOrAdd(t, items[i]);
-      if (records) records[i] = r;
-    }
-  }
-  for (; i < n; ++i) {
+  // The items fetched ahead: none in a small table. A shard may be small and
+  // still out of the caches, as the shards together are as big as one table.
+  const std::size_t ahead = t.Slots.size() > kCachedSlots || n > 4 * kSlotAhead ? n : 0;
+  // The fetches start before the first item, and the last items are looked
+  // up without new ones, as a shard's run of items may be short.
+  for (std::size_t j = 0; j < kSlotAhead && j < ahead; ++j) Prefetch(&t.Slots[items[j].Key.Hash & mask]);
+  for (std::size_t j = 0; j < kRecordAhead && j < ahead; ++j)
+    if (const TTallyRecord* r = LikelyRecord(t, items[j].Key.Hash)) PrefetchRecord(*r);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kSlotAhead < ahead) Prefetch(&t.Slots[items[i + kSlotAhead].Key.Hash & mask]);
+    if (i + kRecordAhead < ahead)
+      if (const TTallyRecord* r = LikelyRecord(t, items[i + kRecordAhead].Key.Hash)) PrefetchRecord(*r);
     const std::size_t r = FindOrAdd(t, items[i]);
     if (records) records[i] = r;
   }
 }
 
+// The shard of a name by its hash, or by its slot, which keeps the hash's
+// high bits.
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
 void ClearTable(TTallyTable& t) {
@@ -344,40 +336,6 @@ void ClearTable(TTallyTable& t) {
   t.RecentOff = 0;
   t.Count = 0;
   ClearNames(t.Names);
-}
-
-// The share's names into the shards of the tally it was made for: grouped
-// by shard in place (each swap puts one item where its shard's run is),
-// then each shard taken once under its lock.
-void MergeWorkerTable(TWorkerTally& w) {
-  const std::size_t n = w.Table.Count;
-  w.Items.resize(n);
-  std::array<std::size_t, TTally::kShards + 1> start{};
-  for (std::size_t i = 0; i < n; ++i) {
-    const TTallyRecord& r = RecordAt(w.Table, i);
-    w.Items[i] = TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt};
-    ++start[ShardOf(w.Items[i].Key.Hash) + 1];
-  }
-  for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
-  std::array<std::size_t, TTally::kShards> next;
-  std::copy(start.begin(), start.end() - 1, next.begin());
-  for (int s = 0; s < TTally::kShards; ++s)
-    while (next[s] < start[s + 1]) {
-      const int home = ShardOf(w.Items[next[s]].Key.Hash);
-      if (home == s) {
-        ++next[s];
-      } else {
-        std::swap(w.Items[next[s]], w.Items[next[home]++]);
-      }
-    }
-  const unsigned first = gMergeTurn++ * kTurnStride;
-  for (unsigned k = 0; k < TTally::kShards; ++k) {
-    const unsigned s = (first + k) % TTally::kShards;
-    if (start[s] == start[s + 1]) continue;
-    std::lock_guard<std::mutex> lock(w.Into->Locks[s]);
-    AddItemsToTable(w.Into->Shards[s], w.Items.data() + start[s], start[s + 1] - start[s]);
-  }
-  ClearTable(w.Table);
 }
 
 // The place of a spelling among the recent names, by its raw words.
@@ -423,10 +381,8 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
   if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   t.Batch.resize(n);
-  if (recentOn) {
-    t.BatchPlaces.resize(n);
-    t.BatchRecords.resize(n);
-  }
+  t.BatchPlaces.resize(n);
+  t.BatchRecords.resize(n);
   std::size_t looked = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const std::string_view name = names[i];
@@ -443,12 +399,12 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     item.Count = 1;
     item.FirstAt = at[i];
   }
+  // The first batch of a table finds no name met lately, whatever the
+  // file, so it does not judge the recent names.
   if (!recentOn) {
     AddItemsToTable(t, t.Batch.data(), looked);
     return;
   }
-  // The first batch of a table finds no name met lately, whatever the
-  // file, so it does not judge the recent names.
   if (n >= 64 && t.Count > 0 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
   AddItemsToTable(t, t.Batch.data(), looked, t.BatchRecords.data());
   RememberRecent(t, looked);
@@ -480,7 +436,32 @@ TWorkerTallyPtr NewWorkerTally(TTally& into) {
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   ORVELLA_INVARIANT(w.Into != nullptr);
   AddNamesToTable(w.Table, names, at, n);
-  if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) MergeWorkerTable(w);
+  if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) FlushWorkerTally(w);
 }
 
-void FlushWorkerTally(TWorkerTally& w) { MergeWorkerTable(w); }
+// The share's names into the shards of the tally it was made for: put in
+// runs by shard straight from the share's slots, which hold the shard bits
+// of each name's hash, then each shard taken once under its lock.
+void FlushWorkerTally(TWorkerTally& w) {
+  const TTallyTable& table = w.Table;
+  std::array<std::size_t, TTally::kShards + 1> start{};
+  for (const std::uint64_t slot : table.Slots)
+    if (slot != 0) ++start[ShardOf(slot) + 1];
+  for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
+  std::array<std::size_t, TTally::kShards> next;
+  std::copy(start.begin(), start.end() - 1, next.begin());
+  w.Items.resize(table.Count);
+  for (const std::uint64_t slot : table.Slots) {
+    if (slot == 0) continue;
+    const TTallyRecord& r = RecordAt(table, (slot & kIndexMask) - 1);
+    w.Items[next[ShardOf(slot)]++] = TTallyItem{KeyOfRecord(table, r), NameOf(table, r).data(), r.Count, r.FirstAt};
+  }
+  const unsigned first = gMergeTurn++ * kTurnStride;
+  for (unsigned k = 0; k < TTally::kShards; ++k) {
+    const unsigned s = (first + k) % TTally::kShards;
+    if (start[s] == start[s + 1]) continue;
+    std::lock_guard<std::mutex> lock(w.Into->Locks[s]);
+    AddItemsToTable(w.Into->Shards[s], w.Items.data() + start[s], start[s + 1] - start[s]);
+  }
+  ClearTable(w.Table);
+}
