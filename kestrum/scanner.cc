@@ -11,7 +11,7 @@
 
 namespace {
 
-bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TTallyPtr tally,
+bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TTally& tally,
                     TScanResult& result, std::string* err) {
   TScanPass pass(setup, hooks);
   const std::int64_t total = SizeNow(reader);
@@ -19,7 +19,7 @@ bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHoo
   TBlock block;
   while (step == TPassStep::Continue && ReadBlock(reader, &block)) {
     step = ScanBlock(pass, block, err);
-    AddNamesToTally(*tally, pass.Names.data(), pass.At.data(), pass.Names.size());
+    AddNamesToTally(tally, pass.Names.data(), pass.At.data(), pass.Names.size());
     if (hooks.Progress) hooks.Progress(ReadSoFar(reader), total);
   }
   if (step == TPassStep::HookFailed) return false;
@@ -34,7 +34,6 @@ bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHoo
   result.EntryCount = pass.EntryCount;
   result.FirstEntryDate = pass.FirstEntryDate;
   result.LastEntryDate = pass.LastEntryDate;
-  result.Tally = FinishTally(std::move(tally), false);
   return true;
 }
 
@@ -49,14 +48,14 @@ bool FailScan(TLineReader& reader, const std::string& error, std::string* err) {
 bool ScanAndClose(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TScanResult& result,
                  std::string* err) {
   const int workers = ParallelWorkers(reader, setup);
-  TParallelOutcome outcome = TParallelOutcome::NotStarted;
   TTallyPtr tally = NewTally();
-  if (workers > 1) outcome = ScanInParallel(reader, setup, workers, hooks, *tally, result, err);
-  if (outcome == TParallelOutcome::Failed) return FailScan(reader, *err, err);
-  if (outcome == TParallelOutcome::Done) result.Tally = FinishTally(std::move(tally), true);
-  // A scan that no worker took starts again from an empty tally.
-  if (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, NewTally(), result, err))
+  const TParallelOutcome outcome =
+      workers > 1 ? ScanInParallel(reader, setup, workers, hooks, *tally, result, err) : TParallelOutcome::NotStarted;
+  // A scan that no worker took is read in one pass, into the tally no worker touched.
+  if (outcome == TParallelOutcome::Failed ||
+      (outcome == TParallelOutcome::NotStarted && !ScanInSequence(reader, setup, hooks, *tally, result, err)))
     return FailScan(reader, *err, err);
+  result.Tally = FinishTally(std::move(tally), outcome == TParallelOutcome::Done);
   TLocalTime modified;
   if (!FileSizeOf(reader, &result.FileSize) || !FileModifiedOf(reader, &modified) || !CloseLineReader(reader))
     return FailScan(reader, reader.ErrorText, err);
