@@ -76,36 +76,28 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
   }
 }
 
-namespace {
-
-void WriteSampleConfig(const TFileName& name, bool append) {
-  const bool appending = append && FileExists(name);
-  TPlatHandle handle = NoPlatHandle;
-  std::string error;
-  const std::string text = std::string(kSampleConfigHeader) + kLineEnd + kSampleConfigLine + kLineEnd;
-  if (!PlatOpenWrite(name, appending, &handle, &error)) {
-    ReportFileError(name.Text, error, KestrumExit::WriteError);
-    return;
-  }
-  bool written = PlatWrite(handle, text.data(), text.size(), &error);
-  std::string closeError;
-  bool closed = PlatClose(handle, &closeError);
-  if (!written || !closed) {
-    ReportFileError(name.Text, written ? closeError : error, KestrumExit::WriteError);
-    return;
-  }
-  // Confirmed only once the file is safely closed.
-  WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
-  // A script reading the confirmation must not take a lost one for success.
-  if (!Flush(Out())) ReportFileError(name.Text, Out().ErrorText, KestrumExit::WriteError);
-}
-
-}  // namespace
-
 void ExportSampleConfig(const TFileName& fileName, bool append) {
   const TFileName name = fileName.Text.empty() ? TFileName(kSampleConfigFileName) : fileName;
   try {
-    WriteSampleConfig(name, append);
+    TPlatHandle handle = NoPlatHandle;
+    std::string error;
+    const std::string text = std::string(kSampleConfigHeader) + kLineEnd + kSampleConfigLine + kLineEnd;
+    // Appending only to a file that is there.
+    if (!PlatOpenWrite(name, append && FileExists(name), &handle, &error)) {
+      ReportFileError(name.Text, error, KestrumExit::WriteError);
+      return;
+    }
+    bool written = PlatWrite(handle, text.data(), text.size(), &error);
+    std::string closeError;
+    bool closed = PlatClose(handle, &closeError);
+    if (!written || !closed) {
+      ReportFileError(name.Text, written ? closeError : error, KestrumExit::WriteError);
+      return;
+    }
+    // Confirmed only once the file is safely closed.
+    WriteLine(Out(), "Sample Custom Configuration saved to: \"" + PlatFullPath(name) + "\"");
+    // A script reading the confirmation must not take a lost one for success.
+    if (!Flush(Out())) ReportFileError(name.Text, Out().ErrorText, KestrumExit::WriteError);
   } catch (const std::bad_alloc&) {
     ReportOutOfMemory(name.Text, KestrumExit::WriteError);
   }

@@ -12,19 +12,6 @@
 
 namespace {
 
-// "Processing ..." and the "Tally of" heading with the first entry's date.
-void PrintProgress(const std::string& since) {
-  TChannel& out = Out();
-  Write(out, "Processing ");
-  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
-  Write(out, " Syslog...  Please Wait...");
-  WriteLineEnd(out);
-  WriteLineEnd(out);
-  Write(out, "Tally of [MAJOR] Scripts Used since ");
-  WriteLine(out, since);
-  PrintRule80('=');
-}
-
 // The -D breakdown of one counted entry.
 void PrintDebugBlock(const TScanEntry& e) {
   TChannel& out = Out();
@@ -55,10 +42,19 @@ bool OutputHolds(std::string* err) {
   return false;
 }
 
+// "Processing ..." and the "Tally of" heading with the first entry's date.
 bool ShowProgressText(const std::string& since, std::string* err) {
-  PrintProgress(since);
+  TChannel& out = Out();
+  Write(out, "Processing ");
+  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
+  Write(out, " Syslog...  Please Wait...");
+  WriteLineEnd(out);
+  WriteLineEnd(out);
+  Write(out, "Tally of [MAJOR] Scripts Used since ");
+  WriteLine(out, since);
+  PrintRule80('=');
   // On the screen while the scan runs, not with the report at its end.
-  Flush(Out());
+  Flush(out);
   return OutputHolds(err);
 }
 
