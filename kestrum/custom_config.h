@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
 #include "syslog_profiles.h"
 
 extern const char kSampleConfigFileName[];  // "Kestrum.Input.TXT"

@@ -2,14 +2,9 @@
 
 #include <utility>
 
-#include "custom_config.h"
-
 std::string SelectSyslogProfile(const TKestrumParams& p) {
   TSyslogChoicesArray table{};
-  BuildPresetProfiles(table);
-  const TFileName customFile = FileNameOfValue(ParamStatusList, p.Selections[Custom]);
-  // A missing or unreadable file sets the exit code.
-  if (!customFile.Text.empty()) ReadCustomSyslogConfig(customFile, table[Custom]);
+  BuildSyslogProfiles(table, FileNameOfValue(ParamStatusList, p.Selections[Custom]));
   int chosen = kDefaultSyslogChoice;
   for (int kind = 0; kind < kSyslogChoiceCount; ++kind)
     if (p.Selections[kind].Found) chosen = kind;

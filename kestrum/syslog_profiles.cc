@@ -1,5 +1,7 @@
 #include "syslog_profiles.h"
 
+#include "custom_config.h"
+
 TSyslogConfigRec CurrentSyslogConfig;
 
 namespace {
@@ -35,6 +37,11 @@ void BuildPresetProfiles(TSyslogChoicesArray& table) {
   table[WinSyslog] = Preset(WinSyslog, " -- Initiated", " ,", " ,", 12, "", -1);
   table[VisualSyslog] = Preset(VisualSyslog, " -- Initiated", "\t ", "\t ", 11, "", -1);
   table[FastVue] = Preset(FastVue, " -- Initiated", "\t ", "\t ", 5, "", -1);
+}
+
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile) {
+  BuildPresetProfiles(table);
+  if (!customConfigFile.Text.empty()) ReadCustomSyslogConfig(customConfigFile, table[Custom]);
 }
 
 TDatePicture DatePictureOf(const TSyslogConfigRec& profile) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
 #include "text.h"
 
 // Stored as a 32-bit value; the enumerator names are also the printed names.
@@ -44,6 +45,10 @@ extern TSyslogConfigRec CurrentSyslogConfig;
 
 // Fills the seven built-in layouts (the Custom entry is left as it is).
 void BuildPresetProfiles(TSyslogChoicesArray& table);
+
+// The presets, then the Custom entry from the file when a name is given
+// (a missing or unreadable file sets the exit code).
+void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile);
 
 // How a kind's date text is made: words of the entry line by the profile's
 // Date_Delimiter, each followed by a fixed text.

@@ -66,6 +66,8 @@ TFinishedTally FinishTally(TTallyPtr tally, bool sharded);
 
 // Stable sorts of the finished tally. By name: ASCII-lower-cased bytes,
 // unsigned, a prefix first. By count: ascending.
+void SortTally(TFinishedTally& t, bool byName);
+
 // -A sorts by name (also when -N is given); -N alone sorts by name and then
 // by count; neither keeps first-seen order.
 void SortTallyFor(TFinishedTally& t, bool alpha, bool number);

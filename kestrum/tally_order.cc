@@ -195,9 +195,16 @@ std::int64_t TFinishedTally::Count(std::size_t row) const {
   return RowRecord(*this, row, &table).Count;
 }
 
-void SortTallyFor(TFinishedTally& t, bool alpha, bool number) {
-  if (!alpha && !number) return;
-  SortByName(t);
-  if (!alpha) SortByCount(t);
+void SortTally(TFinishedTally& t, bool byName) {
+  if (byName) {
+    SortByName(t);
+  } else {
+    SortByCount(t);
+  }
   CheckFinishedTally(t);
+}
+
+void SortTallyFor(TFinishedTally& t, bool alpha, bool number) {
+  if (alpha || number) SortTally(t, true);
+  if (number && !alpha) SortTally(t, false);
 }
