@@ -326,8 +326,6 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n, std
   }
 }
 
-// The shard of a name by its hash, or by its slot, which keeps the hash's
-// high bits.
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
 void ClearTable(TTallyTable& t) {
@@ -439,23 +437,30 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
   if (w.Table.Count >= kShareNames || w.Table.Names.Bytes >= kShareBytes) FlushWorkerTally(w);
 }
 
-// The share's names into the shards of the tally it was made for: put in
-// runs by shard straight from the share's slots, which hold the shard bits
-// of each name's hash, then each shard taken once under its lock.
+// The share's names into the shards of the tally it was made for: grouped
+// by shard in place (each swap puts one item where its shard's run is),
+// then each shard taken once under its lock.
 void FlushWorkerTally(TWorkerTally& w) {
-  const TTallyTable& table = w.Table;
+  const std::size_t n = w.Table.Count;
+  w.Items.resize(n);
   std::array<std::size_t, TTally::kShards + 1> start{};
-  for (const std::uint64_t slot : table.Slots)
-    if (slot != 0) ++start[ShardOf(slot) + 1];
+  for (std::size_t i = 0; i < n; ++i) {
+    const TTallyRecord& r = RecordAt(w.Table, i);
+    w.Items[i] = TTallyItem{KeyOfRecord(w.Table, r), NameOf(w.Table, r).data(), r.Count, r.FirstAt};
+    ++start[ShardOf(w.Items[i].Key.Hash) + 1];
+  }
   for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
   std::array<std::size_t, TTally::kShards> next;
   std::copy(start.begin(), start.end() - 1, next.begin());
-  w.Items.resize(table.Count);
-  for (const std::uint64_t slot : table.Slots) {
-    if (slot == 0) continue;
-    const TTallyRecord& r = RecordAt(table, (slot & kIndexMask) - 1);
-    w.Items[next[ShardOf(slot)]++] = TTallyItem{KeyOfRecord(table, r), NameOf(table, r).data(), r.Count, r.FirstAt};
-  }
+  for (int s = 0; s < TTally::kShards; ++s)
+    while (next[s] < start[s + 1]) {
+      const int home = ShardOf(w.Items[next[s]].Key.Hash);
+      if (home == s) {
+        ++next[s];
+      } else {
+        std::swap(w.Items[next[s]], w.Items[next[home]++]);
+      }
+    }
   const unsigned first = gMergeTurn++ * kTurnStride;
   for (unsigned k = 0; k < TTally::kShards; ++k) {
     const unsigned s = (first + k) % TTally::kShards;
