@@ -425,11 +425,7 @@ void AddToTally(TTally& tally, std::string_view name) {
 
 void TWorkerTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
 
-TWorkerTallyPtr NewWorkerTally(TTally& into) {
-  TWorkerTallyPtr w(new TWorkerTally);
-  w->Into = &into;
-  return w;
-}
+TWorkerTallyPtr NewWorkerTally(TTally& into) { return TWorkerTallyPtr(new TWorkerTally{&into, {}, {}}); }
 
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n) {
   ORVELLA_INVARIANT(w.Into != nullptr);
