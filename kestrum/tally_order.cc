@@ -65,14 +65,10 @@ std::uint64_t LowerPrefix(std::string_view name, std::size_t from) {
   return key;
 }
 
-int CompareNames(std::string_view a, std::string_view b) {
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(LowerAsciiByte(a[i]));
-    const auto y = static_cast<unsigned char>(LowerAsciiByte(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+bool NameBefore(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(LowerAsciiByte(x)) < static_cast<unsigned char>(LowerAsciiByte(y));
+  });
 }
 
 void SortByName(TFinishedTally& t) {
@@ -87,7 +83,7 @@ void SortByName(TFinishedTally& t) {
     if (a.Third != b.Third) return a.Third < b.Third;
     const TTallyTable *x, *y;
     const TTallyRecord &ra = RecordOfRef(t, a.Ref, &x), &rb = RecordOfRef(t, b.Ref, &y);
-    return CompareNames(NameOf(*x, ra), NameOf(*y, rb)) < 0;
+    return NameBefore(NameOf(*x, ra), NameOf(*y, rb));
   });
   t.Order.resize(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) t.Order[i] = order[i].Ref;
