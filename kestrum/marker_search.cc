@@ -49,7 +49,6 @@ void Tune(TMarkerFinder& f, std::string_view text) {
   for (std::size_t i = 1; i < marker.size(); ++i)
     if (counts[static_cast<unsigned char>(marker[i])] < counts[static_cast<unsigned char>(marker[best])]) best = i;
   f.RareAt = best;
-  f.Tuned = true;
   ORVELLA_INVARIANT(f.RareAt < marker.size());
 }
 
@@ -106,7 +105,7 @@ std::size_t FindMarkerFrom(TMarkerFinder& f, std::string_view text, std::size_t 
   const TMarkerSearch& s = *f.Search;
   const std::size_t m = s.Marker.size();
   if (m == 0 || from > text.size() || text.size() - from < m) return std::string_view::npos;
-  if (!f.Tuned) Tune(f, text.substr(from));
+  if (f.RareAt == std::string_view::npos) Tune(f, text.substr(from));
   const char* base = text.data();
   const char* marker = s.Marker.data();
   const std::size_t rareAt = f.RareAt;

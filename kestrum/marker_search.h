@@ -33,11 +33,11 @@ void PrepareMarkerSearch(TMarkerSearch& s, std::string_view marker);
 
 // One pass's use of the shared search: the byte it jumps to, chosen by the
 // first text it searches (hence not shared, and not const).
-// Invariants: once Tuned, RareAt is an offset in the marker.
+// Invariants: RareAt is npos until the first search tunes the finder, and
+// from then on an offset in the marker.
 struct TMarkerFinder {
   const TMarkerSearch* Search = nullptr;
-  std::size_t RareAt = 0;
-  bool Tuned = false;
+  std::size_t RareAt = std::string_view::npos;
 };
 
 // The search proper, which FindMarker calls when the marker does not stand
