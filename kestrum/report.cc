@@ -11,33 +11,23 @@
 
 int NumberWidth = 0;
 
-namespace {
-
-// The label part of a report line: a blank, the label cut to 40 bytes and
-// dots up to column 41, a blank. Returns its length.
-std::size_t PutLabel(char* lead, std::string_view label) {
-  std::size_t n = 0;
-  lead[n++] = ' ';
-  const std::string_view shown = label.substr(0, 40);
-  shown.copy(lead + n, shown.size());
-  n += shown.size();
-  if (n < 41) lead[n++] = ' ';
-  while (n < 41) lead[n++] = '.';
-  lead[n++] = ' ';
-  return n;
-}
-
-}  // namespace
-
 void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped) {
   PrintTextLine(label, FormatCount(value, grouped), NumberWidth);
 }
 
 void PrintTextLine(std::string_view label, std::string_view text, int textWidth) {
   // Built in place and written at once: the report may have a million of
-  // these lines.
+  // these lines. First the label part: a blank, the label cut to 40 bytes
+  // and dots up to column 41, a blank.
   char line[128];
-  std::size_t n = PutLabel(line, label);
+  std::size_t n = 0;
+  line[n++] = ' ';
+  const std::string_view shown = label.substr(0, 40);
+  shown.copy(line + n, shown.size());
+  n += shown.size();
+  if (n < 41) line[n++] = ' ';
+  while (n < 41) line[n++] = '.';
+  line[n++] = ' ';
   const std::size_t pad = textWidth > static_cast<int>(text.size()) ? textWidth - text.size() : 0;
   if (n + pad + text.size() <= sizeof line) {
     std::memset(line + n, ' ', pad);
