@@ -29,16 +29,6 @@ TFileVersionInfoRec VersionInfo;
 
 namespace {
 
-// Banner, report, short help on standard error; the run ends with code.
-// -D asks for both the pause and the alert, whatever their own switches say.
-void SyntaxError(const TKestrumParams& p, const std::string& message, int code) {
-  ShowBanner(VersionInfo, p.Verbose.Found, true);
-  ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
-                         p.Debug.Found || p.AudibleError.Found);
-  ShowHelp(VersionInfo.ProgramName, true, p.Verbose.Found);
-  ExitCode = code;
-}
-
 // The message and the exit code of the syntax error the validated command
 // line makes, in the order the checks go; code 0 when it makes none.
 std::pair<std::string, int> SyntaxFaultOf(const TKestrumParams& p) {
@@ -63,7 +53,13 @@ std::pair<std::string, int> SyntaxFaultOf(const TKestrumParams& p) {
 bool SettleCommandLine(const TKestrumParams& p) {
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
   if (const auto [message, code] = SyntaxFaultOf(p); code != 0) {
-    SyntaxError(p, message, code);
+    // Banner, report, short help on standard error. -D asks for both the
+    // pause and the alert, whatever their own switches say.
+    ShowBanner(VersionInfo, p.Verbose.Found, true);
+    ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
+                           p.Debug.Found || p.AudibleError.Found);
+    ShowHelp(VersionInfo.ProgramName, true, p.Verbose.Found);
+    ExitCode = code;
     return true;
   }
   if (p.Help.Found) {
