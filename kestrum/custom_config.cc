@@ -61,9 +61,9 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
     TSyslogConfigRec read = profile;
     std::string_view line;
     while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
-    bool readOk = !reader.Failed;
-    bool closeOk = CloseLineReader(reader);
-    if (!readOk || !closeOk) {
+    const bool readOk = !reader.Failed;
+    // Closed whether or not the read went well.
+    if (!CloseLineReader(reader) || !readOk) {
       ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
       return;
     }
