@@ -165,10 +165,8 @@ void CheckFinishedTally(const TFinishedTally& t) {
 TFinishedTally FinishTally(TTallyPtr tally, bool sharded) {
   TFinishedTally t;
   t.Counted = std::move(tally);
-  for (TTallyTable& table : t.Counted->Shards) {
-    table.Slots.clear();
-    table.Slots.shrink_to_fit();
-  }
+  // No lookup follows: the slots are given back.
+  for (TTallyTable& table : t.Counted->Shards) table.Slots = std::vector<std::uint64_t>();
   t.Sharded = sharded;
   if (sharded) OrderShardsByFirstOffset(t);
   CheckFinishedTally(t);
