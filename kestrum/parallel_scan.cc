@@ -103,10 +103,10 @@ void PublishEnd(TChunkedScan& sh, std::size_t k, TScanPass& pass) {
     TChunkResult& r = sh.Results[k];
     // A worker that ran out of memory before it took a chunk failed it.
     if (!r.Failed) {
+      // The first entry, if any, was published as it was met.
+      ORVELLA_INVARIANT(r.FirstKnown == pass.SawMarker);
       r.Done = true;
-      r.FirstKnown = pass.SawMarker;
       r.EntryCount = pass.EntryCount;
-      r.FirstEntryDate = std::move(pass.FirstEntryDate);
       r.LastEntryDate = std::move(pass.LastEntryDate);
     }
     CheckChunkResult(r);
