@@ -423,7 +423,7 @@ void AddToTally(TTally& tally, std::string_view name) {
   AddNamesToTally(tally, &name, &at, 1);
 }
 
-void TWorkerTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
+void TTallyDeleter::operator()(TWorkerTally* w) const { delete w; }
 
 TWorkerTallyPtr NewWorkerTally(TTally& into) { return TWorkerTallyPtr(new TWorkerTally{&into, {}, {}}); }
 

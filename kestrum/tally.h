@@ -20,10 +20,13 @@
 
 #include "text.h"
 
-// The run's tally while it counts.
+// The run's tally while it counts, and a worker's share of it (below); one
+// deleter for both, defined where their records are known.
 struct TTally;
+struct TWorkerTally;
 struct TTallyDeleter {
   void operator()(TTally* t) const;
+  void operator()(TWorkerTally* w) const;
 };
 typedef std::unique_ptr<TTally, TTallyDeleter> TTallyPtr;
 TTallyPtr NewTally();
@@ -34,11 +37,7 @@ void AddNamesToTally(TTally& tally, const std::string_view* names, const std::in
 
 // A worker's share of a tally, counted apart and merged into the tally's
 // shards now and then.
-struct TWorkerTally;
-struct TWorkerTallyDeleter {
-  void operator()(TWorkerTally* w) const;
-};
-typedef std::unique_ptr<TWorkerTally, TWorkerTallyDeleter> TWorkerTallyPtr;
+typedef std::unique_ptr<TWorkerTally, TTallyDeleter> TWorkerTallyPtr;
 TWorkerTallyPtr NewWorkerTally(TTally& into);
 void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std::int64_t* at, std::size_t n);
 // What the share still holds, into the shards.
