@@ -4,24 +4,6 @@
 
 TSyslogConfigRec CurrentSyslogConfig;
 
-namespace {
-
-TSyslogConfigRec Preset(TSyslogChoices kind, const char* marker, const char* dateDelims, const char* delims1,
-                        std::int32_t index1, const char* delims2, std::int32_t index2) {
-  TSyslogConfigRec p;
-  p.Kind = kind;
-  p.Marker = marker;
-  p.Date_Index = -1;
-  p.Date_Delimiter = CharSetOf(dateDelims);
-  p.Delimiter_1 = CharSetOf(delims1);
-  p.Index_1 = index1;
-  p.Delimiter_2 = CharSetOf(delims2);
-  p.Index_2 = index2;
-  return p;
-}
-
-}  // namespace
-
 const char* SyslogChoiceName(TSyslogChoices kind) {
   static const char* const kNames[kSyslogChoiceCount] = {"NxLog",     "TFTPD32",      "KiwiSyslog", "WhatsUp",
                                                          "WinSyslog", "VisualSyslog", "FastVue",    "Custom"};
@@ -30,13 +12,15 @@ const char* SyslogChoiceName(TSyslogChoices kind) {
 }
 
 void BuildPresetProfiles(TSyslogChoicesArray& table) {
-  table[NxLog] = Preset(NxLog, "<158>", "\t ", "\t ", 10, "", -1);
-  table[TFTPD32] = Preset(TFTPD32, "<158>", " ;", ";", 3, " :", 8);
-  table[KiwiSyslog] = Preset(KiwiSyslog, "Local3.Info", "\t ", "\t ", 9, "", -1);
-  table[WhatsUp] = Preset(WhatsUp, "local3.info", "\t ", "\t ", 9, "", -1);
-  table[WinSyslog] = Preset(WinSyslog, " -- Initiated", " ,", " ,", 12, "", -1);
-  table[VisualSyslog] = Preset(VisualSyslog, " -- Initiated", "\t ", "\t ", 11, "", -1);
-  table[FastVue] = Preset(FastVue, " -- Initiated", "\t ", "\t ", 5, "", -1);
+  // Kind, Date_Index (unused: a preset's date has its picture), Index_1,
+  // Index_2, Date_Delimiter, Delimiter_1, Delimiter_2, Marker.
+  table[NxLog] = {NxLog, -1, 10, -1, CharSetOf("\t "), CharSetOf("\t "), CharSetOf(""), "<158>"};
+  table[TFTPD32] = {TFTPD32, -1, 3, 8, CharSetOf(" ;"), CharSetOf(";"), CharSetOf(" :"), "<158>"};
+  table[KiwiSyslog] = {KiwiSyslog, -1, 9, -1, CharSetOf("\t "), CharSetOf("\t "), CharSetOf(""), "Local3.Info"};
+  table[WhatsUp] = {WhatsUp, -1, 9, -1, CharSetOf("\t "), CharSetOf("\t "), CharSetOf(""), "local3.info"};
+  table[WinSyslog] = {WinSyslog, -1, 12, -1, CharSetOf(" ,"), CharSetOf(" ,"), CharSetOf(""), " -- Initiated"};
+  table[VisualSyslog] = {VisualSyslog, -1, 11, -1, CharSetOf("\t "), CharSetOf("\t "), CharSetOf(""), " -- Initiated"};
+  table[FastVue] = {FastVue, -1, 5, -1, CharSetOf("\t "), CharSetOf("\t "), CharSetOf(""), " -- Initiated"};
 }
 
 void BuildSyslogProfiles(TSyslogChoicesArray& table, const TFileName& customConfigFile) {
