@@ -54,7 +54,7 @@ struct TChunkedScan {
   // Constant while the workers run.
   const TScanSetup& Setup;
   const TPlatHandle File;
-  TTally& Tally;  // where the workers' shares are merged
+  TTally& Tally;                     // where the workers' shares are merged
   std::vector<std::int64_t> Starts;  // chunk k: the lines that start in [Starts[k], Starts[k + 1])
   // Read by the workers without the lock.
   std::atomic<std::size_t> Next{0};  // the next chunk to take
@@ -75,9 +75,7 @@ struct TChunkedScan {
   std::int64_t EntriesThrough = 0;
 };
 
-bool Unwanted(const TChunkedScan& sh, std::size_t k) {
-  return sh.StopAll || sh.LastWanted < k;
-}
+bool Unwanted(const TChunkedScan& sh, std::size_t k) { return sh.StopAll || sh.LastWanted < k; }
 
 void LowerTo(std::atomic<std::size_t>& chunk, std::size_t k) {
   std::size_t now = chunk;
