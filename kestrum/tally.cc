@@ -397,12 +397,12 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
     item.Count = 1;
     item.FirstAt = at[i];
   }
-  // The first batch of a table finds no name met lately, whatever the
-  // file, so it does not judge the recent names.
   if (!recentOn) {
     AddItemsToTable(t, t.Batch.data(), looked);
     return;
   }
+  // The first batch of a table finds no name met lately, whatever the
+  // file, so it does not judge the recent names.
   if (n >= 64 && t.Count > 0 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
   AddItemsToTable(t, t.Batch.data(), looked, t.BatchRecords.data());
   RememberRecent(t, looked);
