@@ -287,12 +287,12 @@ const TChunkResult* CombineResults(const TChunkedScan& sh, TScanResult& result) 
   for (std::size_t k = 0; k < counting; ++k) {
     const TChunkResult& r = sh.Results[k];
     result.EntryCount += r.EntryCount;
-    if (!r.FirstKnown) continue;
-    if (first) result.FirstEntryDate = r.FirstEntryDate;
-    first = false;
-    result.LastEntryDate = r.LastEntryDate;
+    if (first && r.FirstKnown) result.FirstEntryDate = r.FirstEntryDate;
+    // A chunk without a marker line has a pass's last date of an empty
+    // line: the scan's, from chunk 0, when no chunk has one.
+    if (r.FirstKnown || k == 0) result.LastEntryDate = r.LastEntryDate;
+    first = first && !r.FirstKnown;
   }
-  if (first) result.LastEntryDate = EntryDateText(std::string_view(), sh.Setup.Profile);
   return nullptr;
 }
 
