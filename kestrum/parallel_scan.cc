@@ -137,14 +137,6 @@ std::int64_t MostEntriesIn(const TChunkedScan& sh, std::int64_t bytes) {
   return bytes / static_cast<std::int64_t>(sh.Setup.Marker.Marker.size() + 1) + 1;
 }
 
-// The most entries the chunks before k may hold (their count once they are
-// all done), and whether that is their count.
-std::int64_t MostEntriesBefore(const TChunkedScan& sh, std::size_t k, bool* exact) {
-  *exact = sh.DoneThrough == k;
-  if (*exact) return sh.EntriesThrough;
-  return sh.EntriesThrough + MostEntriesIn(sh, sh.Starts[k] - sh.Starts[sh.DoneThrough]);
-}
-
 // How many entries chunk k may still count, settled before each block: no
 // chunk counts past the entry where the sequential scan would stop. While
 // the chunks before it are read, a chunk goes on freely only as long as it
@@ -161,8 +153,12 @@ bool MakeRoom(TChunkedScan& sh, std::size_t k, TScanPass& pass, const TBlock& bl
   const std::int64_t most =
       block.Kind == TBlockKind::Lines ? MostEntriesIn(sh, static_cast<std::int64_t>(block.Text.size())) : 1;
   if (pass.EntryCount + most < room.Free) return true;
+  // The chunks before k hold EntriesThrough once they are all done, and
+  // until then at most that and what the stretch of those not done may hold.
   const auto settled = [&] {
-    room.Free = sh.Setup.Opt.MaxEntries - MostEntriesBefore(sh, k, &room.Exact);
+    room.Exact = sh.DoneThrough == k;
+    room.Free = sh.Setup.Opt.MaxEntries - sh.EntriesThrough -
+                (room.Exact ? 0 : MostEntriesIn(sh, sh.Starts[k] - sh.Starts[sh.DoneThrough]));
     return room.Exact || pass.EntryCount + most < room.Free;
   };
   std::unique_lock<std::mutex> lock(sh.Lock);
@@ -301,14 +297,6 @@ std::int64_t ChunkSize(std::int64_t size, int workers, const TParallelPlan& plan
   return std::max(kMinChunk, size / (std::int64_t{workers} * kChunksPerWorker) + 1);
 }
 
-// The chunk starts: at the file's start and at every chunk size after it.
-std::vector<std::int64_t> ChunkStarts(std::int64_t size, int workers, const TParallelPlan& plan) {
-  const std::int64_t chunk = ChunkSize(size, workers, plan);
-  std::vector<std::int64_t> starts;
-  for (std::int64_t at = 0; at < size || starts.empty(); at += chunk) starts.push_back(at);
-  return starts;
-}
-
 }  // namespace
 
 TParallelPlan ProgramPlan() { return gProgramPlan; }
@@ -336,7 +324,9 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   // Bytes appended while the scan runs are read by the last chunk, which
   // goes on to the end as the sequential scan would.
   const std::int64_t size = SizeNow(reader);
-  sh.Starts = ChunkStarts(size, workers, setup.Plan);
+  // The chunks start at the file's start and at every chunk size after it.
+  const std::int64_t chunk = ChunkSize(size, workers, setup.Plan);
+  for (std::int64_t at = 0; at < size || sh.Starts.empty(); at += chunk) sh.Starts.push_back(at);
   sh.Results.resize(sh.Starts.size());
   // After what the workers use, so that on any way out it stops and joins
   // them before that goes.
