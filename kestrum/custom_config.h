@@ -2,7 +2,6 @@
 // fields, the last one counting) and the sample of it that -X writes.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "syslog_profiles.h"

@@ -7,7 +7,6 @@
 #include "run_state.h"
 #include "syslog_profiles.h"
 #include "tally.h"
-#include "text.h"
 
 int NumberWidth = 0;
 

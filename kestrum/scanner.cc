@@ -6,7 +6,6 @@
 #include "parallel_scan.h"
 #include "run_state.h"
 #include "scan_pass.h"
-#include "syslog_profiles.h"
 #include "tally.h"
 
 namespace {

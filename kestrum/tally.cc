@@ -4,10 +4,8 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
-#include <limits>
 #include <mutex>
 #include <new>
-#include <string>
 #include <utility>
 
 #include "invariants.h"
