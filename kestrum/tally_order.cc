@@ -127,13 +127,14 @@ void OrderShardsByFirstOffset(TFinishedTally& t) {
   // Eight records a bucket; and no bucket wider than the 32 bits of a key.
   const std::size_t buckets = std::max(total / 8, static_cast<std::size_t>(last >> 32)) + 1;
   const std::int64_t width = last / static_cast<std::int64_t>(buckets) + 1;
-  std::vector<std::uint32_t> start(buckets + 1);
-  ForEachRecord(t, [&](int, std::size_t, const TTallyRecord& r) { ++start[r.FirstAt / width + 1]; });
-  for (std::size_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
-  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  // Counted two places on, so that start[b + 1] is bucket b's start; each
+  // record placed moves it on, which leaves bucket b in [start[b], start[b + 1]).
+  std::vector<std::uint32_t> start(buckets + 2);
+  ForEachRecord(t, [&](int, std::size_t, const TTallyRecord& r) { ++start[r.FirstAt / width + 2]; });
+  for (std::size_t b = 1; b <= buckets; ++b) start[b + 1] += start[b];
   t.Order.resize(total);
-  ForEachRecord(t, [&](int s, std::size_t i, const TTallyRecord& r) { t.Order[next[r.FirstAt / width]++] = RefOf(s, i); });
-  next = std::vector<std::uint32_t>();
+  ForEachRecord(
+      t, [&](int s, std::size_t i, const TTallyRecord& r) { t.Order[start[r.FirstAt / width + 1]++] = RefOf(s, i); });
   std::vector<std::uint64_t> keys;
   const TTallyTable* table;
   for (std::size_t b = 0; b < buckets; ++b) {
