@@ -154,13 +154,6 @@ TScanPass::TScanPass(const TScanSetup& setup, const TScanHooks& hooks)
 TPassStep ScanBlock(TScanPass& pass, const TBlock& block, std::string* err) {
   pass.Names.clear();
   pass.At.clear();
-  switch (block.Kind) {
-    case TBlockKind::Lines:
-      return ScanLines(pass, block, err);
-    case TBlockKind::LinePiece:
-      return ScanPiece(pass, block, err);
-    case TBlockKind::Skipped:
-      break;
-  }
-  return TPassStep::Continue;
+  if (block.Kind == TBlockKind::Skipped) return TPassStep::Continue;
+  return block.Kind == TBlockKind::Lines ? ScanLines(pass, block, err) : ScanPiece(pass, block, err);
 }
