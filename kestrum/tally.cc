@@ -181,6 +181,7 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
     std::memcpy(block, &size, 8);
   }
   std::memcpy(block + header, name.data(), name.size());
+  CheckNameStore(store);
   return (std::min<std::uint64_t>(name.size(), kSizeInStore) << kNamePlaceBits) |
          ((store.Blocks.size() - 1) << kNameBlockBits | header);
 }
@@ -188,11 +189,7 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
 TNameRef StoreName(TNameStore& store, std::string_view name) {
   if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
   store.Bytes += name.size();
-  if (name.size() > kNameBlock / 4) {
-    const TNameRef ref = StoreLongName(store, name);
-    CheckNameStore(store);
-    return ref;
-  }
+  if (name.size() > kNameBlock / 4) return StoreLongName(store, name);
   if (store.Current == 0 || store.Used + name.size() > kNameBlock) {
     // The usual blocks serve again once the store is emptied.
     if (!store.Spare.empty()) {
