@@ -206,6 +206,10 @@ void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TWorkerTally
   if (reader.Failed || (step == TPassStep::Continue && Unwanted(sh, k))) return;
   CountRead(sh, counted, ReadSoFar(reader), end);
   if (step == TPassStep::AtLimit) LowerTo(sh.LastWanted, k);
+  // The chunk's names reach the tally before its end is published: a worker
+  // that runs out of memory in a later chunk then fails that chunk alone,
+  // and loses no name of one that counts.
+  FlushWorkerTally(share);
   PublishEnd(sh, k, pass);
 }
 
@@ -223,9 +227,6 @@ void Work(TChunkedScan& sh) {
       last = k;
       ScanChunk(sh, k, handle, *share);
     }
-    // A chunk past the count limit counts no name, so the share holds only
-    // names that count (unless the run fails anyway).
-    if (!sh.StopAll) FlushWorkerTally(*share);
   } catch (const std::bad_alloc&) {
     MarkFailed(sh, last, std::string(), true);
   }
