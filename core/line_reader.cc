@@ -28,6 +28,15 @@ void CheckLineReader(const TLineReader& r) {
   ORVELLA_INVARIANT(!r.Failed || !r.ErrorText.empty());
 }
 
+// A fresh reader with its buffer, reading through the seam's read. The
+// memory comes first: running out of it then leaves no file open.
+void StartReader(TLineReader& r, TLongLines longLines) {
+  r = TLineReader();
+  r.LongLines = longLines;
+  r.Read = gSeamRead;
+  r.Buffer.resize(gSeamBufferSize);
+}
+
 bool Fail(TLineReader& r) {
   r.Failed = true;
   if (r.ErrorText.empty()) r.ErrorText = "Read failed";
@@ -95,11 +104,13 @@ std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
   return at;
 }
 
+// Hands out [Start, end) as the block, and reading goes on at end.
 void HandOut(TLineReader& r, TBlock* b, TBlockKind kind, std::size_t end, bool lineEnds) {
   b->Kind = kind;
   b->Text = std::string_view(r.Buffer.data() + r.Start, end - r.Start);
   b->At = OffsetOf(r, r.Start);
   b->LineEnds = lineEnds;
+  r.Start = end;
 }
 
 // The whole lines that [Start, End) holds, as one block; false when it
@@ -110,14 +121,12 @@ bool HandOutWholeLines(TLineReader& r, TBlock* b) {
   if (t == std::string_view::npos) {
     if (!r.AtEof) return false;
     HandOut(r, b, TBlockKind::Lines, r.End, true);  // the last line, without terminator
-    r.Start = r.End;
     return true;
   }
   std::size_t next = PastLineEnd(buffer, t);
   r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
   next = CutAtLimit(r, next);
   HandOut(r, b, TBlockKind::Lines, next, true);
-  r.Start = next;
   return true;
 }
 
@@ -135,11 +144,7 @@ bool ReadPiece(TLineReader& r, TBlock* b) {
     return false;
   }
   HandOut(r, b, r.InPiece, t, t < r.End || r.AtEof);
-  if (t < r.End) {
-    ContinueAfter(r, t);
-  } else {
-    r.Start = r.End;
-  }
+  if (t < r.End) ContinueAfter(r, t);
   if (b->LineEnds) r.InPiece = TBlockKind::Lines;
   return true;
 }
@@ -158,7 +163,6 @@ bool ReadLines(TLineReader& r, TBlock* b) {
       KeepUnfinishedLine(r);
       if (r.End == r.Buffer.size()) {
         HandOut(r, b, TBlockKind::LinePiece, r.End, false);
-        r.Start = r.End;
         r.InPiece = TBlockKind::LinePiece;
         return true;
       }
@@ -242,11 +246,7 @@ std::string_view TakeLine(std::string_view block, std::string_view* line) {
 }
 
 bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines) {
-  r = TLineReader();
-  r.LongLines = longLines;
-  r.Read = gSeamRead;
-  // The memory first: running out of it then leaves no file open.
-  r.Buffer.resize(gSeamBufferSize);
+  StartReader(r, longLines);
   if (!PlatOpenRead(path, &r.Handle, &r.ErrorText)) return Fail(r);
   r.ReadsAtOffsets = PlatCanReadAt(r.Handle);
   CheckLineReader(r);
@@ -254,14 +254,11 @@ bool OpenLineReader(TLineReader& r, const TFileName& path, TLongLines longLines)
 }
 
 void OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::int64_t limit, TLongLines longLines) {
-  r = TLineReader();
-  r.LongLines = longLines;
+  StartReader(r, longLines);
   r.Handle = handle;
   r.OwnsHandle = false;
   r.ReadsAtOffsets = true;
   r.Limit = limit;
-  r.Read = gSeamRead;
-  r.Buffer.resize(gSeamBufferSize);
   if (begin <= 0) return;
   // The byte before the stretch tells whether a line starts at its first:
   // read from it as a piece of the line that holds it. A line end there
