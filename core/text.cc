@@ -198,15 +198,8 @@ std::string ReplaceText(std::string_view text, std::string_view old, std::string
 }
 
 std::string QuoteIfNeeded(std::string_view text) {
-  if (text.empty() || text.find(' ') != std::string_view::npos) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '"';
-    quoted.append(text);
-    quoted += '"';
-    return quoted;
-  }
-  return std::string(text);
+  if (!text.empty() && text.find(' ') == std::string_view::npos) return std::string(text);
+  return '"' + std::string(text) + '"';
 }
 
 std::string UpperAscii(std::string_view text) {

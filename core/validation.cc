@@ -17,10 +17,8 @@ namespace {
 
 const char* const kHelpWords[] = {"H", "HELP", "?", "H2", "HELP2", "??", "VERSION-ONLY", "BUILD-ONLY", "INFO"};
 
-void Count(std::uint16_t& counter) { counter = static_cast<std::uint16_t>(counter + 1); }
-
 void Add(std::uint16_t& counter, std::string& list, std::string_view text) {
-  Count(counter);
+  counter = static_cast<std::uint16_t>(counter + 1);
   list += QuoteIfNeeded(text);
   list += ' ';
 }
@@ -214,11 +212,6 @@ void LinkTextTrie(TDistinctFinder& f) {
   f.At = 0;
 }
 
-bool FoundInList(const TDistinctFinder& f, std::size_t text) {
-  const std::int32_t node = f.TextNode[text];
-  return node >= 0 && f.Nodes[static_cast<std::size_t>(node)].Found;
-}
-
 // Feeds a new entry of the list through the automaton, letter case
 // ignored, and marks every text that the list now holds as found.
 void AppendToList(TDistinctFinder& f, std::string_view entry) {
@@ -269,10 +262,10 @@ void AddInRange(TParamStatisticsRec& stats, const TParamStatusRec& arg, TDistinc
     text = "\"\"";
   else
     Add(stats.NonEmptyCount, stats.NonEmptyList, text);
-  if (!FoundInList(distinct, place)) {
+  const std::int32_t node = distinct.TextNode[place];
+  if (node < 0 || !distinct.Nodes[static_cast<std::size_t>(node)].Found) {
     Add(stats.DistinctCount, stats.DistinctList, text);
-    AppendToList(distinct, QuoteIfNeeded(text));
-    AppendToList(distinct, " ");
+    AppendToList(distinct, QuoteIfNeeded(text) + ' ');
   }
   if (arg.Kind != TParamKind::Switch && arg.Kind != TParamKind::SwitchValue)
     Add(stats.OtherCount, stats.OtherList, text);
