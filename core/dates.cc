@@ -64,12 +64,6 @@ bool ReadSeparator(std::string_view s, std::size_t* pos, std::string_view sep) {
   return true;
 }
 
-int DaysInMonth(int y, int m) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return m == 2 && leap ? 29 : kDays[m - 1];
-}
-
 // The date part under a short date pattern made of yyyy, mm/m, dd/d and
 // separators.
 bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view pattern, TLocalTime* t) {
@@ -93,7 +87,11 @@ bool ParseDatePart(std::string_view s, std::size_t* pos, std::string_view patter
       ++i;
     }
   }
-  if (t->Month < 1 || t->Month > 12 || t->Day < 1 || t->Day > DaysInMonth(t->Year, t->Month)) return false;
+  // A month or day that names no date (month 13, April 31) comes back from
+  // the date's day number as another date.
+  int y, m, d;
+  CivilFromDays(DaysFromCivil(t->Year, t->Month, t->Day), &y, &m, &d);
+  if (y != t->Year || m != t->Month || d != t->Day) return false;
   *pos = p;
   return true;
 }
@@ -186,10 +184,6 @@ std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
   return out;
 }
 
-bool ParseDateTime(std::string_view text, TDateTime* dt) {
-  return ParseDateTime(text, FormatSettings.ShortDatePattern, dt);
-}
-
 bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTime* dt) {
   std::string_view s = Trim(text);
   TLocalTime t;
@@ -211,10 +205,6 @@ bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTim
   if (pos != s.size()) return false;
   *dt = DateTimeOf(t);
   return true;
-}
-
-TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern) {
-  return NormaliseDateTime(text, FormatSettings.ShortDatePattern, fallbackDatePattern);
 }
 
 TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern, std::string_view fallbackDatePattern) {

@@ -28,14 +28,13 @@ extern TLocaleFormats FormatSettings;
 // literal text; any other character is copied.
 std::string FormatDateTime(std::string_view pattern, TDateTime dt);
 
-// Reads a date-time with FormatSettings.ShortDatePattern for the date part
-// ("hh:nn[:ss[.zzz]]" for the time). False when the text is not one.
-bool ParseDateTime(std::string_view text, TDateTime* dt);
-// The same with the given pattern for the date part.
+// Reads a date-time with the given pattern for the date part (a short date
+// pattern such as FormatSettings.ShortDatePattern) and "hh:nn[:ss[.zzz]]"
+// for the time. False when the text is not one.
 bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTime* dt);
 
-// Normalises milliseconds to three digits, reads the text, and places a
-// time-only value on today's date. Text that does not read gives the zero date.
-TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern);
-// The same, reading the text's date part with the given pattern.
+// Normalises milliseconds to three digits, reads the text's date part with
+// the given pattern, and places a time-only value on today's date, as
+// written by the fallback pattern. Text that does not read gives the zero
+// date.
 TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern, std::string_view fallbackDatePattern);

@@ -63,17 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TLocalTime parts = LocalTimeOf(moment);
   if (parts.Year >= 1 && parts.Year <= 9999) {
     TDateTime back;
-    FUZZ_CHECK(ParseDateTime(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", moment), &back));
+    const std::string written = FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", moment);
+    FUZZ_CHECK(ParseDateTime(written, "mm/dd/yyyy", &back));
     FUZZ_CHECK(back.Ms == moment.Ms);
   }
 
   TDateTime parsed;
-  if (ParseDateTime(text, &parsed)) {
+  if (ParseDateTime(text, FormatSettings.ShortDatePattern, &parsed)) {
     TLocalTime t = LocalTimeOf(parsed);
     FUZZ_CHECK(t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31);
     FUZZ_CHECK(DateTimeOf(t).Ms == parsed.Ms);
   }
-  TDateTime normalised = NormaliseDateTime(text, "mm/dd/yyyy");
+  TDateTime normalised = NormaliseDateTime(text, FormatSettings.ShortDatePattern, "mm/dd/yyyy");
   (void)normalised;
   return 0;
 }

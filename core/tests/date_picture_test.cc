@@ -51,7 +51,7 @@ TEST(DatePicture, ReadsDatesOfThatLocale) {
     FormatSettings.DateSeparator = c.separator;
     FormatSettings.ShortDatePattern = DatePatternOfPicture(c.picture, c.separator);
     TDateTime dt;
-    ASSERT_TRUE(ParseDateTime(c.text, &dt)) << FormatSettings.ShortDatePattern;
+    ASSERT_TRUE(ParseDateTime(c.text, FormatSettings.ShortDatePattern, &dt)) << FormatSettings.ShortDatePattern;
     TLocalTime t = LocalTimeOf(dt);
     EXPECT_EQ(t.Year, 2024);
     EXPECT_EQ(t.Month, 3);

@@ -50,7 +50,6 @@ TEST_F(DatesTest, RoundTripsThroughLocalTime) {
 }
 
 TEST_F(DatesTest, NormaliseDateTimePadsAndCutsMilliseconds) {
-  FormatSettings.ShortDatePattern = "yyyy/mm/dd";
   struct {
     const char* text;
     const char* want;
@@ -62,13 +61,14 @@ TEST_F(DatesTest, NormaliseDateTimePadsAndCutsMilliseconds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "mm/dd/yyyy")), c.want);
+    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "yyyy/mm/dd", "mm/dd/yyyy")),
+              c.want);
   }
 }
 
 TEST_F(DatesTest, NormaliseDateTimePutsATimeOnToday) {
   TDateTime before = Now();
-  TDateTime dt = NormaliseDateTime("13:18:52", "mm/dd/yyyy");
+  TDateTime dt = NormaliseDateTime("13:18:52", FormatSettings.ShortDatePattern, "mm/dd/yyyy");
   TDateTime after = Now();
   TLocalTime t = LocalTimeOf(dt);
   EXPECT_EQ(t.Hour, 13);
@@ -80,7 +80,7 @@ TEST_F(DatesTest, NormaliseDateTimePutsATimeOnToday) {
 }
 
 TEST_F(DatesTest, ZeroDateTextStaysOnZeroDate) {
-  TDateTime dt = NormaliseDateTime("12/30/1899 10:00:00", "mm/dd/yyyy");
+  TDateTime dt = NormaliseDateTime("12/30/1899 10:00:00", FormatSettings.ShortDatePattern, "mm/dd/yyyy");
   EXPECT_EQ(dt.Ms, 10LL * 3600 * 1000);
 }
 
@@ -89,7 +89,7 @@ TEST_F(DatesTest, UnreadableTextGivesZeroDate) {
   for (const char* text : {"not a date", "2023/13/40 10:00:00", "", "   "}) {
     SCOPED_TRACE(std::string("[") + text + "]");
     TDateTime dt;
-    EXPECT_FALSE(ParseDateTime(text, &dt));
-    EXPECT_EQ(NormaliseDateTime(text, "mm/dd/yyyy").Ms, 0);
+    EXPECT_FALSE(ParseDateTime(text, FormatSettings.ShortDatePattern, &dt));
+    EXPECT_EQ(NormaliseDateTime(text, FormatSettings.ShortDatePattern, "mm/dd/yyyy").Ms, 0);
   }
 }

@@ -173,7 +173,8 @@ TEST(PlatformWin32, ShortDatesOfTheSystemLocaleReadBack) {
   int n = GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text);
   ASSERT_GT(n, 1);
   TDateTime dt;
-  ASSERT_TRUE(ParseDateTime(text, &dt)) << text << " vs " << FormatSettings.ShortDatePattern;
+  ASSERT_TRUE(ParseDateTime(text, FormatSettings.ShortDatePattern, &dt))
+      << text << " vs " << FormatSettings.ShortDatePattern;
   TLocalTime t = LocalTimeOf(dt);
   EXPECT_EQ(t.Year, 2024);
   EXPECT_EQ(t.Month, 11);
