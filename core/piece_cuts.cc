@@ -4,13 +4,19 @@
 
 #include "invariants.h"
 
+namespace {
+
+// The part from its first byte above 32 on: the front of Trim.
+std::string_view WithoutLeadingBlanks(std::string_view part) {
+  std::size_t b = 0;
+  while (b < part.size() && static_cast<unsigned char>(part[b]) <= 32) ++b;
+  return part.substr(b);
+}
+
+}  // namespace
+
 void TakeWordPart(std::string& taken, std::string_view part) {
-  if (taken.empty()) {
-    std::size_t b = 0;
-    while (b < part.size() && static_cast<unsigned char>(part[b]) <= 32) ++b;
-    part.remove_prefix(b);
-  }
-  taken.append(part);
+  taken.append(taken.empty() ? WithoutLeadingBlanks(part) : part);
 }
 
 void ReleaseLongWord(std::string& taken) {
@@ -41,9 +47,7 @@ void FeedFieldCut(TFieldCut& cut, std::string_view piece) {
   // trimming, as bytes up to 32 there only end the last word, which is
   // trimmed anyway.
   if (!cut.SectionBegun) {
-    std::size_t b = 0;
-    while (b < part.size() && static_cast<unsigned char>(part[b]) <= 32) ++b;
-    part.remove_prefix(b);
+    part = WithoutLeadingBlanks(part);
     if (part.empty()) return;
     cut.SectionBegun = true;
   }
