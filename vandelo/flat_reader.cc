@@ -10,11 +10,9 @@
 
 namespace {
 
-const TCharSet kFieldSeparators = CharSetOf(";");
-const TCharSet kWordSeparators = CharSetOf(" :");
-// The same sets made ready for cutting every line of the file.
-const TWordCutter kFieldCutter = WordCutterOf(kFieldSeparators);
-const TWordCutter kWordCutter = WordCutterOf(kWordSeparators);
+// The field and word separators, made ready for cutting every line of the file.
+const TWordCutter kFieldCutter = WordCutterOf(CharSetOf(";"));
+const TWordCutter kWordCutter = WordCutterOf(CharSetOf(" :"));
 constexpr int kFieldNumber = 3;
 constexpr int kWordNumber = 8;
 constexpr int kBreakdownWords = 9;
@@ -31,7 +29,7 @@ void PrintBreakdown(TChannel& out, std::string_view line, std::string_view field
     Write(out, "Parse1 - ");
     Write(out, std::to_string(i));
     Write(out, " = ");
-    WriteLine(out, TrimmedWordOf(field, kWordSeparators, i));
+    WriteLine(out, TrimmedWordOf(field, kWordCutter, i));
   }
   WriteLine(out, "------");
   WriteLineEnd(out);

@@ -21,6 +21,12 @@ TFileVersionInfoRec ReaderVersionInfo;
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
 
+// The eleven lookup results the driver decides on; the search text is
+// Search.Value.
+struct TReaderParams {
+  TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
+};
+
 void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
   ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
   ReportSyntaxErrorCompact(args, message, true, false);
@@ -28,8 +34,7 @@ void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* m
   ExitCode = code;
 }
 
-}  // namespace
-
+// The lookups, in table order, on the library's argument table.
 TReaderParams LookUpReaderOptions() {
   TReaderParams p;
   const TOptionRow rows[] = {
@@ -48,8 +53,6 @@ TReaderParams LookUpReaderOptions() {
   LookUpOptions(ParamStatusList, rows);
   return p;
 }
-
-namespace {
 
 // Every step of the run, in order.
 void RunSteps(const TStringArray& args) {
