@@ -106,6 +106,7 @@ bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, co
                 TFindParamRec& result) {
   TParamStatusRec& arg = list[static_cast<std::size_t>(index)];
   arg.Kind = TParamKind::Switch;
+  arg.IsSwitch = true;
   // With ScanAll the result describes the last match only, so nothing of
   // an earlier match may linger in it.
   result.Found = true;
@@ -119,8 +120,10 @@ bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, co
     result.Switch = std::string(match.Switch);
     result.Value = std::string(match.Value);
     result.ValueAttached = true;
+    arg.ValueAttached = true;
     if (!(match.Value.empty() && lookup.NeedFirst)) {
       arg.Kind = TParamKind::AttachedValue;
+      arg.HasValue = !match.Value.empty();
       if (LogParamMatches) ParamRecLog.push_back(result);
       return false;
     }
@@ -191,6 +194,7 @@ void TakePositionalParam(TParamStatusArray& list, std::string& text, int positio
   text = arg.Text;
   if (text.empty()) return;
   arg.Kind = TParamKind::Positional;
+  arg.IsPositional = true;
 }
 
 void TakePositionalParam(TParamStatusArray& list, TFileName& name, int position) {

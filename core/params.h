@@ -24,9 +24,15 @@ enum class TParamKind : std::int32_t {
   Positional = 6,     // taken by TakePositionalParam
 };
 
-// One command-line argument: what it was claimed as, and its text.
+// One command-line argument. Only Kind and Text are ever judged; the four
+// flags are published interface that neither program uses: the lookups
+// set them, and nothing in the library or the programs reads them.
 struct TParamStatusRec {
   TParamKind Kind = TParamKind::Unclaimed;
+  bool IsSwitch = false;
+  bool HasValue = false;       // a non-empty value came attached
+  bool ValueAttached = false;  // ":" or "=" followed the switch
+  bool IsPositional = false;
   std::string Text;  // exactly as given
 };
 typedef std::vector<TParamStatusRec> TParamStatusArray;

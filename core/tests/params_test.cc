@@ -463,7 +463,7 @@ TEST(FindParam, LogRecordsEveryMatchWhenAsked) {
   EXPECT_EQ(ParamRecLog[1].Value, "1");
 }
 
-TEST(ParamStatus, ClaimsKeepTheText) {
+TEST(ParamStatus, InitAndFlags) {
   ResetParamEngine({"log.txt", "-m:5", "-s"});
   SwitchValueMode = 2;
   std::string text;
@@ -473,7 +473,11 @@ TEST(ParamStatus, ClaimsKeepTheText) {
   const TParamStatusArray& l = ParamStatusList;
   ASSERT_EQ(l.size(), 3u);
   EXPECT_EQ(l[1].Text, "-m:5");
-  EXPECT_EQ(KindLetters(l), "PAS");
+  EXPECT_TRUE(l[0].IsPositional);
+  EXPECT_FALSE(l[0].IsSwitch);
+  EXPECT_TRUE(l[1].IsSwitch && l[1].ValueAttached && l[1].HasValue);
+  EXPECT_TRUE(l[2].IsSwitch);
+  EXPECT_FALSE(l[2].ValueAttached || l[2].HasValue);
 }
 
 TEST(ParamEngine, ResetRestoresStartState) {
