@@ -84,8 +84,7 @@ struct TTextNode {
 // be new stay out of it.
 struct TDistinctFinder {
   std::vector<TTextNode> Nodes;          // node 0: the empty prefix
-  std::vector<std::int32_t> ChildStart;  // node v's children: Children[ChildStart[v]] up to ChildStart[v + 1]
-  std::vector<std::int32_t> Children;    // in byte order
+  std::vector<std::int32_t> ChildStart;  // node v's children: the nodes from ChildStart[v] up to ChildStart[v + 1]
   std::vector<std::int32_t> TextNode;    // the node of each text asked about; -1: surely new
   std::int32_t FirstLevel[256];          // the start node's child for each byte; 0: none
   std::int32_t At = 0;                   // where the list so far leaves the automaton
@@ -96,17 +95,17 @@ struct TDistinctFinder {
 std::int32_t ChildOf(const TDistinctFinder& f, std::int32_t node, unsigned char byte) {
   const TTextNode* nodes = f.Nodes.data();
   const std::int32_t* start = f.ChildStart.data() + node;
-  const std::int32_t* first = f.Children.data() + start[0];
-  const std::int32_t* end = f.Children.data() + start[1];
-  const std::int32_t* last = end;
+  const TTextNode* first = nodes + start[0];
+  const TTextNode* end = nodes + start[1];
+  const TTextNode* last = end;
   while (first < last) {
-    const std::int32_t* middle = first + (last - first) / 2;
-    if (nodes[*middle].Byte < byte)
+    const TTextNode* middle = first + (last - first) / 2;
+    if (middle->Byte < byte)
       first = middle + 1;
     else
       last = middle;
   }
-  return first < end && nodes[*first].Byte == byte ? *first : -1;
+  return first < end && first->Byte == byte ? static_cast<std::int32_t>(first - nodes) : -1;
 }
 
 // The node reached from node by the byte: its child, or that of the
@@ -142,74 +141,60 @@ std::vector<std::string> TextsToFind(const TParamStatusArray& list, long long fi
   return texts;
 }
 
-// The trie of the texts (all but the empty ones), its children in byte
-// order, and the node of each text.
-void BuildTextTrie(TDistinctFinder& f, const std::vector<std::string>& texts) {
+// The automaton of the texts (all but the empty ones), made a depth at a
+// time from the texts in byte order. The nodes are then numbered by depth
+// and, within a depth, by the byte order of their prefixes, so that a
+// node's children are the nodes from ChildStart[v] on, in byte order; and
+// as a node's Fail and Output links lead to shallower nodes, which are
+// complete, they are set as the node is made.
+void BuildTextAutomaton(TDistinctFinder& f, const std::vector<std::string>& texts) {
+  // The texts longer than the depth, in byte order, each with the node of
+  // its prefix so far.
   std::vector<std::int32_t> order;
   for (std::size_t k = 0; k < texts.size(); ++k)
     if (!texts[k].empty()) order.push_back(static_cast<std::int32_t>(k));
-  // The texts in byte order, so that each shares its prefix with the one
-  // before it and a node's children are made in byte order.
   std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
     return texts[static_cast<std::size_t>(a)] < texts[static_cast<std::size_t>(b)];
   });
+  std::vector<std::pair<std::int32_t, std::int32_t>> active;
+  for (std::int32_t k : order) active.emplace_back(k, 0);
   f.Nodes.assign(1, TTextNode());
   f.TextNode.assign(texts.size(), -1);
-  std::vector<std::int32_t> parent = {-1};
-  std::vector<std::int32_t> path = {0};  // the previous text's nodes, by depth
-  const std::string* previous = nullptr;
-  for (std::int32_t k : order) {
-    const std::string& text = texts[static_cast<std::size_t>(k)];
-    std::size_t common = 0;
-    if (previous) {
-      const std::size_t most = std::min(text.size(), previous->size());
-      while (common < most && text.data()[common] == previous->data()[common]) ++common;
-    }
-    path.resize(common + 1);
-    for (std::size_t d = common; d < text.size(); ++d) {
-      parent.push_back(path.back());
-      f.Nodes.emplace_back();
-      f.Nodes.back().Byte = static_cast<unsigned char>(text[d]);
-      path.push_back(static_cast<std::int32_t>(f.Nodes.size() - 1));
-    }
-    f.Nodes[static_cast<std::size_t>(path.back())].WholeText = true;
-    f.TextNode[static_cast<std::size_t>(k)] = path.back();
-    previous = &text;
-  }
-
-  const std::size_t count = f.Nodes.size();
-  f.ChildStart.assign(count + 1, 0);
-  for (std::size_t v = 1; v < count; ++v) ++f.ChildStart[static_cast<std::size_t>(parent[v]) + 1];
-  for (std::size_t v = 0; v < count; ++v) f.ChildStart[v + 1] += f.ChildStart[v];
-  f.Children.assign(count - 1, 0);
-  std::vector<std::int32_t> next(f.ChildStart.begin(), f.ChildStart.end() - 1);
-  for (std::size_t v = 1; v < count; ++v)
-    f.Children[static_cast<std::size_t>(next[static_cast<std::size_t>(parent[v])]++)] = static_cast<std::int32_t>(v);
-}
-
-// The start node's table and every node's Fail and Output links, which make
-// the trie an automaton.
-void LinkTextTrie(TDistinctFinder& f) {
   std::fill(std::begin(f.FirstLevel), std::end(f.FirstLevel), 0);
-  for (std::int32_t at = f.ChildStart[0]; at < f.ChildStart[1]; ++at) {
-    const std::int32_t c = f.Children[static_cast<std::size_t>(at)];
-    f.FirstLevel[f.Nodes[static_cast<std::size_t>(c)].Byte] = c;
-  }
-  // Fail links in order of depth: a node's suffix is shallower than it.
-  std::vector<std::int32_t> queue = {0};
-  for (std::size_t i = 0; i < queue.size(); ++i) {
-    const std::int32_t v = queue[i];
-    for (std::int32_t at = f.ChildStart[static_cast<std::size_t>(v)];
-         at < f.ChildStart[static_cast<std::size_t>(v) + 1]; ++at) {
-      const std::int32_t c = f.Children[static_cast<std::size_t>(at)];
-      TTextNode& child = f.Nodes[static_cast<std::size_t>(c)];
-      child.Fail = v == 0 ? 0 : StepFrom(f, f.Nodes[static_cast<std::size_t>(v)].Fail, child.Byte);
-      const TTextNode& suffix = f.Nodes[static_cast<std::size_t>(child.Fail)];
-      child.Output = suffix.WholeText ? child.Fail : suffix.Output;
-      queue.push_back(c);
+  for (std::size_t depth = 0; !active.empty(); ++depth) {
+    const std::size_t depthStart = f.Nodes.size();
+    std::size_t kept = 0;
+    std::int32_t previousParent = -1;
+    for (std::size_t a = 0; a < active.size(); ++a) {
+      const auto [k, parent] = active[a];
+      const std::string& text = texts[static_cast<std::size_t>(k)];
+      const unsigned char byte = static_cast<unsigned char>(text[depth]);
+      // Texts with the same prefix so far and the same next byte are
+      // neighbours in byte order, and share the node.
+      if (parent != previousParent || byte != f.Nodes.back().Byte) {
+        while (f.ChildStart.size() <= static_cast<std::size_t>(parent)) f.ChildStart.push_back(f.Nodes.size());
+        TTextNode child;
+        child.Byte = byte;
+        child.Fail = parent == 0 ? 0 : StepFrom(f, f.Nodes[static_cast<std::size_t>(parent)].Fail, byte);
+        const TTextNode& suffix = f.Nodes[static_cast<std::size_t>(child.Fail)];
+        child.Output = suffix.WholeText ? child.Fail : suffix.Output;
+        if (parent == 0) f.FirstLevel[byte] = static_cast<std::int32_t>(f.Nodes.size());
+        f.Nodes.push_back(child);
+        previousParent = parent;
+      }
+      const std::int32_t node = static_cast<std::int32_t>(f.Nodes.size() - 1);
+      if (depth + 1 < text.size()) {
+        active[kept++] = {k, node};
+      } else {
+        f.Nodes.back().WholeText = true;
+        f.TextNode[static_cast<std::size_t>(k)] = node;
+      }
     }
+    active.resize(kept);
+    // The nodes up to this depth's first have all their children now.
+    while (f.ChildStart.size() <= depthStart) f.ChildStart.push_back(f.Nodes.size());
   }
-  f.At = 0;
+  while (f.ChildStart.size() <= f.Nodes.size()) f.ChildStart.push_back(f.Nodes.size());
 }
 
 // Feeds a new entry of the list through the automaton, letter case
@@ -292,8 +277,7 @@ void ValidateSyntax(TParamStatisticsRec& stats, const TParamStatusArray& list, s
     stats.LastIndex = static_cast<std::uint16_t>(last);
 
     TDistinctFinder distinct;
-    BuildTextTrie(distinct, TextsToFind(list, first, last));
-    LinkTextTrie(distinct);
+    BuildTextAutomaton(distinct, TextsToFind(list, first, last));
 
     for (long long i = 0; i < count; ++i) {
       const TParamStatusRec& arg = list[static_cast<std::size_t>(i)];
