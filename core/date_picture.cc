@@ -1,11 +1,5 @@
 #include "date_picture.h"
 
-namespace {
-
-bool IsPictureLetter(char c) { return c == 'd' || c == 'M' || c == 'y' || c == 'g'; }
-
-}  // namespace
-
 std::string DatePatternOfPicture(std::string_view picture, std::string_view separator) {
   std::string out;
   // Text between two fields is held until the next field is known, so that
@@ -16,7 +10,8 @@ std::string DatePatternOfPicture(std::string_view picture, std::string_view sepa
   std::size_t i = 0;
   while (i < picture.size()) {
     char c = picture[i];
-    if (IsPictureLetter(c)) {
+    // Day, month, year and era fields.
+    if (c == 'd' || c == 'M' || c == 'y' || c == 'g') {
       std::size_t run = 0;
       while (i + run < picture.size() && picture[i + run] == c) ++run;
       i += run;

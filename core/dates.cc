@@ -218,10 +218,9 @@ TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern,
   }
   TDateTime dt;
   if (!ParseDateTime(s, datePattern, &dt)) return TDateTime{};
-  const std::string zeroDate = "12/30/1899";
-  std::string asText = FormatDateTime("mm\"/\"dd\"/\"yyyy", dt);
-  if (asText == zeroDate && s.find(zeroDate) == std::string::npos) {
-    // A time alone: put it on today's date and read it again.
+  if (dt.Ms >= 0 && dt.Ms < kMsPerDay && s.find("12/30/1899") == std::string::npos) {
+    // A time alone, which reads as on the zero date: put it on today's date
+    // and read it again.
     std::string today = FormatDateTime(fallbackDatePattern, Now());
     TDateTime placed;
     if (ParseDateTime(today + " " + s, fallbackDatePattern, &placed)) dt = placed;
