@@ -21,12 +21,6 @@ TFileVersionInfoRec ReaderVersionInfo;
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
 
-// The eleven lookup results the driver decides on; the search text is
-// Search.Value.
-struct TReaderParams {
-  TFindParamRec Help, Verbose, VersionOnly, Info, Banner, Debug, GetAll, MiniConfig, NoParsing, Search, Partial;
-};
-
 void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
   ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
   ReportSyntaxErrorCompact(args, message, true, false);
@@ -34,7 +28,8 @@ void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* m
   ExitCode = code;
 }
 
-// The lookups, in table order, on the library's argument table.
+}  // namespace
+
 TReaderParams LookUpReaderOptions() {
   TReaderParams p;
   const TOptionRow rows[] = {
@@ -53,6 +48,8 @@ TReaderParams LookUpReaderOptions() {
   LookUpOptions(ParamStatusList, rows);
   return p;
 }
+
+namespace {
 
 // Every step of the run, in order.
 void RunSteps(const TStringArray& args) {
