@@ -118,15 +118,12 @@ void HandOut(TLineReader& r, TBlock* b, TBlockKind kind, std::size_t end, bool l
 bool HandOutWholeLines(TLineReader& r, TBlock* b) {
   const std::string_view buffer(r.Buffer.data(), r.End);
   const std::size_t t = LastLineEnd(buffer, r.Start, r.End);
-  if (t == std::string_view::npos) {
-    if (!r.AtEof) return false;
-    HandOut(r, b, TBlockKind::Lines, r.End, true);  // the last line, without terminator
-    return true;
-  }
-  std::size_t next = PastLineEnd(buffer, t);
-  r.SkipLF = r.Buffer[t] == '\r' && next == r.End;
-  next = CutAtLimit(r, next);
-  HandOut(r, b, TBlockKind::Lines, next, true);
+  // Without a line end, the rest is a whole line only at the input's end:
+  // its last line, without terminator, which PastLineEnd then ends.
+  if (t == std::string_view::npos && !r.AtEof) return false;
+  const std::size_t next = PastLineEnd(buffer, t);
+  r.SkipLF = t < r.End && r.Buffer[t] == '\r' && next == r.End;
+  HandOut(r, b, TBlockKind::Lines, CutAtLimit(r, next), true);
   return true;
 }
 
