@@ -349,7 +349,6 @@ void UpdateHelpSwitchSummary() {
   std::string summary;
   for (const char* word : kHelpWords) {
     const std::string key = std::string(word) + ' ';
-    if ((summary + ' ').find(key) != std::string::npos) continue;
     if (known.find(key) == std::string::npos) continue;
     summary += key.size() == 2 ? " -" : " --";
     summary += word;
