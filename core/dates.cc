@@ -188,11 +188,9 @@ bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTim
   std::string_view s = Trim(text);
   TLocalTime t;
   std::size_t pos = 0;
-  bool hasDate = ParseDatePart(s, &pos, datePattern, &t);
-  if (!hasDate) {
-    t = TLocalTime();
-    pos = 0;
-  }
+  const bool hasDate = ParseDatePart(s, &pos, datePattern, &t);
+  // A date part that failed leaves pos alone, but may have set some fields.
+  if (!hasDate) t = TLocalTime();
   if (pos < s.size()) {
     if (hasDate) {
       if (s[pos] != ' ') return false;
@@ -211,10 +209,10 @@ TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern,
   std::string s(text);
   std::size_t dot = s.find('.');
   if (dot != std::string::npos && dot + 1 < s.size()) {
-    std::size_t second = s.find('.', dot + 1);
-    std::string ms = s.substr(dot + 1, second == std::string::npos ? std::string::npos : second - dot - 1);
-    ms = (ms + "000").substr(0, 3);
-    s = s.substr(0, dot) + "." + ms;
+    // Up to a second dot; with none, the length is past the end, which
+    // substr cuts to the rest.
+    const std::size_t second = s.find('.', dot + 1);
+    s = s.substr(0, dot + 1) + (s.substr(dot + 1, second - dot - 1) + "000").substr(0, 3);
   }
   TDateTime dt;
   if (!ParseDateTime(s, datePattern, &dt)) return TDateTime{};
