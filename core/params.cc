@@ -100,8 +100,8 @@ TFindParamRec FindInRange(TParamStatusArray& list, std::string_view definition, 
 }
 
 // Claims argument index, which an alias matched, and the values that go
-// with it, and describes the match in result. False when the value came
-// attached: no further alias is then tried on the argument.
+// with it, and describes the match in result. False when the switch keeps
+// the value attached to it: no further alias is then tried on the argument.
 bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, const TLookup& lookup,
                 TFindParamRec& result) {
   TParamStatusRec& arg = list[static_cast<std::size_t>(index)];
@@ -116,25 +116,22 @@ bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, co
   result.Value = lookup.DefaultValue;
   result.SecondValue = lookup.DefaultSecond;
   result.Switch = arg.Text;
+  // "-m:" with a required value takes its values from the next arguments
+  // like a plain match, but the switch stays Incomplete even if they supply
+  // the value.
+  const bool takesNext = match.Kind != TMatch::Attached || (match.Value.empty() && lookup.NeedFirst);
   if (match.Kind == TMatch::Attached) {
     result.Switch = std::string(match.Switch);
     result.Value = std::string(match.Value);
     result.ValueAttached = true;
     arg.ValueAttached = true;
-    if (!(match.Value.empty() && lookup.NeedFirst)) {
-      arg.Kind = TParamKind::AttachedValue;
-      arg.HasValue = !match.Value.empty();
-      if (LogParamMatches) ParamRecLog.push_back(result);
-      return false;
-    }
-    // "-m:" with a required value: the switch stays Incomplete even if the
-    // next argument supplies the value.
-    arg.Kind = TParamKind::Incomplete;
+    arg.HasValue = !match.Value.empty();
+    arg.Kind = takesNext ? TParamKind::Incomplete : TParamKind::AttachedValue;
   }
-  if (lookup.ValueCount >= 1) TakeValue(list, index, 1, lookup.NeedFirst, result.Value, result);
-  if (lookup.ValueCount >= 2) TakeValue(list, index, 2, lookup.NeedSecond, result.SecondValue, result);
+  if (takesNext && lookup.ValueCount >= 1) TakeValue(list, index, 1, lookup.NeedFirst, result.Value, result);
+  if (takesNext && lookup.ValueCount >= 2) TakeValue(list, index, 2, lookup.NeedSecond, result.SecondValue, result);
   if (LogParamMatches) ParamRecLog.push_back(result);
-  return true;
+  return takesNext;
 }
 
 }  // namespace
