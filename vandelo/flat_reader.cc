@@ -85,14 +85,10 @@ bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
   }
   // A closed pipe or a full device ends the run like a read error.
   if (!reader.Failed && !out.Failed) Flush(out);
-  if (reader.Failed || out.Failed) {
-    *err = reader.Failed ? reader.ErrorText : out.ErrorText;
-    CloseLineReader(reader);
-    return false;
-  }
-  if (!CloseLineReader(reader)) {
-    *err = reader.ErrorText;
-    return false;
-  }
-  return true;
+  // The first failure is the one told: the read's, the output's, or the close's.
+  const bool failed = reader.Failed || out.Failed;
+  if (failed) *err = reader.Failed ? reader.ErrorText : out.ErrorText;
+  const bool closed = CloseLineReader(reader);
+  if (!failed && !closed) *err = reader.ErrorText;
+  return !failed && closed;
 }

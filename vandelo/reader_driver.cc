@@ -78,12 +78,9 @@ void RunSteps(const TStringArray& args) {
     ExitCode = VandeloExit::HelpShown;
     return;
   }
-  if (p.VersionOnly.Found) {
-    ShowBanner(ReaderVersionInfo, true, false);
-    return;
-  }
-  if (p.Info.Found) {
-    ShowBanner(ReaderVersionInfo, true, true);
+  // The version line alone, or with -I the whole banner.
+  if (p.VersionOnly.Found || p.Info.Found) {
+    ShowBanner(ReaderVersionInfo, true, !p.VersionOnly.Found);
     return;
   }
   if (p.Banner.Found || p.Verbose.Found) ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
