@@ -61,8 +61,7 @@ TEST_F(DatesTest, NormaliseDateTimePadsAndCutsMilliseconds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "yyyy/mm/dd", "mm/dd/yyyy")),
-              c.want);
+    EXPECT_EQ(FormatDateTime("mm/dd/yyyy hh:nn:ss.zzz", NormaliseDateTime(c.text, "yyyy/mm/dd", "mm/dd/yyyy")), c.want);
   }
 }
 
