@@ -79,11 +79,12 @@ void DropSkippedLF(TLineReader& r) {
   }
 }
 
-// The line ends at Buffer[t]: reading goes on after its terminator. Only a
-// lone CR at the very end may still have its LF to come.
-void ContinueAfter(TLineReader& r, std::size_t t) {
-  r.Start = PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
-  r.SkipLF = r.Buffer[t] == '\r' && t + 1 == r.End;
+// Where reading goes on after the line end at Buffer[t], or End when t is
+// at or past End. Only a lone CR at the very end may still have its LF to
+// come, which SkipLF then says.
+std::size_t AfterLineEnd(TLineReader& r, std::size_t t) {
+  r.SkipLF = t < r.End && r.Buffer[t] == '\r' && t + 1 == r.End;
+  return PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
 }
 
 // The last CR or LF in [from, to), or npos. Searched from the back: in a
@@ -116,14 +117,11 @@ void HandOut(TLineReader& r, TBlock* b, TBlockKind kind, std::size_t end, bool l
 // The whole lines that [Start, End) holds, as one block; false when it
 // holds none (an unfinished line that the input may still go on with).
 bool HandOutWholeLines(TLineReader& r, TBlock* b) {
-  const std::string_view buffer(r.Buffer.data(), r.End);
-  const std::size_t t = LastLineEnd(buffer, r.Start, r.End);
+  const std::size_t t = LastLineEnd(std::string_view(r.Buffer.data(), r.End), r.Start, r.End);
   // Without a line end, the rest is a whole line only at the input's end:
-  // its last line, without terminator, which PastLineEnd then ends.
+  // its last line, without terminator, which ends at End.
   if (t == std::string_view::npos && !r.AtEof) return false;
-  const std::size_t next = PastLineEnd(buffer, t);
-  r.SkipLF = t < r.End && r.Buffer[t] == '\r' && next == r.End;
-  HandOut(r, b, TBlockKind::Lines, CutAtLimit(r, next), true);
+  HandOut(r, b, TBlockKind::Lines, CutAtLimit(r, AfterLineEnd(r, t)), true);
   return true;
 }
 
@@ -141,7 +139,7 @@ bool ReadPiece(TLineReader& r, TBlock* b) {
     return false;
   }
   HandOut(r, b, r.InPiece, t, t < r.End || r.AtEof);
-  if (t < r.End) ContinueAfter(r, t);
+  r.Start = AfterLineEnd(r, t);
   if (b->LineEnds) r.InPiece = TBlockKind::Lines;
   return true;
 }
