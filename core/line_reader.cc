@@ -266,10 +266,8 @@ void OpenLineRange(TLineReader& r, TPlatHandle handle, std::int64_t begin, std::
 bool ReadBlock(TLineReader& r, TBlock* block) {
   CheckLineReader(r);
   if (r.Failed) return false;
-  if (!r.Gathered.empty()) {
-    r.Gathered.clear();
-    r.Gathered.shrink_to_fit();
-  }
+  // A long line taken whole gives its memory back before the next block.
+  if (!r.Gathered.empty()) std::string().swap(r.Gathered);
   if (r.InPiece != TBlockKind::Lines) return ReadPiece(r, block);
   if (!ReadLines(r, block)) return false;
   if (block->Kind == TBlockKind::LinePiece && r.LongLines == TLongLines::Whole) return GatherLongLine(r, block);
