@@ -39,10 +39,6 @@ std::string Digits(std::int64_t value, int width) {
   return buf;
 }
 
-bool StartsWith(std::string_view s, std::size_t at, std::string_view piece) {
-  return s.size() - at >= piece.size() && EqualsIgnoreCase(s.substr(at, piece.size()), piece);
-}
-
 // Reads an unsigned decimal of 1..maxDigits digits at pos.
 bool ReadNumber(std::string_view s, std::size_t* pos, int maxDigits, int* out) {
   std::size_t p = *pos;
@@ -166,8 +162,9 @@ std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
       i = close + 1;
       continue;
     }
-    const auto piece = std::find_if(std::begin(pieces), std::end(pieces),
-                                    [&](const auto& p) { return StartsWith(pattern, i, p.Piece); });
+    const auto piece = std::find_if(std::begin(pieces), std::end(pieces), [&](const auto& p) {
+      return pattern.size() - i >= p.Piece.size() && EqualsIgnoreCase(pattern.substr(i, p.Piece.size()), p.Piece);
+    });
     if (piece != std::end(pieces)) {
       out += piece->Width == 0 ? FormatSettings.ShortMonthNames[t.Month - 1] : Digits(piece->Value, piece->Width);
       i += piece->Piece.size();
