@@ -26,9 +26,7 @@ void PrintBreakdown(TChannel& out, std::string_view line, std::string_view field
   WriteLine(out, word);
   WriteLine(out, "------");
   for (int i = 1; i <= kBreakdownWords; ++i) {
-    Write(out, "Parse1 - ");
-    Write(out, std::to_string(i));
-    Write(out, " = ");
+    Write(out, "Parse1 - " + std::to_string(i) + " = ");
     WriteLine(out, TrimmedWordOf(field, kWordCutter, i));
   }
   WriteLine(out, "------");
