@@ -41,14 +41,11 @@ std::string Digits(std::int64_t value, int width) {
 
 // Reads an unsigned decimal of 1..maxDigits digits at pos.
 bool ReadNumber(std::string_view s, std::size_t* pos, int maxDigits, int* out) {
+  const std::size_t most = std::min(s.size(), *pos + static_cast<std::size_t>(maxDigits));
   std::size_t p = *pos;
-  int value = 0, n = 0;
-  while (p < s.size() && n < maxDigits && s[p] >= '0' && s[p] <= '9') {
-    value = value * 10 + (s[p] - '0');
-    ++p;
-    ++n;
-  }
-  if (n == 0) return false;
+  int value = 0;
+  while (p < most && s[p] >= '0' && s[p] <= '9') value = value * 10 + (s[p++] - '0');
+  if (p == *pos) return false;
   *pos = p;
   *out = value;
   return true;
@@ -98,10 +95,7 @@ bool ParseTimePart(std::string_view s, std::size_t* pos, TLocalTime* t) {
   auto sep = [&]() { return ReadSeparator(s, &p, FormatSettings.TimeSeparator) || ReadSeparator(s, &p, ":"); };
   if (!ReadNumber(s, &p, 2, &h) || !sep() || !ReadNumber(s, &p, 2, &n)) return false;
   if (sep() && !ReadNumber(s, &p, 2, &sec)) return false;
-  if (p < s.size() && s[p] == '.') {
-    ++p;
-    if (!ReadNumber(s, &p, 3, &ms)) return false;
-  }
+  if (ReadSeparator(s, &p, ".") && !ReadNumber(s, &p, 3, &ms)) return false;
   if (h > 23 || n > 59 || sec > 59) return false;
   t->Hour = h;
   t->Minute = n;
