@@ -1,6 +1,7 @@
 #include "line_reader.h"
 
 #include <cstring>
+#include <utility>
 
 #include "invariants.h"
 #include "simd.h"
@@ -313,9 +314,7 @@ bool FileModifiedOf(TLineReader& r, TLocalTime* when) {
 }
 
 bool CloseLineReader(TLineReader& r) {
-  if (r.Handle == NoPlatHandle) return true;
-  TPlatHandle h = r.Handle;
-  r.Handle = NoPlatHandle;
-  if (!r.OwnsHandle) return true;
+  const TPlatHandle h = std::exchange(r.Handle, NoPlatHandle);
+  if (h == NoPlatHandle || !r.OwnsHandle) return true;
   return PlatClose(h, &r.ErrorText) || Fail(r);
 }
