@@ -58,13 +58,9 @@ bool Fill(TLineReader& r) {
   return true;
 }
 
-// Empties the buffer, keeping count of where it stands in the input.
-void Drain(TLineReader& r) {
-  r.BufferAt += static_cast<std::int64_t>(r.End);
-  r.Start = r.End = 0;
-}
-
-// The unfinished line at the front, so that the next read goes on behind it.
+// What is not handed out yet (an unfinished line, or nothing) moves to the
+// front, so that the next read goes on behind it; BufferAt keeps count of
+// where the buffer stands in the input.
 void KeepUnfinishedLine(TLineReader& r) {
   if (r.Start == 0) return;
   std::memmove(r.Buffer.data(), r.Buffer.data() + r.Start, r.End - r.Start);
@@ -131,7 +127,7 @@ bool HandOutWholeLines(TLineReader& r, TBlock* b) {
 // without a line of its own.
 bool ReadPiece(TLineReader& r, TBlock* b) {
   if (r.Start == r.End) {
-    Drain(r);
+    KeepUnfinishedLine(r);
     if (!Fill(r)) return false;
   }
   const std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), r.Start);
@@ -154,17 +150,13 @@ bool ReadLines(TLineReader& r, TBlock* b) {
       r.AtLimit = true;
       return false;
     }
-    if (r.Start < r.End) {
-      if (HandOutWholeLines(r, b)) return true;
-      KeepUnfinishedLine(r);
-      if (r.End == r.Buffer.size()) {
-        HandOut(r, b, TBlockKind::LinePiece, r.End, false);
-        r.InPiece = TBlockKind::LinePiece;
-        return true;
-      }
-    } else {
-      if (r.AtEof) return false;
-      Drain(r);
+    if (r.Start < r.End && HandOutWholeLines(r, b)) return true;
+    if (r.Start == r.End && r.AtEof) return false;
+    KeepUnfinishedLine(r);
+    if (r.End == r.Buffer.size()) {
+      HandOut(r, b, TBlockKind::LinePiece, r.End, false);
+      r.InPiece = TBlockKind::LinePiece;
+      return true;
     }
     if (!Fill(r)) return false;
   }
