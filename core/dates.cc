@@ -216,3 +216,7 @@ TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern,
   }
   return dt;
 }
+
+TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern) {
+  return NormaliseDateTime(text, FormatSettings.ShortDatePattern, fallbackDatePattern);
+}

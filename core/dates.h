@@ -38,3 +38,8 @@ bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTim
 // written by the fallback pattern. Text that does not read gives the zero
 // date.
 TDateTime NormaliseDateTime(std::string_view text, std::string_view datePattern, std::string_view fallbackDatePattern);
+
+// ---- Published interface that neither program uses ----
+// NormaliseDateTime with the date part read by FormatSettings' short date
+// pattern, as the process's date settings give it.
+TDateTime NormaliseDateTime(std::string_view text, std::string_view fallbackDatePattern);

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31);
     FUZZ_CHECK(DateTimeOf(t).Ms == parsed.Ms);
   }
-  TDateTime normalised = NormaliseDateTime(text, FormatSettings.ShortDatePattern, "mm/dd/yyyy");
+  TDateTime normalised = NormaliseDateTime(text, "mm/dd/yyyy");
   (void)normalised;
   return 0;
 }

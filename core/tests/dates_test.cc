@@ -67,7 +67,7 @@ TEST_F(DatesTest, NormaliseDateTimePadsAndCutsMilliseconds) {
 
 TEST_F(DatesTest, NormaliseDateTimePutsATimeOnToday) {
   TDateTime before = Now();
-  TDateTime dt = NormaliseDateTime("13:18:52", FormatSettings.ShortDatePattern, "mm/dd/yyyy");
+  TDateTime dt = NormaliseDateTime("13:18:52", "mm/dd/yyyy");
   TDateTime after = Now();
   TLocalTime t = LocalTimeOf(dt);
   EXPECT_EQ(t.Hour, 13);
@@ -79,7 +79,7 @@ TEST_F(DatesTest, NormaliseDateTimePutsATimeOnToday) {
 }
 
 TEST_F(DatesTest, ZeroDateTextStaysOnZeroDate) {
-  TDateTime dt = NormaliseDateTime("12/30/1899 10:00:00", FormatSettings.ShortDatePattern, "mm/dd/yyyy");
+  TDateTime dt = NormaliseDateTime("12/30/1899 10:00:00", "mm/dd/yyyy");
   EXPECT_EQ(dt.Ms, 10LL * 3600 * 1000);
 }
 
@@ -89,6 +89,6 @@ TEST_F(DatesTest, UnreadableTextGivesZeroDate) {
     SCOPED_TRACE(std::string("[") + text + "]");
     TDateTime dt;
     EXPECT_FALSE(ParseDateTime(text, FormatSettings.ShortDatePattern, &dt));
-    EXPECT_EQ(NormaliseDateTime(text, FormatSettings.ShortDatePattern, "mm/dd/yyyy").Ms, 0);
+    EXPECT_EQ(NormaliseDateTime(text, "mm/dd/yyyy").Ms, 0);
   }
 }
