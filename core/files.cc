@@ -7,16 +7,8 @@
 #include "startup.h"
 
 bool FileExists(const TFileName& path) {
-  switch (PlatQueryPath(path)) {
-    case TPathKind::File:
-      return true;
-    case TPathKind::Directory:
-    case TPathKind::Missing:
-      return false;
-    case TPathKind::OtherError:
-      break;
-  }
-  return PlatSearchDirectory(path) == TPathKind::File;
+  const TPathKind kind = PlatQueryPath(path);
+  return (kind == TPathKind::OtherError ? PlatSearchDirectory(path) : kind) == TPathKind::File;
 }
 
 void ReportFileError(const std::string& name, const std::string& error, int exitCode) {
