@@ -18,14 +18,16 @@ struct TLocalTime {
   int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
-// Date, time and number conventions of the system's default locale.
+// Date, time and number conventions of the system's default locale. The
+// defaults are the English ones, which a locale keeps where it has no value.
 struct TLocaleFormats {
   std::string DateSeparator = "/";
   std::string TimeSeparator = ":";
   std::string ThousandSeparator = ",";
   std::string ShortDatePicture = "M/d/yyyy";    // as the system words it
   std::string ShortDatePattern = "mm/dd/yyyy";  // the same for the date reader (the core converts)
-  std::string ShortMonthNames[12];
+  std::string ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 };
 
 enum TStdStream { StdOutput = 1, StdError = 2 };

@@ -265,15 +265,9 @@ std::string PlatFullPath(const TFileName& file) {
   return p.lexically_normal().string();
 }
 
-TLocaleFormats PlatDefaultLocale() {
-  // Linux has no system default locale in the Windows sense; the programs
-  // promise English conventions there.
-  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  TLocaleFormats f;
-  for (int i = 0; i < 12; ++i) f.ShortMonthNames[i] = kMonths[i];
-  return f;
-}
+// Linux has no system default locale in the Windows sense; the programs
+// promise English conventions there.
+TLocaleFormats PlatDefaultLocale() { return TLocaleFormats(); }
 
 std::string PlatOutOfMemoryText() { return ErrorText(ENOMEM); }
 

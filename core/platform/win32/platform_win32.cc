@@ -129,11 +129,11 @@ std::wstring SystemName(const TFileName& name) {
   return LongPathForm(typed, FullPathOf(typed));
 }
 
-std::string LocaleText(LCTYPE what, const char* fallback) {
+// The locale's value into *setting; where it has none, the default stays.
+void ReadLocaleText(LCTYPE what, std::string* setting) {
   char buf[128];
-  int n = GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, what, buf, sizeof buf);
-  if (n <= 1) return fallback;
-  return std::string(buf, static_cast<std::size_t>(n - 1));
+  const int n = GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, what, buf, sizeof buf);
+  if (n > 1) setting->assign(buf, static_cast<std::size_t>(n - 1));
 }
 
 // What the pause watches: a console, or a redirected stdin under the rule
@@ -343,14 +343,11 @@ std::string PlatFullPath(const TFileName& path) {
 
 TLocaleFormats PlatDefaultLocale() {
   TLocaleFormats f;
-  f.DateSeparator = LocaleText(LOCALE_SDATE, "/");
-  f.TimeSeparator = LocaleText(LOCALE_STIME, ":");
-  f.ThousandSeparator = LocaleText(LOCALE_STHOUSAND, ",");
-  f.ShortDatePicture = LocaleText(LOCALE_SSHORTDATE, "M/d/yyyy");
-  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  for (int i = 0; i < 12; ++i)
-    f.ShortMonthNames[i] = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + i), kMonths[i]);
+  ReadLocaleText(LOCALE_SDATE, &f.DateSeparator);
+  ReadLocaleText(LOCALE_STIME, &f.TimeSeparator);
+  ReadLocaleText(LOCALE_STHOUSAND, &f.ThousandSeparator);
+  ReadLocaleText(LOCALE_SSHORTDATE, &f.ShortDatePicture);
+  for (int i = 0; i < 12; ++i) ReadLocaleText(static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + i), &f.ShortMonthNames[i]);
   return f;
 }
 
