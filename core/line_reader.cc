@@ -8,8 +8,7 @@
 
 bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                 std::string* err) {
-  if (offset < 0) return PlatRead(handle, buffer, capacity, got, err);
-  return PlatReadAt(handle, offset, buffer, capacity, got, err);
+  return PlatRead(handle, offset, buffer, capacity, got, err);
 }
 
 namespace {

@@ -83,12 +83,11 @@ TLocalTime PlatNow();
 
 // Read-only open that lets other processes keep the file open for writing.
 bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err);
-// *got is 0 only at the end of the file.
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err);
-// A read at the given offset, which leaves the handle's own position alone;
-// for files that PlatCanReadAt says allow it. *got is 0 only at the end.
-bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
-                std::string* err);
+// A read at the handle's own position when offset is below 0; else at the
+// offset, which leaves that position alone, for files that PlatCanReadAt
+// says allow it. *got is 0 only at the end of the file.
+bool PlatRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err);
 // True for a regular disk file, which can be read at offsets and has a
 // size, so that its reading can be shared out among threads.
 bool PlatCanReadAt(TPlatHandle handle);

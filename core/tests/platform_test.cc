@@ -38,7 +38,7 @@ std::string ReadWhole(const std::string& path, std::size_t chunk) {
   std::string data;
   std::vector<char> buf(chunk);
   std::size_t got = 0;
-  while (PlatRead(h, buf.data(), buf.size(), &got, &err) && got > 0) data.append(buf.data(), got);
+  while (PlatRead(h, -1, buf.data(), buf.size(), &got, &err) && got > 0) data.append(buf.data(), got);
   EXPECT_TRUE(err.empty()) << err;
   EXPECT_TRUE(PlatClose(h, &err)) << err;
   return data;
@@ -140,7 +140,7 @@ TEST(Platform, OpenReadFailures) {
   if (PlatOpenRead(dir.Name(), &h, &err)) {
     char buf[16];
     std::size_t got = 0;
-    EXPECT_FALSE(PlatRead(h, buf, sizeof buf, &got, &err));
+    EXPECT_FALSE(PlatRead(h, -1, buf, sizeof buf, &got, &err));
     std::string ignored;
     PlatClose(h, &ignored);
   }

@@ -51,7 +51,7 @@ TEST(PlatformWin32, ReadsFileHeldOpenForWritingByAnotherHandle) {
   EXPECT_TRUE(PlatOpenRead(f.Name(), &h, &err)) << err;
   char buf[64];
   std::size_t got = 0;
-  EXPECT_TRUE(PlatRead(h, buf, sizeof buf, &got, &err)) << err;
+  EXPECT_TRUE(PlatRead(h, -1, buf, sizeof buf, &got, &err)) << err;
   EXPECT_EQ(std::string(buf, got), "old\r\nnew\r\n");
   PlatClose(h, &err);
   CloseHandle(writer);

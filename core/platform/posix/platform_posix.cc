@@ -38,13 +38,6 @@ ssize_t Retried(TCall call) {
   return n;
 }
 
-// *got from what a read returned; false with the error when it failed.
-bool ReadOutcome(ssize_t n, std::size_t* got, std::string* err) {
-  if (n < 0) return Fail(err, errno);
-  *got = static_cast<std::size_t>(n);
-  return true;
-}
-
 bool WriteAll(int fd, const char* data, std::size_t size, std::string* err) {
   while (size > 0) {
     const ssize_t n = Retried([&] { return write(fd, data, size); });
@@ -155,17 +148,17 @@ bool PlatOpenRead(const TFileName& file, TPlatHandle* handle, std::string* err) 
   return true;
 }
 
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
-  ssize_t n = Retried([&] { return read(static_cast<int>(handle), buffer, capacity); });
+bool PlatRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err) {
+  const int fd = static_cast<int>(handle);
+  ssize_t n = Retried([&] {
+    return offset < 0 ? read(fd, buffer, capacity) : pread(fd, buffer, capacity, static_cast<off_t>(offset));
+  });
   // A FIFO that has no writer yet reads as empty rather than blocking.
   if (n < 0 && errno == EAGAIN) n = 0;
-  return ReadOutcome(n, got, err);
-}
-
-bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
-                std::string* err) {
-  return ReadOutcome(
-      Retried([&] { return pread(static_cast<int>(handle), buffer, capacity, static_cast<off_t>(offset)); }), got, err);
+  if (n < 0) return Fail(err, errno);
+  *got = static_cast<std::size_t>(n);
+  return true;
 }
 
 bool PlatCanReadAt(TPlatHandle handle) {

@@ -200,14 +200,16 @@ bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) 
   return true;
 }
 
-namespace {
-
-// One ReadFile of at most 1 GiB: at the offset in *at, or at the handle's
-// own position when at is null.
-bool ReadInto(HANDLE h, OVERLAPPED* at, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
+// One ReadFile of at most 1 GiB; the offset goes in through an OVERLAPPED
+// record, and without one the read is at the handle's own position.
+bool PlatRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
+              std::string* err) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
   DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
   DWORD n = 0;
-  if (!ReadFile(h, buffer, want, &n, at)) {
+  if (!ReadFile(ToHandle(handle), buffer, want, &n, offset < 0 ? nullptr : &at)) {
     DWORD code = GetLastError();
     // A pipe whose writer has gone is at its end, not broken.
     if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) {
@@ -218,20 +220,6 @@ bool ReadInto(HANDLE h, OVERLAPPED* at, char* buffer, std::size_t capacity, std:
   }
   *got = n;
   return true;
-}
-
-}  // namespace
-
-bool PlatRead(TPlatHandle handle, char* buffer, std::size_t capacity, std::size_t* got, std::string* err) {
-  return ReadInto(ToHandle(handle), nullptr, buffer, capacity, got, err);
-}
-
-bool PlatReadAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
-                std::string* err) {
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
-  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-  return ReadInto(ToHandle(handle), &at, buffer, capacity, got, err);
 }
 
 bool PlatCanReadAt(TPlatHandle handle) { return GetFileType(ToHandle(handle)) == FILE_TYPE_DISK; }
