@@ -23,10 +23,8 @@ namespace {
 std::vector<std::string> gArgs;
 std::string gArgv0;
 
-std::string ErrorText(int code) { return std::strerror(code); }
-
 bool Fail(std::string* err, int code) {
-  if (err) *err = ErrorText(code);
+  if (err) *err = std::strerror(code);
   return false;
 }
 
@@ -66,28 +64,21 @@ TLocalTime FromTimespec(const timespec& ts) {
   return t;
 }
 
-// Terminal state kept while the pause watches the keyboard, so every way out
-// (including a signal) can give the user a working terminal back.
+// Terminal state kept while the pause watches a terminal's keyboard, so
+// every way out (including a signal) can give the user a working terminal
+// back. Active only while the terminal is raw and the handlers are in place.
 struct TKeyWatch {
   bool Active = false;
-  bool IsTerminal = false;
   termios Saved;
   struct sigaction OldActions[4];
 };
 TKeyWatch gWatch;
 const int kWatchSignals[4] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-void RestoreTerminal() {
-  if (gWatch.Active && gWatch.IsTerminal) {
-    tcflush(STDIN_FILENO, TCIFLUSH);
-    tcsetattr(STDIN_FILENO, TCSANOW, &gWatch.Saved);
-  }
-}
-
+// The terminal and the signals go back as they were, and the signal then
+// does what it would have done.
 void OnWatchSignal(int sig) {
-  RestoreTerminal();
-  gWatch.Active = false;
-  for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &gWatch.OldActions[i], nullptr);
+  PlatKeyWatchStop();
   raise(sig);
 }
 
@@ -119,9 +110,7 @@ std::string PlatProgramPath() {
   char buf[PATH_MAX + 1];
   ssize_t n = readlink("/proc/self/exe", buf, PATH_MAX);
   if (n > 0) return std::string(buf, static_cast<std::size_t>(n));
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(gArgv0, ec);
-  return ec ? gArgv0 : p.lexically_normal().string();
+  return PlatFullPath(gArgv0);
 }
 
 bool PlatIsTerminal(TStdStream stream) { return isatty(stream == StdError ? STDERR_FILENO : STDOUT_FILENO) == 1; }
@@ -136,11 +125,10 @@ TLocalTime PlatNow() {
   return FromTimespec(ts);
 }
 
-bool PlatOpenRead(const TFileName& file, TPlatHandle* handle, std::string* err) {
-  const std::string& path = file.Text;
+bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) {
   // Non-blocking open so a FIFO without a writer cannot hang the run; the
   // flag is dropped at once so reads behave normally.
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = open(path.Text.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(err, errno);
   int flags = fcntl(fd, F_GETFL);
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -193,16 +181,11 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
   return true;
 }
 
-bool PlatOpenWrite(const TFileName& file, bool append, TPlatHandle* handle, std::string* err) {
-  const std::string& path = file.Text;
+bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std::string* err) {
+  // A directory is refused by open itself (EISDIR), as any open for writing.
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-  int fd = open(path.c_str(), flags, 0666);
+  int fd = open(path.Text.c_str(), flags, 0666);
   if (fd < 0) return Fail(err, errno);
-  struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    return Fail(err, EISDIR);
-  }
   *handle = fd;
   return true;
 }
@@ -216,11 +199,10 @@ bool PlatClose(TPlatHandle handle, std::string* err) {
   return true;
 }
 
-TPathKind PlatQueryPath(const TFileName& file) {
-  const std::string& path = file.Text;
-  if (path.empty()) return TPathKind::Missing;
+TPathKind PlatQueryPath(const TFileName& path) {
+  if (path.Text.empty()) return TPathKind::Missing;
   struct stat st;
-  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::File;
+  if (stat(path.Text.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::File;
   switch (errno) {
     case ENOENT:
     case ENOTDIR:
@@ -233,9 +215,8 @@ TPathKind PlatQueryPath(const TFileName& file) {
   }
 }
 
-TPathKind PlatSearchDirectory(const TFileName& file) {
-  const std::string& path = file.Text;
-  std::filesystem::path p(path);
+TPathKind PlatSearchDirectory(const TFileName& path) {
+  std::filesystem::path p(path.Text);
   std::string dir = p.has_parent_path() ? p.parent_path().string() : ".";
   std::string name = p.filename().string();
   DIR* d = opendir(dir.c_str());
@@ -250,19 +231,17 @@ TPathKind PlatSearchDirectory(const TFileName& file) {
   return kind;
 }
 
-std::string PlatFullPath(const TFileName& file) {
-  const std::string& path = file.Text;
+std::string PlatFullPath(const TFileName& path) {
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
-  if (ec) return path;
-  return p.lexically_normal().string();
+  std::filesystem::path p = std::filesystem::absolute(path.Text, ec);
+  return ec ? path.Text : p.lexically_normal().string();
 }
 
 // Linux has no system default locale in the Windows sense; the programs
 // promise English conventions there.
 TLocaleFormats PlatDefaultLocale() { return TLocaleFormats(); }
 
-std::string PlatOutOfMemoryText() { return ErrorText(ENOMEM); }
+std::string PlatOutOfMemoryText() { return std::strerror(ENOMEM); }
 
 int PlatUsableProcessors() {
   cpu_set_t set;
@@ -286,8 +265,7 @@ void PlatCaseFoldTable(unsigned char table[256]) {
 
 void PlatKeyWatchStart() {
   gWatch = TKeyWatch();
-  gWatch.IsTerminal = isatty(STDIN_FILENO) == 1;
-  if (gWatch.IsTerminal && tcgetattr(STDIN_FILENO, &gWatch.Saved) == 0) {
+  if (isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &gWatch.Saved) == 0) {
     gWatch.Active = true;
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
@@ -300,9 +278,6 @@ void PlatKeyWatchStart() {
     raw.c_cc[VTIME] = 0;
     tcsetattr(STDIN_FILENO, TCSANOW, &raw);
     tcflush(STDIN_FILENO, TCIFLUSH);
-  } else {
-    gWatch.IsTerminal = false;
-    gWatch.Active = true;
   }
 }
 
@@ -319,9 +294,9 @@ bool PlatKeyPending() {
 
 void PlatKeyWatchStop() {
   if (!gWatch.Active) return;
-  RestoreTerminal();
-  if (gWatch.IsTerminal)
-    for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &gWatch.OldActions[i], nullptr);
+  tcflush(STDIN_FILENO, TCIFLUSH);
+  tcsetattr(STDIN_FILENO, TCSANOW, &gWatch.Saved);
+  for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &gWatch.OldActions[i], nullptr);
   gWatch.Active = false;
 }
 
