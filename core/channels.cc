@@ -32,16 +32,15 @@ void DetectInteractiveChannels() {
 
 namespace {
 
-bool WriteOut(TChannel& ch, std::string_view text) {
+void WriteOut(TChannel& ch, std::string_view text) {
   if (ch.Capture) {
     ch.Capture->append(text);
-    return true;
+    return;
   }
   // Erase the progress line first, so that real output never lands in the
   // middle of it.
   EraseProgressLine();
   if (!PlatWriteStd(ch.Stream, text.data(), text.size(), &ch.ErrorText)) ch.Failed = true;
-  return !ch.Failed;
 }
 
 // The end of the last whole line in the buffer; after it comes a line still
@@ -71,12 +70,8 @@ void FlushWholeLines(TChannel& ch) {
 void DropUnfinishedLine(TChannel& ch) { ch.Buffer.resize(WholeLinesEnd(ch.Buffer)); }
 
 bool Flush(TChannel& ch) {
-  if (ch.Failed) {
-    ch.Buffer.clear();
-    return false;
-  }
-  if (ch.Buffer.empty()) return true;
-  WriteOut(ch, ch.Buffer);
+  // A failed channel drops what it holds.
+  if (!ch.Failed && !ch.Buffer.empty()) WriteOut(ch, ch.Buffer);
   ch.Buffer.clear();
   return !ch.Failed;
 }
