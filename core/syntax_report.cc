@@ -1,5 +1,8 @@
 #include "syntax_report.h"
 
+#include <chrono>
+#include <thread>
+
 #include "channels.h"
 #include "platform/platform.h"
 #include "startup.h"
@@ -10,7 +13,9 @@ bool AudibleError = false;
 
 namespace {
 
-TPauseHooks gPauseHooks = {PlatKeyWatchStart, PlatKeyPending, PlatKeyWatchStop, PlatSleep};
+void SleepFor(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+TPauseHooks gPauseHooks = {PlatKeyWatchStart, PlatKeyPending, PlatKeyWatchStop, SleepFor};
 
 constexpr int kPauseSteps = 30;
 constexpr int kPauseStepMs = 250;

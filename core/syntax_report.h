@@ -27,7 +27,7 @@ void WaitWithDots(int steps, std::string_view prompt);
 // ---- For tests ----
 
 // What the pause needs from the outside world: the platform's keyboard
-// watch and sleep, unless a test has put a TPauseSeam in place.
+// watch and a sleep, unless a test has put a TPauseSeam in place.
 struct TPauseHooks {
   void (*StartWatch)();
   bool (*KeyPending)();

@@ -125,6 +125,5 @@ int PlatUsableProcessors();
 void PlatKeyWatchStart();
 bool PlatKeyPending();
 void PlatKeyWatchStop();
-void PlatSleep(int milliseconds);
 // The system's default alert; never touches standard output or error.
 void PlatBeep();

@@ -223,11 +223,3 @@ TEST(Platform, DefaultLocaleIsUsable) {
   for (const char* piece : {"y", "M", "d"})
     EXPECT_NE(f.ShortDatePicture.find(piece), std::string::npos) << f.ShortDatePicture;
 }
-
-TEST(Platform, SleepWaitsAboutAsLong) {
-  std::int64_t start = NowMs();
-  PlatSleep(120);
-  std::int64_t waited = NowMs() - start;
-  EXPECT_GE(waited, 100);
-  EXPECT_LT(waited, 5000);
-}

@@ -9,10 +9,12 @@
 //   probe beep              sounds the alert, prints nothing
 //   probe hold MIB          takes MIB MiB and touches every page; exit 3
 //                           when the memory is not there
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "platform/platform.h"
 #include "platform/windows_names.h"
@@ -50,7 +52,7 @@ int main(int argc, char** argv) {
     PlatKeyWatchStart();
     int steps = 0;
     while (steps < 20 && !PlatKeyPending()) {
-      PlatSleep(100);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
       ++steps;
     }
     PlatKeyWatchStop();

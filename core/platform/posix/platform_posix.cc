@@ -300,14 +300,6 @@ void PlatKeyWatchStop() {
   gWatch.Active = false;
 }
 
-void PlatSleep(int milliseconds) {
-  timespec ts;
-  ts.tv_sec = milliseconds / 1000;
-  ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-  }
-}
-
 void PlatBeep() {
   int fd = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return;

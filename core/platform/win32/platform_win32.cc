@@ -393,6 +393,4 @@ void PlatKeyWatchStop() {
   gWatch = TKeyWatch();
 }
 
-void PlatSleep(int milliseconds) { Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
-
 void PlatBeep() { MessageBeep(0); }
