@@ -263,19 +263,12 @@ bool PlatFileModified(TPlatHandle handle, TLocalTime* when, std::string* err) {
 }
 
 bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std::string* err) {
-  // A directory is refused by CreateFileW itself (access denied).
-  HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  // A directory is refused by CreateFileW itself (access denied). A handle
+  // with the right to append and not to write elsewhere writes every block at
+  // the file's end, as O_APPEND does.
+  HANDLE h = CreateFileW(SystemName(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FailLast(err);
-  if (append) {
-    LARGE_INTEGER zero;
-    zero.QuadPart = 0;
-    if (!SetFilePointerEx(h, zero, nullptr, FILE_END)) {
-      DWORD code = GetLastError();
-      CloseHandle(h);
-      return Fail(err, code);
-    }
-  }
   *handle = FromHandle(h);
   return true;
 }
