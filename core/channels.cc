@@ -58,11 +58,10 @@ void FlushWholeLines(TChannel& ch) {
   const std::size_t end = WholeLinesEnd(ch.Buffer);
   if (ch.Failed || ch.Buffer.size() - end >= kChannelBuffer) {
     Flush(ch);
-    return;
+  } else if (end > 0) {
+    WriteOut(ch, std::string_view(ch.Buffer).substr(0, end));
+    ch.Buffer.erase(0, end);
   }
-  if (end == 0) return;
-  WriteOut(ch, std::string_view(ch.Buffer).substr(0, end));
-  ch.Buffer.erase(0, end);
 }
 
 }  // namespace
