@@ -84,8 +84,10 @@ TLocalTime PlatNow();
 // Read-only open that lets other processes keep the file open for writing.
 bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err);
 // A read at the handle's own position when offset is below 0; else at the
-// offset, which leaves that position alone, for files that PlatCanReadAt
-// says allow it. *got is 0 only at the end of the file.
+// offset, for files that PlatCanReadAt says allow it. Where a read at an
+// offset leaves the handle's position differs (Windows moves it, POSIX does
+// not), so a reader of one handle keeps to one of the two. *got is 0 only
+// at the end of the file.
 bool PlatRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
               std::string* err);
 // True for a regular disk file, which can be read at offsets and has a

@@ -110,6 +110,27 @@ TEST(Platform, ReadsWholeFileInAnyChunkSize) {
   }
 }
 
+TEST(Platform, ReadsAtOffsets) {
+  TScratchFile f("0123456789");
+  TPlatHandle h = NoPlatHandle;
+  std::string err;
+  ASSERT_TRUE(PlatOpenRead(f.Name(), &h, &err)) << err;
+  EXPECT_TRUE(PlatCanReadAt(h));
+  const struct {
+    std::int64_t Offset;
+    std::size_t Capacity;
+    const char* Want;
+  } cases[] = {{3, 4, "3456"}, {0, 2, "01"}, {8, 4, "89"}, {10, 4, ""}, {25, 4, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Offset);
+    char buf[16];
+    std::size_t got = 99;
+    EXPECT_TRUE(PlatRead(h, c.Offset, buf, c.Capacity, &got, &err)) << err;
+    EXPECT_EQ(std::string(buf, got), c.Want);
+  }
+  EXPECT_TRUE(PlatClose(h, &err)) << err;
+}
+
 TEST(Platform, SizeAndModificationTime) {
   std::int64_t before = NowMs();
   TScratchFile f(std::string(123457, 'z'));
