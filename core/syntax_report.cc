@@ -6,7 +6,6 @@
 #include "channels.h"
 #include "platform/platform.h"
 #include "startup.h"
-#include "text.h"
 
 bool ErrorDelay = false;
 bool AudibleError = false;
