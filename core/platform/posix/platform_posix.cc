@@ -49,19 +49,17 @@ bool WriteAll(int fd, const char* data, std::size_t size, std::string* err) {
 TLocalTime FromTimespec(const timespec& ts) {
   struct tm parts;
   time_t secs = ts.tv_sec;
-  TLocalTime t;
   // The system's date values hold the years 1 to 9999. A time outside them
   // (a file stamped millions of years ahead) has no date there and reads as
   // the zero date rather than overflowing.
-  if (!localtime_r(&secs, &parts) || parts.tm_year < 1 - 1900 || parts.tm_year > 9999 - 1900) return t;
-  t.Year = parts.tm_year + 1900;
-  t.Month = parts.tm_mon + 1;
-  t.Day = parts.tm_mday;
-  t.Hour = parts.tm_hour;
-  t.Minute = parts.tm_min;
-  t.Second = parts.tm_sec;
-  t.Millisecond = static_cast<int>(ts.tv_nsec / 1000000);
-  return t;
+  if (!localtime_r(&secs, &parts) || parts.tm_year < 1 - 1900 || parts.tm_year > 9999 - 1900) return TLocalTime();
+  return {.Year = parts.tm_year + 1900,
+          .Month = parts.tm_mon + 1,
+          .Day = parts.tm_mday,
+          .Hour = parts.tm_hour,
+          .Minute = parts.tm_min,
+          .Second = parts.tm_sec,
+          .Millisecond = static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
 // Terminal state kept while the pause watches a terminal's keyboard, so
@@ -267,8 +265,7 @@ void PlatKeyWatchStart() {
   gWatch = TKeyWatch();
   if (isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &gWatch.Saved) == 0) {
     gWatch.Active = true;
-    struct sigaction sa;
-    std::memset(&sa, 0, sizeof sa);
+    struct sigaction sa = {};
     sa.sa_handler = OnWatchSignal;
     sigemptyset(&sa.sa_mask);
     for (int i = 0; i < 4; ++i) sigaction(kWatchSignals[i], &sa, &gWatch.OldActions[i]);
@@ -282,10 +279,7 @@ void PlatKeyWatchStart() {
 }
 
 bool PlatKeyPending() {
-  pollfd p;
-  p.fd = STDIN_FILENO;
-  p.events = POLLIN;
-  p.revents = 0;
+  pollfd p = {STDIN_FILENO, POLLIN, 0};
   if (poll(&p, 1, 0) <= 0) return false;
   // Not a terminal: data or the end of input both end the pause, so a batch
   // run with stdin from a file or /dev/null never stalls.

@@ -56,15 +56,7 @@ bool WriteAll(HANDLE h, const char* data, std::size_t size, DWORD chunk, std::st
 }
 
 TLocalTime FromSystemTime(const SYSTEMTIME& st) {
-  TLocalTime t;
-  t.Year = st.wYear;
-  t.Month = st.wMonth;
-  t.Day = st.wDay;
-  t.Hour = st.wHour;
-  t.Minute = st.wMinute;
-  t.Second = st.wSecond;
-  t.Millisecond = st.wMilliseconds;
-  return t;
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 std::wstring Widen(const std::string& s) {
