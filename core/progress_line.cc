@@ -19,7 +19,7 @@ constexpr std::size_t kMaxWidth = 79;
 struct TProgress {
   bool On = false;
   std::string Label;
-  TClock::time_point Start, LastDrawn;
+  TClock::time_point Start{}, LastDrawn{};
   std::size_t Shown = 0;  // characters on the screen now
 };
 TProgress gProgress;
@@ -46,10 +46,8 @@ std::string ProgressLineText(std::string_view label, std::int64_t done, std::int
 }
 
 void StartProgressLine(std::string_view label) {
-  gProgress = TProgress();
-  gProgress.On = ErrorChannel().Interactive;  // whether it was a terminal at start-up
-  gProgress.Label.assign(label);
-  gProgress.Start = TClock::now();
+  // On when standard error was a terminal at start-up.
+  gProgress = {.On = ErrorChannel().Interactive, .Label = std::string(label), .Start = TClock::now()};
 }
 
 void ShowProgress(std::int64_t done, std::int64_t total) {
