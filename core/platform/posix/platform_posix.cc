@@ -193,8 +193,8 @@ bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::stri
 }
 
 bool PlatClose(TPlatHandle handle, std::string* err) {
-  if (close(static_cast<int>(handle)) != 0 && errno != EINTR) return Fail(err, errno);
-  return true;
+  // After EINTR the descriptor is released all the same (Linux), so it is no failure.
+  return close(static_cast<int>(handle)) == 0 || errno == EINTR || Fail(err, errno);
 }
 
 TPathKind PlatQueryPath(const TFileName& path) {

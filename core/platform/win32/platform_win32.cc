@@ -269,10 +269,7 @@ bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::stri
   return WriteAll(ToHandle(handle), data, size, 0x40000000, err);
 }
 
-bool PlatClose(TPlatHandle handle, std::string* err) {
-  if (!CloseHandle(ToHandle(handle))) return FailLast(err);
-  return true;
-}
+bool PlatClose(TPlatHandle handle, std::string* err) { return CloseHandle(ToHandle(handle)) || FailLast(err); }
 
 TPathKind PlatQueryPath(const TFileName& path) {
   if (path.Text.empty()) return TPathKind::Missing;
