@@ -116,6 +116,11 @@ struct TSlowScan {
   TSlowScan(std::vector<std::string> options, const std::string& errorFile = "") {
     std::vector<std::string> args{KESTRUM_EXE, Fifo.Path};
     args.insert(args.end(), options.begin(), options.end());
+    // The write end is open before the program starts: a pipe without a
+    // writer reads as an empty file, so a program that opened it first
+    // would end at once and leave the test's open waiting for good. Open
+    // for reading too (Linux allows it on a pipe), the open never waits.
+    Writer = open(Fifo.Path.c_str(), O_RDWR | O_CLOEXEC);
     Pid = forkpty(&Master, nullptr, nullptr, nullptr);
     if (Pid == 0) {
       if (!errorFile.empty()) {
@@ -128,8 +133,6 @@ struct TSlowScan {
       execv(KESTRUM_EXE, argv.data());
       _exit(127);
     }
-    // Blocks until the program has opened the pipe for reading.
-    if (Pid > 0) Writer = open(Fifo.Path.c_str(), O_WRONLY);
   }
   void Send(const std::string& text) {
     ASSERT_EQ(write(Writer, text.data(), text.size()), static_cast<ssize_t>(text.size()));
