@@ -10,8 +10,8 @@
 #include "files.h"
 #include "help.h"
 #include "invariants.h"
-#include "options.h"
 #include "numbers.h"
+#include "options.h"
 #include "params.h"
 #include "profile_selection.h"
 #include "program_identity.h"
@@ -52,20 +52,17 @@ std::pair<std::string, int> SyntaxFaultOf(const TKestrumParams& p) {
 // Steps that end the run before any file is read; true when one did.
 bool SettleCommandLine(const TKestrumParams& p) {
   ValidateCommandLine(CustomSyntaxStats, ParamStatusList, KnownAliases, true, 1, -1);
-  if (const auto [message, code] = SyntaxFaultOf(p); code != 0) {
-    // Banner, report, short help on standard error. -D asks for both the
-    // pause and the alert, whatever their own switches say.
+  // Help and a syntax error both show the banner and the help; a syntax
+  // error puts its report between them and shows the short help, all on
+  // standard error.
+  if (const auto [message, code] = SyntaxFaultOf(p); code != 0 || p.Help.Found) {
     ShowBanner(VersionInfo, p.Verbose.Found, true);
-    ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
-                           p.Debug.Found || p.AudibleError.Found);
-    ShowHelp(VersionInfo.ProgramName, true, p.Verbose.Found);
-    ExitCode = code;
-    return true;
-  }
-  if (p.Help.Found) {
-    ShowBanner(VersionInfo, p.Verbose.Found, true);
-    ShowHelp(VersionInfo.ProgramName, false, p.Verbose.Found);
-    ExitCode = KestrumExit::HelpShown;
+    // -D asks for both the pause and the alert, whatever their own switches say.
+    if (code != 0)
+      ReportSyntaxErrorPlain(CustomSyntaxStats, message, p.Debug.Found || p.ErrorDelay.Found,
+                             p.Debug.Found || p.AudibleError.Found);
+    ShowHelp(VersionInfo.ProgramName, code != 0, p.Verbose.Found);
+    ExitCode = code != 0 ? code : KestrumExit::HelpShown;
     return true;
   }
   // Both show the build line; -I the banner above it too, unless -VERSION-ONLY is also given.
