@@ -29,24 +29,23 @@ constexpr std::size_t kNoChunk = std::numeric_limits<std::size_t>::max();
 // line: four times a second is smooth to the eye and costs nothing.
 constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 
+// How a chunk ended: not yet; read to its end, or to the entry where the
+// count limit stops the scan; by Error; by running out of memory.
+enum class TChunkEnd { Open, Done, Failed, OutOfMemory };
+
 // What became of one chunk.
-// Invariants: Done and Failed never stand together; OutOfMemory only with
-// Failed, and Error only with Failed without it; FirstKnown (with its
-// FirstEntryDate) may stand with either, or alone while the chunk is read.
+// Invariants: Error only with the end Failed; FirstKnown (with its
+// FirstEntryDate) may stand with any end.
 struct TChunkResult {
   bool FirstKnown = false;  // a line with the marker was met; FirstEntryDate is its date
-  bool Done = false;        // read to its end, or to the entry where the count limit stops the scan
-  bool Failed = false;      // ended by Error, or by running out of memory
-  bool OutOfMemory = false;
+  TChunkEnd End = TChunkEnd::Open;
   std::int64_t EntryCount = 0;
   std::string FirstEntryDate, LastEntryDate, Error;
 };
 
-void CheckChunkResult(const TChunkResult& r) {
-  ORVELLA_INVARIANT(!(r.Done && r.Failed));
-  ORVELLA_INVARIANT(!r.OutOfMemory || r.Failed);
-  ORVELLA_INVARIANT(r.Error.empty() || (r.Failed && !r.OutOfMemory));
-}
+bool HasFailed(const TChunkResult& r) { return r.End == TChunkEnd::Failed || r.End == TChunkEnd::OutOfMemory; }
+
+void CheckChunkResult(const TChunkResult& r) { ORVELLA_INVARIANT(r.Error.empty() || r.End == TChunkEnd::Failed); }
 
 // The scan's state shared by the workers and the main thread.
 struct TChunkedScan {
@@ -100,15 +99,15 @@ void PublishEnd(TChunkedScan& sh, std::size_t k, TScanPass& pass) {
     std::lock_guard<std::mutex> lock(sh.Lock);
     TChunkResult& r = sh.Results[k];
     // A worker that ran out of memory before it took a chunk failed it.
-    if (!r.Failed) {
+    if (!HasFailed(r)) {
       // The first entry, if any, was published as it was met.
       ORVELLA_INVARIANT(r.FirstKnown == pass.SawMarker);
-      r.Done = true;
+      r.End = TChunkEnd::Done;
       r.EntryCount = pass.EntryCount;
       r.LastEntryDate = std::move(pass.LastEntryDate);
     }
     CheckChunkResult(r);
-    while (sh.DoneThrough < sh.Results.size() && sh.Results[sh.DoneThrough].Done)
+    while (sh.DoneThrough < sh.Results.size() && sh.Results[sh.DoneThrough].End == TChunkEnd::Done)
       sh.EntriesThrough += sh.Results[sh.DoneThrough++].EntryCount;
   }
   sh.Changed.notify_all();
@@ -120,10 +119,8 @@ void MarkFailed(TChunkedScan& sh, std::size_t k, std::string&& error, bool outOf
     std::lock_guard<std::mutex> lock(sh.Lock);
     TChunkResult& r = sh.Results[k];
     // A chunk has one failure: the first its worker met.
-    if (!r.Failed) {
-      r.Done = false;
-      r.Failed = true;
-      r.OutOfMemory = outOfMemory;
+    if (!HasFailed(r)) {
+      r.End = outOfMemory ? TChunkEnd::OutOfMemory : TChunkEnd::Failed;
       if (!outOfMemory) r.Error = std::move(error);
     }
     CheckChunkResult(r);
@@ -250,8 +247,8 @@ bool FollowWorkers(TChunkedScan& sh, const TScanHooks& hooks, std::int64_t size,
   for (;;) {
     for (; pending && k < sh.Results.size(); ++k) {
       const TChunkResult& r = sh.Results[k];
-      if (!r.FirstKnown && !r.Failed && !r.Done) break;
-      if (!r.FirstKnown && !r.Failed) continue;
+      if (!r.FirstKnown && r.End == TChunkEnd::Open) break;
+      if (!r.FirstKnown && r.End == TChunkEnd::Done) continue;
       pending = false;  // a failure before the first entry: no progress text
       if (!r.FirstKnown) break;
       const std::string date = r.FirstEntryDate;
@@ -279,7 +276,7 @@ bool FollowWorkers(TChunkedScan& sh, const TScanHooks& hooks, std::int64_t size,
 const TChunkResult* CombineResults(const TChunkedScan& sh, TScanResult& result) {
   const std::size_t counting = sh.LastWanted == kNoChunk ? sh.Results.size() : sh.LastWanted + 1;
   for (std::size_t k = 0; k < counting; ++k)
-    if (sh.Results[k].Failed) return &sh.Results[k];
+    if (HasFailed(sh.Results[k])) return &sh.Results[k];
   bool first = true;
   for (std::size_t k = 0; k < counting; ++k) {
     const TChunkResult& r = sh.Results[k];
@@ -347,7 +344,7 @@ TParallelOutcome ScanInParallel(const TLineReader& reader, const TScanSetup& set
   JoinGroup(group);
   if (!hookOk) return TParallelOutcome::Failed;
   if (const TChunkResult* failed = CombineResults(sh, result)) {
-    if (failed->OutOfMemory) throw std::bad_alloc();
+    if (failed->End == TChunkEnd::OutOfMemory) throw std::bad_alloc();
     *err = failed->Error;
     return TParallelOutcome::Failed;
   }
