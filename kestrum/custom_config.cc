@@ -30,9 +30,9 @@ std::int32_t FieldNumber(std::string_view word, std::int32_t defaultValue) {
 }  // namespace
 
 bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile) {
-  if (!line.empty() && line[0] == '#') return false;
-  // A blank line left at the end of a hand-edited file must not wipe the layout.
-  if (Trim(line).empty()) return false;
+  // A blank line left at the end of a hand-edited file must not wipe the
+  // layout, any more than a comment.
+  if (line.starts_with('#') || Trim(line).empty()) return false;
   static const TWordCutter pipe = WordCutterOf(CharSetOf("|"));
   auto field = [&](int n) { return WordOf(line, pipe, n); };
   profile.Kind = Custom;
@@ -53,16 +53,14 @@ void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile
       ReportFileNotFound();
       return;
     }
-    if (!OpenLineReader(reader, fileName, TLongLines::Whole)) {
-      ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
-      return;
-    }
     // Read into a copy so a failure halfway leaves the profile untouched.
     TSyslogConfigRec read = profile;
+    bool readOk = OpenLineReader(reader, fileName, TLongLines::Whole);
     std::string_view line;
-    while (ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
-    const bool readOk = !reader.Failed;
-    // Closed whether or not the read went well.
+    while (readOk && ReadLine(reader, &line)) ApplyCustomConfigLine(line, read);
+    readOk = readOk && !reader.Failed;
+    // Closed whether or not the read went well; a reader that failed to
+    // open has nothing to close, and keeps the open's error text.
     if (!CloseLineReader(reader) || !readOk) {
       ReportFileError(fileName.Text, reader.ErrorText, KestrumExit::ReadError);
       return;
