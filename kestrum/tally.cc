@@ -208,18 +208,6 @@ TNameRef StoreName(TNameStore& store, std::string_view name) {
   return (std::uint64_t{name.size()} << kNamePlaceBits) | (block << kNameBlockBits | offset);
 }
 
-// Empties the store; blocks of the usual size are kept for its next names,
-// as fresh memory costs more than the copying.
-void ClearNames(TNameStore& store) {
-  for (std::size_t i : store.Large) store.Blocks[i].reset();
-  for (std::unique_ptr<char[]>& b : store.Blocks)
-    if (b) store.Spare.push_back(std::move(b));
-  store.Blocks.clear();
-  store.Large.clear();
-  store.Used = store.Current = store.Bytes = 0;
-  CheckNameStore(store);
-}
-
 // Room for the given number of records at most half full.
 void MakeRoomFor(TTallyTable& t, std::size_t records) {
   std::size_t size = t.Slots.empty() ? kFirstSlots : t.Slots.size();
@@ -323,12 +311,21 @@ void AddItemsToTable(TTallyTable& t, const TTallyItem* items, std::size_t n, std
 
 int ShardOf(std::uint64_t hash) { return static_cast<int>(hash >> (64 - TTally::kShardBits)); }
 
+// Empties the table; the name store's blocks of the usual size are kept for
+// its next names, as fresh memory costs more than the copying.
 void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
   std::fill(t.Recent.begin(), t.Recent.end(), TRecentName());
   t.RecentOff = 0;
   t.Count = 0;
-  ClearNames(t.Names);
+  TNameStore& store = t.Names;
+  for (std::size_t i : store.Large) store.Blocks[i].reset();
+  for (std::unique_ptr<char[]>& b : store.Blocks)
+    if (b) store.Spare.push_back(std::move(b));
+  store.Blocks.clear();
+  store.Large.clear();
+  store.Used = store.Current = store.Bytes = 0;
+  CheckNameStore(store);
 }
 
 // The place of a spelling among the recent names, by its raw words.
@@ -441,8 +438,7 @@ void FlushWorkerTally(TWorkerTally& w) {
     ++start[ShardOf(w.Items[i].Key.Hash) + 1];
   }
   for (int s = 0; s < TTally::kShards; ++s) start[s + 1] += start[s];
-  std::array<std::size_t, TTally::kShards> next;
-  std::copy(start.begin(), start.end() - 1, next.begin());
+  std::array<std::size_t, TTally::kShards + 1> next = start;
   for (int s = 0; s < TTally::kShards; ++s)
     while (next[s] < start[s + 1]) {
       const int home = ShardOf(w.Items[next[s]].Key.Hash);
