@@ -73,8 +73,7 @@ std::string_view LineAround(std::string_view block, std::size_t from, std::size_
 TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
   const std::string_view text = block.Text;
   TPassStep step = TPassStep::Continue;
-  std::string_view lastMarkerLine;
-  bool sawMarker = false;
+  std::string_view lastMarkerLine;  // never empty once met, as it holds the marker
   for (std::size_t pos = 0; step == TPassStep::Continue && pos < text.size();) {
     const std::size_t hit = FindMarker(s.Finder, text, pos);
     if (hit == std::string_view::npos) break;
@@ -82,14 +81,13 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
     const auto start = static_cast<std::size_t>(line.data() - text.data());
     pos = PastLineEnd(text, start + line.size());
     lastMarkerLine = line;
-    sawMarker = true;
     TScanEntry e = CutEntry(line, s.Setup);
     if (!s.SawMarker && !NoteFirstMarkerLine(s, EntryDateText(line, s.Setup.Profile), err))
       return TPassStep::HookFailed;
     step = CountEntry(s, e, block.At + static_cast<std::int64_t>(start), err);
   }
   // The date, not the line, is kept: the next block overwrites the buffer.
-  if (sawMarker) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Profile);
+  if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Profile);
   return step;
 }
 
