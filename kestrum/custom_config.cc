@@ -85,11 +85,11 @@ void ExportSampleConfig(const TFileName& fileName, bool append) {
       ReportFileError(name.Text, error, KestrumExit::WriteError);
       return;
     }
-    bool written = PlatWrite(handle, text.data(), text.size(), &error);
+    // Closed whatever the write gave; a failed write is the failure told.
+    const bool written = PlatWrite(handle, text.data(), text.size(), &error);
     std::string closeError;
-    bool closed = PlatClose(handle, &closeError);
-    if (!written || !closed) {
-      ReportFileError(name.Text, written ? closeError : error, KestrumExit::WriteError);
+    if (!PlatClose(handle, written ? &error : &closeError) || !written) {
+      ReportFileError(name.Text, error, KestrumExit::WriteError);
       return;
     }
     // Confirmed only once the file is safely closed.
