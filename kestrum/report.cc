@@ -17,16 +17,13 @@ void PrintNumberLine(std::string_view label, std::int64_t value, bool grouped) {
 void PrintTextLine(std::string_view label, std::string_view text, int textWidth) {
   // Built in place and written at once: the report may have a million of
   // these lines. First the label part: a blank, the label cut to 40 bytes
-  // and dots up to column 41, a blank.
+  // and a blank after it, dots up to column 41, a blank.
   char line[128];
-  std::size_t n = 0;
-  line[n++] = ' ';
-  const std::string_view shown = label.substr(0, 40);
-  shown.copy(line + n, shown.size());
-  n += shown.size();
-  if (n < 41) line[n++] = ' ';
-  while (n < 41) line[n++] = '.';
-  line[n++] = ' ';
+  constexpr std::size_t n = 42;
+  std::memset(line, '.', n);
+  line[0] = line[n - 1] = ' ';
+  const std::size_t shown = label.copy(line + 1, 40);
+  if (shown < 40) line[1 + shown] = ' ';
   const std::size_t pad = textWidth > static_cast<int>(text.size()) ? textWidth - text.size() : 0;
   if (n + pad + text.size() <= sizeof line) {
     std::memset(line + n, ' ', pad);
