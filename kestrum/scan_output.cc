@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "channels.h"
+#include "parallel_scan.h"
 #include "progress_line.h"
 #include "report.h"
 #include "run_state.h"
-#include "parallel_scan.h"
 #include "scanner.h"
 #include "syslog_profiles.h"
 
@@ -16,8 +16,7 @@ namespace {
 void PrintDebugBlock(const TScanEntry& e) {
   TChannel& out = Out();
   PrintRule80('-');
-  Write(out, " Current Line# ..... ");
-  WriteLine(out, std::to_string(e.Number));
+  WriteLine(out, " Current Line# ..... " + std::to_string(e.Number));
   Write(out, " Original .......... ");
   WriteLine(out, e.Line);
   Write(out, " ThisSection ....... ");
@@ -45,10 +44,8 @@ bool OutputHolds(std::string* err) {
 // "Processing ..." and the "Tally of" heading with the first entry's date.
 bool ShowProgressText(const std::string& since, std::string* err) {
   TChannel& out = Out();
-  Write(out, "Processing ");
-  Write(out, SyslogChoiceName(CurrentSyslogConfig.Kind));
-  Write(out, " Syslog...  Please Wait...");
-  WriteLineEnd(out);
+  WriteLine(out,
+            std::string("Processing ") + SyslogChoiceName(CurrentSyslogConfig.Kind) + " Syslog...  Please Wait...");
   WriteLineEnd(out);
   Write(out, "Tally of [MAJOR] Scripts Used since ");
   WriteLine(out, since);
