@@ -1,5 +1,7 @@
 #include "scan_pass.h"
 
+#include <algorithm>
+
 #include "invariants.h"
 
 namespace {
@@ -21,17 +23,11 @@ TScanEntry CutEntry(std::string_view line, const TScanSetup& setup) {
   return e;
 }
 
-std::string_view WithoutTrailingColon(std::string_view name) {
-  if (!name.empty() && name.back() == ':') name.remove_suffix(1);
-  return name;
-}
-
 // The -S test: ASCII letter case ignored, whole name or anywhere in it.
 bool PassesSearch(std::string_view name, std::string_view search, bool exact) {
   if (exact) return EqualsIgnoreCase(name, search);
-  for (std::size_t i = 0; i + search.size() <= name.size(); ++i)
-    if (EqualsIgnoreCase(name.substr(i, search.size()), search)) return true;
-  return false;
+  const auto same = [](char a, char b) { return LowerAsciiByte(a) == LowerAsciiByte(b); };
+  return std::search(name.begin(), name.end(), search.begin(), search.end(), same) != name.end();
 }
 
 // The first line that holds the marker gives the date the report counts
@@ -46,7 +42,8 @@ bool NoteFirstMarkerLine(TScanPass& s, std::string&& date, std::string* err) {
 // fails the -S test.
 inline TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::string* err) {
   const TRunOptions& opt = s.Setup.Opt;
-  e.Process = WithoutTrailingColon(e.Process);
+  // A colon that ends the name is the layout's, not the name's.
+  if (e.Process.ends_with(':')) e.Process.remove_suffix(1);
   if (e.Process.empty()) return TPassStep::Continue;
   if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) return TPassStep::Continue;
   e.Number = ++s.EntryCount;
