@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RunOptions.SortByName = bits & 1;
   RunOptions.SortByCount = bits & 2;
   RunOptions.UseCommas = !(bits & 4);
-  RunOptions.SearchGiven = (bits & 8) && !search.empty();
-  RunOptions.SearchText.assign(search);
+  if (bits & 8) RunOptions.SearchText.assign(search);
   RunOptions.ExactMatch = bits & 16;
 
   const TScanRun sequential = RunScanWith(1, 0, buffer);

@@ -52,7 +52,7 @@ TExpected Expected(std::string_view content, const TRunOptions& o, const TSyslog
     }
     if (!name.empty() && name.back() == ':') name.remove_suffix(1);
     if (name.empty()) continue;
-    if (o.SearchGiven) {
+    if (!o.SearchText.empty()) {
       std::string upper = UpperAscii(name);
       if (o.ExactMatch ? upper != search : upper.find(search) == std::string::npos) continue;
     }
@@ -71,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o = TRunOptions();
   o.ListOnly = bits & 1;
   o.Debug = bits & 2;
-  o.SearchGiven = bits & 4;
   o.ExactMatch = bits & 8;
   o.SortByName = bits & 16;
   o.SortByCount = bits & 32;
@@ -82,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   gReadLimit = data[3];
   std::string_view rest(reinterpret_cast<const char*>(data + 4), size - 4);
   std::string_view layoutLine = TakeInputLine(rest);
-  o.SearchText.assign(TakeInputLine(rest));
+  const std::string_view search = TakeInputLine(rest);
+  if (bits & 4) o.SearchText.assign(search);
   std::string_view marker = TakeInputLine(rest);
 
   TSyslogChoicesArray table{};

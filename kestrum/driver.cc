@@ -89,12 +89,11 @@ TRunOptions RunOptionsOf(const TKestrumParams& p, const TFileName& syslogFileNam
   o.SortByName = p.Alpha.Found;
   o.SortByCount = p.Number.Found;
   o.UseCommas = !p.NoComma.Found;
-  o.SearchGiven = p.Search.Found;
   o.SearchText = p.Search.Value;
   o.ExactMatch = p.ExactMatch.Found;
   o.MaxGiven = p.MaxLines.Found;
   o.MaxEntries = NumberFromText(p.MaxLines.Value, kDefaultMaxEntries).Value;
-  ORVELLA_INVARIANT(o.SearchGiven == !o.SearchText.empty());
+  ORVELLA_INVARIANT(p.Search.Found == !o.SearchText.empty());
   ORVELLA_INVARIANT(o.MaxGiven || o.MaxEntries == kDefaultMaxEntries);
   return o;
 }

@@ -46,9 +46,9 @@ void PrintReport() {
   PrintRule80('-');
   PrintNumberLine("TOTAL UNIQUE SCRIPTS EXECUTED", static_cast<std::int64_t>(tally.Size()), commas);
   PrintNumberLine("TOTAL SYSLOG ENTRIES FOUND/READ", scan.EntryCount, commas);
-  if (opt.SearchGiven || opt.MaxGiven) PrintRule80('-');
+  if (!opt.SearchText.empty() || opt.MaxGiven) PrintRule80('-');
   if (opt.MaxGiven) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-M " + std::to_string(opt.MaxEntries), 0);
-  if (opt.SearchGiven) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-S " + opt.SearchText, 0);
+  if (!opt.SearchText.empty()) PrintTextLine("PROCESSING POTENTIALLY AFFECTED BY", "-S " + opt.SearchText, 0);
   PrintRule80('=');
   WriteLineEnd(Out());
   PrintRule80('~');

@@ -13,9 +13,9 @@ constexpr std::int64_t kDefaultMaxEntries = 2147483647;
 
 // Invariants (the driver checks them in debug builds where it fills the
 // record, once the command line is settled):
-// - SearchGiven and SearchText come as a pair: the text is not empty
-//   exactly when -S was given, since -S without a value ends the run first.
-//   ExactMatch changes only that search, so it counts only with SearchGiven.
+// - SearchText is not empty exactly when -S was given, since -S without a
+//   value ends the run first. ExactMatch changes only that search, so it
+//   counts only with a SearchText.
 // - MaxGiven and MaxEntries: without -M, MaxEntries is kDefaultMaxEntries;
 //   with -M it is the value as the number rule reads it, which gives
 //   kDefaultMaxEntries again for a value it cannot read ("-M abc").
@@ -31,10 +31,9 @@ struct TRunOptions {
   bool SortByName = false;       // -A
   bool SortByCount = false;      // -N
   bool UseCommas = true;         // off with -O
-  bool SearchGiven = false;      // -S
-  std::string SearchText;
-  bool ExactMatch = false;  // -E
-  bool MaxGiven = false;    // -M
+  std::string SearchText;        // -S
+  bool ExactMatch = false;       // -E
+  bool MaxGiven = false;         // -M
   std::int64_t MaxEntries = kDefaultMaxEntries;
 };
 

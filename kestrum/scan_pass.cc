@@ -45,7 +45,7 @@ inline TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::s
   // A colon that ends the name is the layout's, not the name's.
   if (e.Process.ends_with(':')) e.Process.remove_suffix(1);
   if (e.Process.empty()) return TPassStep::Continue;
-  if (opt.SearchGiven && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) return TPassStep::Continue;
+  if (!opt.SearchText.empty() && !PassesSearch(e.Process, opt.SearchText, opt.ExactMatch)) return TPassStep::Continue;
   e.Number = ++s.EntryCount;
   if (!opt.ListOnly) {
     s.Names.push_back(e.Process);

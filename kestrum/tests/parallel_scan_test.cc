@@ -128,8 +128,7 @@ TEST(ParallelScan, SameReportAsTheSequentialScan) {
       LayoutRun(file.Name(), table[layout.Kind]);
       RunOptions.SortByName = o.alpha;
       RunOptions.SortByCount = o.number;
-      RunOptions.SearchGiven = o.search;
-      RunOptions.SearchText = o.exact ? "JOB1" : "b1";
+      RunOptions.SearchText = !o.search ? "" : o.exact ? "JOB1" : "b1";
       RunOptions.ExactMatch = o.exact;
       const TScanRun sequential = RunScanWith(1, 0, 256);
       ASSERT_TRUE(sequential.Ok) << sequential.Error;
@@ -181,8 +180,7 @@ TEST(ParallelScan, LinesCutFromTheirPiecesAsFromWholeLines) {
     TScratchFile file(content, "pieces.log");
     for (const auto& o : options) {
       LayoutRun(file.Name(), table[layout.Kind]);
-      RunOptions.SearchGiven = o.search;
-      RunOptions.SearchText = o.exact ? "JOB" : "nn";
+      RunOptions.SearchText = !o.search ? "" : o.exact ? "JOB" : "nn";
       RunOptions.ExactMatch = o.exact;
       RunOptions.ListOnly = o.list;
       const TScanRun whole = RunScanWith(1, 0, kReadBufferSize);

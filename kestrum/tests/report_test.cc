@@ -97,7 +97,7 @@ TEST_F(ReportTest, ReportsOfEachKind) {
     SetUp();
     capture.Text.clear();
     RunOptions.UseCommas = c.commas;
-    RunOptions.MaxGiven = RunOptions.SearchGiven = c.filters;
+    RunOptions.MaxGiven = c.filters;
     RunOptions.SearchText = c.filters ? "Create" : "";
     RunOptions.CustomConfigFile = c.customFile;
     RunOptions.SyslogFileName = "C:\\Logs\\Main.TXT";

@@ -17,7 +17,6 @@ typedef std::function<void(TRunOptions&)> TOptionsSet;
 
 TOptionsSet Search(const char* text, bool exact) {
   return [=](TRunOptions& o) {
-    o.SearchGiven = true;
     o.SearchText = text;
     o.ExactMatch = exact;
   };
