@@ -12,11 +12,13 @@
 #include "startup.h"
 #include "text.h"
 
-const char kSampleConfigFileName[] = "Kestrum.Input.TXT";
 const char kSampleConfigHeader[] = "#Marker|Date_Delimiter|Date_Index|Delimiter_1|Index_1|Delimiter_2|Index_2";
 const char kSampleConfigLine[] = "<158>|;|1|;|3| :|8";
 
 namespace {
+
+// Where -X writes when it is given no name.
+constexpr char kSampleConfigFileName[] = "Kestrum.Input.TXT";
 
 // Signed 32-bit decimal; anything else (a base prefix, trailing text, out of
 // range) gives the field's default.

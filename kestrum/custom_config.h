@@ -6,7 +6,6 @@
 
 #include "syslog_profiles.h"
 
-extern const char kSampleConfigFileName[];  // "Kestrum.Input.TXT"
 extern const char kSampleConfigHeader[];
 extern const char kSampleConfigLine[];
 
@@ -19,7 +18,7 @@ bool ApplyCustomConfigLine(std::string_view line, TSyslogConfigRec& profile);
 // and exit code 70; a file error: the file error line and exit code 71.
 void ReadCustomSyslogConfig(const TFileName& fileName, TSyslogConfigRec& profile);
 
-// Writes the sample file (the default name when fileName is empty),
+// Writes the sample file (Kestrum.Input.TXT when fileName is empty),
 // appending when asked and the file exists, then confirms with the full
 // path. A file error: the file error line and exit code 72.
 void ExportSampleConfig(const TFileName& fileName, bool append);
