@@ -6,15 +6,10 @@
 #include "invariants.h"
 #include "simd.h"
 
-bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
-                std::string* err) {
-  return PlatRead(handle, offset, buffer, capacity, got, err);
-}
-
 namespace {
 
 // What readers open with, changed only by a TReadSeam.
-TReadFunction gSeamRead = ReadFileAt;
+TReadFunction gSeamRead = PlatRead;
 std::size_t gSeamBufferSize = kReadBufferSize;
 
 // The invariants written above TLineReader, where they can be checked

@@ -21,12 +21,10 @@
 constexpr std::size_t kReadBufferSize = 65536;
 constexpr std::int64_t kNoLimit = INT64_MAX;
 
-// The read under every line reader: at the offset, or (offset < 0) at the
-// handle's own position.
+// The read under every line reader, PlatRead unless a TReadSeam gives
+// another: at the offset, or (offset < 0) at the handle's own position.
 typedef bool (*TReadFunction)(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity,
                               std::size_t* got, std::string* err);
-bool ReadFileAt(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
-                std::string* err);
 
 enum class TBlockKind {
   Lines,      // whole lines, each with its terminator; only the input's last line may lack one
@@ -69,7 +67,7 @@ enum class TLongLines {
 // - Failed stays set: every read after a failure returns false.
 struct TLineReader {
   TPlatHandle Handle = NoPlatHandle;
-  TReadFunction Read = ReadFileAt;
+  TReadFunction Read = PlatRead;
   bool OwnsHandle = true;
   bool ReadsAtOffsets = false;  // a regular file
   TLongLines LongLines = TLongLines::InPieces;

@@ -26,7 +26,7 @@ bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_
     *err = "injected read failure";
     return false;
   }
-  return ReadFileAt(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
+  return PlatRead(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
 }
 
 // The flat-file reader prints word 8 by blank and ":" of field 3 by ";" of

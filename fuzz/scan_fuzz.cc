@@ -22,7 +22,7 @@ std::size_t gReadLimit = 0;
 
 bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t capacity, std::size_t* got,
                std::string* err) {
-  return ReadFileAt(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
+  return PlatRead(handle, offset, buffer, capacity < gReadLimit ? capacity : gReadLimit, got, err);
 }
 
 // The scan's selection rules stated line by line: the names it must count,

@@ -71,6 +71,6 @@ struct TReadFault {
       for (const TPlaced& p : Placed)
         if (p.Offset >= offset && p.Offset - offset < static_cast<std::int64_t>(capacity))
           return Fails(p.OutOfMemory, p.ErrorText, err);
-    return ReadFileAt(handle, offset, buffer, capacity, got, err);
+    return PlatRead(handle, offset, buffer, capacity, got, err);
   }
 };
