@@ -2,19 +2,14 @@
 
 #include "simd.h"
 
-TScanWidth BestScanWidth() {
-  static const TScanWidth best = [] {
+const TScanWidth gBestScanWidth = [] {
 #ifdef ORVELLA_AVX2
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")) return kScanAvx2;
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")) return kScanAvx2;
 #endif
 #ifdef ORVELLA_SSE2
-    return kScanSse2;
+  return kScanSse2;
 #else
-    return kScanPlain;
+  return kScanPlain;
 #endif
-  }();
-  return best;
-}
-
-const TScanWidth gBestScanWidth = BestScanWidth();
+}();

@@ -3,11 +3,9 @@
 
 enum TScanWidth { kScanPlain, kScanSse2, kScanAvx2 };
 
-// The widest scan this processor and build can run.
-TScanWidth BestScanWidth();
-
-// The same, where the scans look it up on every call. Set as the program
-// starts; code run before that finds kScanPlain, which every processor runs.
+// The widest scan this processor and build can run, which the scans look
+// up on every call. Set as the program starts; code run before that finds
+// kScanPlain, which every processor runs.
 extern const TScanWidth gBestScanWidth;
 
 // The wanted width, or the widest this processor runs when that is

@@ -1,6 +1,6 @@
 // Vector intrinsics for the byte scans. SSE2 is part of every x86-64
 // processor; AVX2 (with POPCNT) is switched on per function where GCC or
-// Clang build the code, and used only when BestScanWidth says so. Elsewhere
+// Clang build the code, and used only when gBestScanWidth says so. Elsewhere
 // the plain loops run.
 //
 // Each match type finds, Width bytes at a time, the bytes equal to one of K

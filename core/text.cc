@@ -14,9 +14,7 @@ TCharSet CharSetOf(std::string_view text) {
 }
 
 TWordCutter WordCutterOf(const TCharSet& delims) {
-  TWordCutter c;
-  c.Set = delims;
-  c.Width = BestScanWidth();
+  TWordCutter c{.Set = delims};
   int count = 0;
   for (int b = 0; b < 256; ++b) {
     if (!delims.Has[b]) continue;

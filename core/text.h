@@ -26,9 +26,9 @@ struct TWordCutter {
   TCharSet Set;
   unsigned char Members[4] = {};
   int MemberCount = -1;  // -1: more than four members: byte by byte
-  // For tests: the widest scan to use, so that every path can be held
-  // against the others.
-  TScanWidth Width = kScanPlain;
+  // The widest scan to use where the processor runs it: all it runs, unless
+  // a test narrows it to hold every path against the others.
+  TScanWidth Width = kScanAvx2;
 };
 
 TWordCutter WordCutterOf(const TCharSet& delims);

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(WordOf(text, delims, k) == ReferenceWord(text, set, k));
   // The prepared cutter, at every scan width this processor runs.
   TWordCutter cutter = WordCutterOf(delims);
-  for (int width = kScanPlain; width <= BestScanWidth(); ++width) {
+  for (int width = kScanPlain; width <= gBestScanWidth; ++width) {
     cutter.Width = static_cast<TScanWidth>(width);
     for (long long k : {n, 1LL, 2LL, 3LL, 8LL, 40LL}) {
       std::string_view cut = WordOf(text, cutter, k);
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(Inside(FileNamePart(text), text));
 
   // The line-end search, at every width, finds the first CR or LF.
-  for (int width = kScanPlain; width <= BestScanWidth(); ++width)
+  for (int width = kScanPlain; width <= gBestScanWidth; ++width)
     for (std::size_t from : {std::size_t{0}, text.size() / 3, text.size() / 2, text.size()}) {
       std::size_t want = text.find_first_of("\r\n", from);
       FUZZ_CHECK(FindLineEnd(text, from, static_cast<TScanWidth>(width)) ==
@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<long long> numbers = {n, 1, 2, 3, 8, 40};
   const bool holds = usable && !set.empty() && text.find(set) != std::string_view::npos;
   for (std::size_t size = 1; size <= std::min<std::size_t>(text.size(), 70); ++size) {
-    cutter.Width = static_cast<TScanWidth>(size % (BestScanWidth() + 1));
+    cutter.Width = static_cast<TScanWidth>(size % (gBestScanWidth + 1));
     TMarkerCarry carry;
     TWordsCut words;
     StartWordsCut(words, cutter, numbers);

@@ -286,7 +286,7 @@ TEST(FindLineEnd, FirstCrOrLfFromEveryOffset) {
       std::size_t want = from;
       while (want < text.size() && text[want] != '\r' && text[want] != '\n') ++want;
       if (want > text.size()) want = text.size();
-      for (int width = kScanPlain; width <= BestScanWidth(); ++width)
+      for (int width = kScanPlain; width <= gBestScanWidth; ++width)
         ASSERT_EQ(FindLineEnd(text, from, static_cast<TScanWidth>(width)), want)
             << text.size() << " from " << from << " width " << width;
       ASSERT_EQ(FindLineEnd(text, from), want);

@@ -92,7 +92,7 @@ TEST(WordCutter, AgreesWithPlainWordOf) {
   const char alphabet[] = "ab ;:\t,x\x80\xFF";
   std::uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-  for (int width = kScanPlain; width <= BestScanWidth(); ++width) {
+  for (int width = kScanPlain; width <= gBestScanWidth; ++width) {
     for (const char* delims : sets) {
       TCharSet set = CharSetOf(delims);
       TWordCutter cutter = WordCutterOf(set);
