@@ -105,29 +105,26 @@ TFindParamRec FindInRange(TParamStatusArray& list, std::string_view definition, 
 bool ClaimMatch(TParamStatusArray& list, int index, const TAliasMatch& match, const TLookup& lookup,
                 TFindParamRec& result) {
   TParamStatusRec& arg = list[static_cast<std::size_t>(index)];
-  arg.Kind = TParamKind::Switch;
-  arg.IsSwitch = true;
-  // With ScanAll the result describes the last match only, so nothing of
-  // an earlier match may linger in it.
-  result.Found = true;
-  result.ArgIndex = index;
-  result.NextIndex = index + 1;
-  result.ValueAttached = false;
-  result.Value = lookup.DefaultValue;
-  result.SecondValue = lookup.DefaultSecond;
-  result.Switch = arg.Text;
+  const bool attached = match.Kind == TMatch::Attached;
   // "-m:" with a required value takes its values from the next arguments
   // like a plain match, but the switch stays Incomplete even if they supply
   // the value.
-  const bool takesNext = match.Kind != TMatch::Attached || (match.Value.empty() && lookup.NeedFirst);
-  if (match.Kind == TMatch::Attached) {
-    result.Switch = std::string(match.Switch);
-    result.Value = std::string(match.Value);
-    result.ValueAttached = true;
+  const bool takesNext = !attached || (match.Value.empty() && lookup.NeedFirst);
+  arg.Kind = !attached ? TParamKind::Switch : takesNext ? TParamKind::Incomplete : TParamKind::AttachedValue;
+  arg.IsSwitch = true;
+  if (attached) {
     arg.ValueAttached = true;
     arg.HasValue = !match.Value.empty();
-    arg.Kind = takesNext ? TParamKind::Incomplete : TParamKind::AttachedValue;
   }
+  // With ScanAll the result describes the last match only, so it is made
+  // afresh, and nothing of an earlier match lingers in it.
+  result = {.Found = true,
+            .ValueAttached = attached,
+            .ArgIndex = index,
+            .NextIndex = index + 1,
+            .Switch = std::string(match.Switch),
+            .Value = std::string(attached ? match.Value : lookup.DefaultValue),
+            .SecondValue = std::string(lookup.DefaultSecond)};
   if (takesNext && lookup.ValueCount >= 1) TakeValue(list, index, 1, lookup.NeedFirst, result.Value, result);
   if (takesNext && lookup.ValueCount >= 2) TakeValue(list, index, 2, lookup.NeedSecond, result.SecondValue, result);
   if (LogParamMatches) ParamRecLog.push_back(result);
