@@ -114,20 +114,17 @@ TDateTime DateTimeOf(const TLocalTime& t) {
 }
 
 TLocalTime LocalTimeOf(TDateTime dt) {
-  std::int64_t days = dt.Ms / kMsPerDay;
+  // The day is rounded down, so that a time before the zero date counts
+  // forward from its day's start as any other.
   std::int64_t rest = dt.Ms % kMsPerDay;
-  if (rest < 0) {
-    rest += kMsPerDay;
-    --days;
-  }
+  const std::int64_t days = dt.Ms / kMsPerDay - (rest < 0);
+  if (rest < 0) rest += kMsPerDay;
   TLocalTime t;
   CivilFromDays(days + kZeroDateDays, &t.Year, &t.Month, &t.Day);
+  t.Hour = static_cast<int>(rest / 3600000);
+  t.Minute = static_cast<int>(rest / 60000 % 60);
+  t.Second = static_cast<int>(rest / 1000 % 60);
   t.Millisecond = static_cast<int>(rest % 1000);
-  rest /= 1000;
-  t.Second = static_cast<int>(rest % 60);
-  rest /= 60;
-  t.Minute = static_cast<int>(rest % 60);
-  t.Hour = static_cast<int>(rest / 60);
   return t;
 }
 
@@ -150,8 +147,7 @@ std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
   while (i < pattern.size()) {
     const char c = pattern[i];
     if (c == '"') {
-      std::size_t close = pattern.find('"', i + 1);
-      if (close == std::string_view::npos) close = pattern.size();
+      const std::size_t close = std::min(pattern.find('"', i + 1), pattern.size());
       out.append(pattern.substr(i + 1, close - i - 1));
       i = close + 1;
       continue;
@@ -164,12 +160,8 @@ std::string FormatDateTime(std::string_view pattern, TDateTime dt) {
       i += piece->Piece.size();
       continue;
     }
-    if (c == '/')
-      out += FormatSettings.DateSeparator;
-    else if (c == ':')
-      out += FormatSettings.TimeSeparator;
-    else
-      out += c;
+    // "/" and ":" stand for the locale's separators; any other byte is itself.
+    out += c == '/' ? FormatSettings.DateSeparator : c == ':' ? FormatSettings.TimeSeparator : std::string(1, c);
     ++i;
   }
   return out;
@@ -182,14 +174,12 @@ bool ParseDateTime(std::string_view text, std::string_view datePattern, TDateTim
   const bool hasDate = ParseDatePart(s, &pos, datePattern, &t);
   // A date part that failed leaves pos alone, but may have set some fields.
   if (!hasDate) t = TLocalTime();
-  if (pos < s.size()) {
-    if (hasDate) {
-      if (s[pos] != ' ') return false;
-      while (pos < s.size() && s[pos] == ' ') ++pos;
-    }
+  // A time follows the date after blanks, or stands alone; an empty text
+  // fails as a time.
+  if (pos < s.size() || !hasDate) {
+    if (hasDate && s[pos] != ' ') return false;
+    while (pos < s.size() && s[pos] == ' ') ++pos;
     if (!ParseTimePart(s, &pos, &t)) return false;
-  } else if (!hasDate) {
-    return false;
   }
   if (pos != s.size()) return false;
   *dt = DateTimeOf(t);
