@@ -29,20 +29,13 @@ std::string DatePatternOfPicture(std::string_view picture, std::string_view sepa
       afterDropped = field.empty();
       between.clear();
     } else if (c == '\'') {
-      // Quoted text; two quotes stand for one.
-      ++i;
-      while (i < picture.size()) {
-        if (picture[i] == '\'') {
-          if (i + 1 < picture.size() && picture[i + 1] == '\'') {
-            between += '\'';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        between += picture[i++];
+      // Quoted text up to its closing quote, which is stepped over after it;
+      // two quotes inside stand for one.
+      for (++i; i < picture.size() && (picture[i] != '\'' || picture.substr(i + 1, 1) == "'"); ++i) {
+        if (picture[i] == '\'') ++i;
+        between += picture[i];
       }
+      ++i;
     } else if (!separator.empty() && picture.substr(i, separator.size()) == separator) {
       between += '/';
       i += separator.size();

@@ -24,6 +24,8 @@ TEST(DatePicture, Translations) {
       {"gg yyyy/MM/dd", "/", "yyyy/mm/dd"},
       {"ddd, M/d/yyyy", "/", "mm/dd/yyyy"},
       {"M/d/yyyy 'it''s'", "/", "mm/dd/yyyy it's"},
+      {"yyyy 'open", "/", "yyyy open"},
+      {"yyyy'''", "/", "yyyy'"},
       {"", "/", ""},
   };
   for (const auto& c : cases) {
