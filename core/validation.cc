@@ -326,17 +326,15 @@ bool ValidateCommandLine(TParamStatisticsRec& stats, const TParamStatusArray& li
 
 std::string AcceptedSpellingsList(std::string_view aliases, std::int32_t valueMode) {
   const bool bare = valueMode == 1 || valueMode == 3;
-  const bool attach = valueMode == 2 || valueMode == 3;
-  const std::string_view suffixes[] = {"", ":", "="};
-  const int suffixCount = attach ? 3 : 1;
+  // The ":" and "=" forms only where values may be attached.
+  const char* const suffixes[] = {"", ":", "="};
+  const int suffixCount = valueMode == 2 || valueMode == 3 ? 3 : 1;
   std::string list;
   for (std::string_view alias : DefinitionAliases(aliases)) {
-    TStringArray spellings = AliasSpellings(alias, bare);
+    const TStringArray spellings = AliasSpellings(alias, bare);
     for (int s = 0; s < suffixCount; ++s) {
       for (const std::string& spelling : spellings) {
-        std::string entry = spelling;
-        entry.append(suffixes[s]);
-        entry += ' ';
+        const std::string entry = spelling + suffixes[s] + ' ';
         if (list.find(entry) == std::string::npos) list += entry;
       }
     }
