@@ -150,14 +150,12 @@ std::vector<std::string> TextsToFind(const TParamStatusArray& list, long long fi
 void BuildTextAutomaton(TDistinctFinder& f, const std::vector<std::string>& texts) {
   // The texts longer than the depth, in byte order, each with the node of
   // its prefix so far.
-  std::vector<std::int32_t> order;
-  for (std::size_t k = 0; k < texts.size(); ++k)
-    if (!texts[k].empty()) order.push_back(static_cast<std::int32_t>(k));
-  std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
-    return texts[static_cast<std::size_t>(a)] < texts[static_cast<std::size_t>(b)];
-  });
   std::vector<std::pair<std::int32_t, std::int32_t>> active;
-  for (std::int32_t k : order) active.emplace_back(k, 0);
+  for (std::size_t k = 0; k < texts.size(); ++k)
+    if (!texts[k].empty()) active.emplace_back(static_cast<std::int32_t>(k), 0);
+  std::sort(active.begin(), active.end(), [&](const auto& a, const auto& b) {
+    return texts[static_cast<std::size_t>(a.first)] < texts[static_cast<std::size_t>(b.first)];
+  });
   f.Nodes.assign(1, TTextNode());
   f.TextNode.assign(texts.size(), -1);
   std::fill(std::begin(f.FirstLevel), std::end(f.FirstLevel), 0);
