@@ -187,14 +187,7 @@ ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t fr
 
 }  // namespace
 
-std::size_t FindLineEnd(std::string_view text, std::size_t from) {
-#ifdef ORVELLA_AVX2
-  // The common case without a second call.
-  if (gBestScanWidth == kScanAvx2 && from < text.size() && text.size() >= 32)
-    return Avx2FindLineEnd(text.data(), from, text.size());
-#endif
-  return FindLineEnd(text, from, gBestScanWidth);
-}
+std::size_t FindLineEnd(std::string_view text, std::size_t from) { return FindLineEnd(text, from, gBestScanWidth); }
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth width) {
   const char* base = text.data();
