@@ -213,10 +213,7 @@ std::string LowerAscii(std::string_view text) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAsciiByte(a[i]) != LowerAsciiByte(b[i])) return false;
-  return true;
+  return std::ranges::equal(a, b, [](char x, char y) { return LowerAsciiByte(x) == LowerAsciiByte(y); });
 }
 
 std::string_view FileNamePart(std::string_view path) {
