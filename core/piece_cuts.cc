@@ -1,6 +1,7 @@
 #include "piece_cuts.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "invariants.h"
 
@@ -27,14 +28,9 @@ void ReleaseLongWord(std::string& taken) {
 
 void StartFieldCut(TFieldCut& cut, const TWordCutter& outerSet, long long outer, const TWordCutter& innerSet,
                    long long inner) {
-  cut.OuterSet = &outerSet;
-  cut.InnerSet = &innerSet;
-  cut.Outer = outer;
-  cut.Inner = inner;
-  cut.OuterWalk = TWordWalk();
-  cut.InnerWalk = TWordWalk();
-  cut.SectionBegun = false;
+  // A fresh cut, whose value keeps the room of a short word for the next line.
   ReleaseLongWord(cut.Value);
+  cut = {&outerSet, &innerSet, outer, inner, TWordWalk(), TWordWalk(), false, std::move(cut.Value)};
 }
 
 void FeedFieldCut(TFieldCut& cut, std::string_view piece) {
