@@ -48,8 +48,6 @@ std::vector<std::basic_string<TChar>> SplitArguments(std::basic_string_view<TCha
   return args;
 }
 
-bool StartsWith(std::wstring_view text, std::wstring_view start) { return text.substr(0, start.size()) == start; }
-
 bool IsDriveRoot(std::wstring_view path) {
   return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
          path[1] == L':' && path[2] == L'\\';
@@ -63,12 +61,12 @@ std::vector<std::wstring> CommandLineArguments(std::wstring_view line) { return 
 
 std::wstring LongPathForm(std::wstring_view typed, std::wstring_view full) {
   std::wstring asTyped(typed);
-  if (StartsWith(typed, L"\\\\?\\")) return asTyped;
+  if (typed.starts_with(L"\\\\?\\")) return asTyped;
   if (typed.size() < kLegacyPathLimit && full.size() < kLegacyPathLimit) return asTyped;
   if (IsDriveRoot(full)) return L"\\\\?\\" + std::wstring(full);
   // A path that starts with \\?\ or \\.\ is in one of the system's own
   // forms already; any other path that starts with \\ names a share.
-  if (StartsWith(full, L"\\\\") && !StartsWith(full, L"\\\\?\\") && !StartsWith(full, L"\\\\.\\"))
+  if (full.starts_with(L"\\\\") && !full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\.\\"))
     return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
   return asTyped;
 }
