@@ -21,11 +21,8 @@ bool ParseDecimal(std::string_view text, std::int64_t minValue, std::int64_t max
 }
 
 TNumberRead NumberFromText(std::string_view text, std::int64_t defaultValue) {
-  std::string_view head = text.substr(0, text.find('.'));
-  std::string digits;
-  digits.reserve(head.size());
-  for (char c : head)
-    if (c != ',') digits += c;
+  std::string digits(text.substr(0, text.find('.')));
+  std::erase(digits, ',');
   std::int64_t value;
   if (!ParseDecimal(digits, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), &value))
     value = defaultValue;
