@@ -163,11 +163,8 @@ bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err) {
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
   struct stat st;
   if (fstat(static_cast<int>(handle), &st) != 0) return Fail(err, errno);
-  if (S_ISREG(st.st_mode)) {
-    *size = st.st_size;
-    return true;
-  }
-  off_t end = lseek(static_cast<int>(handle), 0, SEEK_END);
+  // A device tells its size by a seek to its end; a pipe, which cannot seek, has none.
+  const off_t end = S_ISREG(st.st_mode) ? st.st_size : lseek(static_cast<int>(handle), 0, SEEK_END);
   *size = end < 0 ? 0 : end;
   return true;
 }
@@ -198,7 +195,7 @@ bool PlatClose(TPlatHandle handle, std::string* err) {
 }
 
 TPathKind PlatQueryPath(const TFileName& path) {
-  if (path.Text.empty()) return TPathKind::Missing;
+  // An empty name fails as missing (ENOENT).
   struct stat st;
   if (stat(path.Text.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::File;
   switch (errno) {
