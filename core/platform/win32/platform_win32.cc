@@ -41,7 +41,13 @@ bool Fail(std::string* err, DWORD code) {
 bool FailLast(std::string* err) { return Fail(err, GetLastError()); }
 
 HANDLE ToHandle(TPlatHandle h) { return reinterpret_cast<HANDLE>(h); }
-TPlatHandle FromHandle(HANDLE h) { return reinterpret_cast<TPlatHandle>(h); }
+
+// The handle an open made into *handle, or the open's failure.
+bool Opened(HANDLE h, TPlatHandle* handle, std::string* err) {
+  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
+  *handle = reinterpret_cast<TPlatHandle>(h);
+  return true;
+}
 
 // Writes the whole range in WriteFile calls of at most chunk bytes.
 bool WriteAll(HANDLE h, const char* data, std::size_t size, DWORD chunk, std::string* err) {
@@ -187,9 +193,7 @@ TLocalTime PlatNow() {
 bool PlatOpenRead(const TFileName& path, TPlatHandle* handle, std::string* err) {
   HANDLE h = CreateFileW(SystemName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
-  *handle = FromHandle(h);
-  return true;
+  return Opened(h, handle, err);
 }
 
 // One ReadFile of at most 1 GiB; the offset goes in through an OVERLAPPED
@@ -200,15 +204,12 @@ bool PlatRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_t
   at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
   at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
   DWORD want = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
+  // ReadFile sets n to 0 before it tries, so a read that fails at the end has read nothing.
   DWORD n = 0;
   if (!ReadFile(ToHandle(handle), buffer, want, &n, offset < 0 ? nullptr : &at)) {
-    DWORD code = GetLastError();
+    const DWORD code = GetLastError();
     // A pipe whose writer has gone is at its end, not broken.
-    if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) {
-      *got = 0;
-      return true;
-    }
-    return Fail(err, code);
+    if (code != ERROR_BROKEN_PIPE && code != ERROR_HANDLE_EOF) return Fail(err, code);
   }
   *got = n;
   return true;
@@ -221,20 +222,17 @@ bool PlatReopenRead(TPlatHandle handle, TPlatHandle* copy, std::string* err) {
   // synchronous handle wait for each other.
   HANDLE h = ReOpenFile(ToHandle(handle), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                         FILE_FLAG_SEQUENTIAL_SCAN);
-  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
-  *copy = FromHandle(h);
-  return true;
+  return Opened(h, copy, err);
 }
 
 bool PlatFileSize(TPlatHandle handle, std::int64_t* size, std::string* err) {
-  HANDLE h = ToHandle(handle);
-  if (GetFileType(h) != FILE_TYPE_DISK) {
+  if (!PlatCanReadAt(handle)) {
     // A device or pipe has no size.
     *size = 0;
     return true;
   }
   LARGE_INTEGER li;
-  if (!GetFileSizeEx(h, &li)) return FailLast(err);
+  if (!GetFileSizeEx(ToHandle(handle), &li)) return FailLast(err);
   *size = li.QuadPart;
   return true;
 }
@@ -260,9 +258,7 @@ bool PlatOpenWrite(const TFileName& path, bool append, TPlatHandle* handle, std:
   // the file's end, as O_APPEND does.
   HANDLE h = CreateFileW(SystemName(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return FailLast(err);
-  *handle = FromHandle(h);
-  return true;
+  return Opened(h, handle, err);
 }
 
 bool PlatWrite(TPlatHandle handle, const char* data, std::size_t size, std::string* err) {
