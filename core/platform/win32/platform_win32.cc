@@ -9,6 +9,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <bit>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -65,8 +66,8 @@ TLocalTime FromSystemTime(const SYSTEMTIME& st) {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+// An empty text converts to nothing: the size query then fails and gives 0.
 std::wstring Widen(const std::string& s) {
-  if (s.empty()) return std::wstring();
   int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::wstring w(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
@@ -76,7 +77,6 @@ std::wstring Widen(const std::string& s) {
 // The system's conversion, the one that made the ANSI command line: "?"
 // for what the code page cannot show.
 std::string Narrow(const std::wstring& w) {
-  if (w.empty()) return std::string();
   int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
   std::string s(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
@@ -84,19 +84,17 @@ std::string Narrow(const std::wstring& w) {
 }
 
 // Calls fill(buffer, capacity) -> length, growing the buffer while the
-// result does not fit (the API's way of asking for more room).
+// result does not fit (the API's way of asking for more room). A failure
+// gives length 0, which fits and leaves the text empty.
 template <typename TString, typename TFill>
 TString GrowingCall(TFill fill) {
-  TString buf(MAX_PATH, 0);
-  for (;;) {
-    DWORD n = fill(buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) return TString();
+  for (TString buf(MAX_PATH, 0);; buf.resize(buf.size() * 2)) {
+    const DWORD n = fill(buf.data(), static_cast<DWORD>(buf.size()));
     if (n < buf.size()) {
       buf.resize(n);
       return buf;
     }
     if (buf.size() >= 32768 * 4) return TString();
-    buf.resize(buf.size() * 2);
   }
 }
 
@@ -110,13 +108,12 @@ std::wstring FullPathOf(const std::wstring& path) {
 // the argument is not this name's (a test's own argument table, a value cut
 // short) and Text itself is used. The offset only ever skips a switch of
 // ASCII letters, which is as many characters in the wide form as in bytes.
+// An Argument of -1 (not typed) turns into the largest size, past them all.
 std::wstring TypedName(const TFileName& name) {
-  if (name.Argument >= 0 && static_cast<std::size_t>(name.Argument) < gTypedArgs.size()) {
-    const std::wstring& arg = gTypedArgs[static_cast<std::size_t>(name.Argument)];
-    if (name.Offset <= arg.size()) {
-      std::wstring typed = arg.substr(name.Offset);
-      if (Narrow(typed) == name.Text) return typed;
-    }
+  const std::size_t at = static_cast<std::size_t>(name.Argument);
+  if (at < gTypedArgs.size() && name.Offset <= gTypedArgs[at].size()) {
+    std::wstring typed = gTypedArgs[at].substr(name.Offset);
+    if (Narrow(typed) == name.Text) return typed;
   }
   return Widen(name.Text);
 }
@@ -291,8 +288,8 @@ TPathKind PlatSearchDirectory(const TFileName& path) {
   // A wildcard would turn the search into a pattern match; no file is
   // named with one.
   std::wstring typed = TypedName(path);
-  std::size_t cut = typed.find_last_of(L"/\\:");
-  std::wstring name = cut == std::wstring::npos ? typed : typed.substr(cut + 1);
+  // Without a separator, npos + 1 is 0 and the name is the whole text.
+  std::wstring name = typed.substr(typed.find_last_of(L"/\\:") + 1);
   if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) return TPathKind::Missing;
   WIN32_FIND_DATAW found;
   HANDLE h = FindFirstFileExW(LongPathForm(typed, FullPathOf(typed)).c_str(), FindExInfoBasic, &found,
@@ -322,8 +319,7 @@ std::string PlatOutOfMemoryText() { return ErrorText(ERROR_NOT_ENOUGH_MEMORY); }
 int PlatUsableProcessors() {
   DWORD_PTR process = 0, system = 0;
   if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
-  int count = 0;
-  for (; process; process &= process - 1) ++count;
+  const int count = std::popcount(process);
   return count > 0 ? count : 1;
 }
 
@@ -336,7 +332,6 @@ void PlatCaseFoldTable(unsigned char table[256]) {
 }
 
 void PlatKeyWatchStart() {
-  gWatch = TKeyWatch();
   gWatch.Input = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
   gWatch.IsConsole =
