@@ -81,12 +81,11 @@ bool PrintFlatFile(const TFileName& fileName, bool debug, std::string* err) {
     CloseLineReader(reader);  // the file goes back before the failure is told
     throw;
   }
-  // A closed pipe or a full device ends the run like a read error.
-  if (!reader.Failed && !out.Failed) Flush(out);
-  // The first failure is the one told: the read's, the output's, or the close's.
-  const bool failed = reader.Failed || out.Failed;
-  if (failed) *err = reader.Failed ? reader.ErrorText : out.ErrorText;
+  // A closed pipe or a full device ends the run like a read error. The
+  // first failure is the one told: the read's, the output's, or the close's.
+  const bool ok = !reader.Failed && Flush(out);
+  if (!ok) *err = reader.Failed ? reader.ErrorText : out.ErrorText;
   const bool closed = CloseLineReader(reader);
-  if (!failed && !closed) *err = reader.ErrorText;
-  return !failed && closed;
+  if (ok && !closed) *err = reader.ErrorText;
+  return ok && closed;
 }
