@@ -21,9 +21,11 @@ TFileVersionInfoRec ReaderVersionInfo;
 // Every lookup searches all arguments: the file name's place included.
 constexpr int kAnywhere = -1;
 
-void SyntaxError(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
+// The banner and the help, which a syntax error's report (unless message
+// is null) comes between, and the run's exit code.
+void ShowHelp(const TReaderParams& p, const TStringArray& args, const char* message, int code) {
   ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
-  ReportSyntaxErrorCompact(args, message, true, false);
+  if (message) ReportSyntaxErrorCompact(args, message, true, false);
   ShowReaderHelp(ReaderVersionInfo.ProgramName, p.Verbose.Found);
   ExitCode = code;
 }
@@ -49,55 +51,44 @@ TReaderParams LookUpReaderOptions() {
   return p;
 }
 
-namespace {
-
-// Every step of the run, in order.
-void RunSteps(const TStringArray& args) {
-  ExitCode = VandeloExit::Ok;
-  LongNamesNeedDoubleDash = false;
-  // The first argument, typed as the first of the process's own.
-  const TFileName fileName(args.empty() ? std::string() : args[0], 0, 0);
-  ReaderVersionInfo =
-      FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
-  ReaderVersionInfo.ReaderStyle = true;
-  const TReaderParams p = LookUpReaderOptions();
-
-  if (p.Search.Found && p.Search.Value.empty()) {
-    SyntaxError(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)",
-                VandeloExit::NoSearchText);
-    return;
-  }
-  if (args.empty()) {
-    SyntaxError(p, args, "Missing Essential Parameters (e.g. -b -d -f -m -n -s -h -? --?? --Info --Version-Only)",
-                VandeloExit::MissingParameters);
-    return;
-  }
-  if (p.Help.Found) {
-    ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
-    ShowReaderHelp(ReaderVersionInfo.ProgramName, p.Verbose.Found);
-    ExitCode = VandeloExit::HelpShown;
-    return;
-  }
-  // The version line alone, or with -I the whole banner.
-  if (p.VersionOnly.Found || p.Info.Found) {
-    ShowBanner(ReaderVersionInfo, true, !p.VersionOnly.Found);
-    return;
-  }
-  if (p.Banner.Found || p.Verbose.Found) ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
-  if (!FileExists(fileName)) {
-    WriteLine(ErrorChannel(), "File Not Found...");
-    ExitCode = VandeloExit::FileNotFound;
-    return;
-  }
-  std::string error;
-  if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName.Text, error, VandeloExit::FileError);
-}
-
-}  // namespace
-
 void RunVandelo(const TStringArray& args) {
   try {
-    RunSteps(args);
+    ExitCode = VandeloExit::Ok;
+    LongNamesNeedDoubleDash = false;
+    // The first argument, typed as the first of the process's own.
+    const TFileName fileName(args.empty() ? std::string() : args[0], 0, 0);
+    ReaderVersionInfo =
+        FillVersionInfo(PROGRAM_SHORT_VERSION, PROGRAM_FULL_VERSION, PROGRAM_DESCRIPTION, PROGRAM_NAME, true);
+    ReaderVersionInfo.ReaderStyle = true;
+    const TReaderParams p = LookUpReaderOptions();
+
+    if (p.Search.Found && p.Search.Value.empty()) {
+      ShowHelp(p, args, "Invalid Parameters Provided (e.g. -S must be followed by a value to search for...)",
+               VandeloExit::NoSearchText);
+      return;
+    }
+    if (args.empty()) {
+      ShowHelp(p, args, "Missing Essential Parameters (e.g. -b -d -f -m -n -s -h -? --?? --Info --Version-Only)",
+               VandeloExit::MissingParameters);
+      return;
+    }
+    if (p.Help.Found) {
+      ShowHelp(p, args, nullptr, VandeloExit::HelpShown);
+      return;
+    }
+    // The version line alone, or with -I the whole banner.
+    if (p.VersionOnly.Found || p.Info.Found) {
+      ShowBanner(ReaderVersionInfo, true, !p.VersionOnly.Found);
+      return;
+    }
+    if (p.Banner.Found || p.Verbose.Found) ShowBanner(ReaderVersionInfo, p.Verbose.Found, true);
+    if (!FileExists(fileName)) {
+      WriteLine(ErrorChannel(), "File Not Found...");
+      ExitCode = VandeloExit::FileNotFound;
+      return;
+    }
+    std::string error;
+    if (!PrintFlatFile(fileName, p.Debug.Found, &error)) ReportFileError(fileName.Text, error, VandeloExit::FileError);
   } catch (const std::bad_alloc&) {
     // A line larger than memory fails like the file work it is part of, and
     // so does memory running out anywhere else in the run, never as an abort.
