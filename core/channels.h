@@ -2,7 +2,6 @@
 // so "\r\n" reaches the console exactly once on every platform.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 

@@ -1,6 +1,5 @@
 #include "flat_reader.h"
 
-#include <cstring>
 #include <new>
 
 #include "channels.h"

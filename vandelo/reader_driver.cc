@@ -6,7 +6,6 @@
 #include "channels.h"
 #include "files.h"
 #include "flat_reader.h"
-#include "params.h"
 #include "program_identity.h"
 #include "reader_exit_codes.h"
 #include "reader_help.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "params.h"
 
 // The eleven lookup results the driver decides on; the search text is
