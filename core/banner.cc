@@ -39,8 +39,10 @@ TFileVersionInfoRec FillVersionInfo(std::string_view shortVersion, std::string_v
   std::size_t dot = name.find_last_of('.');
   r.FileExt = dot == std::string::npos ? std::string() : name.substr(dot);
   r.FileName = upperCaseNames ? UpperAscii(name) : name;
-  // Upper-cased already when asked, since FileName is.
-  r.ProgramName = ReplaceText(r.FileName, r.FileExt, "", false);
+  // The extension comes off the name's end only: a name that holds its
+  // text earlier too ("A.EXEC.EXE") keeps it there. Upper-cased already
+  // when asked, since FileName is.
+  r.ProgramName = r.FileName.substr(0, r.FileName.size() - r.FileExt.size());
   r.ShortTitle = r.ProgramName + " v" + std::string(shortVersion);
   r.FileTitle = r.FileName + " v" + std::string(fullVersion);
   r.FullTitle = r.ProgramName + " v" + std::string(fullVersion);

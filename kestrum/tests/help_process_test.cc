@@ -321,17 +321,21 @@ TEST(KestrumHelp, SyntaxErrors) {
 
 TEST(KestrumHelp, ProgramNameFollowsTheExecutableFile) {
   std::filesystem::path original(KESTRUM_EXE);
-  std::filesystem::path copy = std::filesystem::temp_directory_path() /
-                               ("Tallyman_" + std::to_string(std::random_device{}()) + original.extension().string());
-  std::filesystem::copy_file(original, copy);
-  TProcessResult help = RunProgram(copy.string(), {"--??"});
-  TProcessResult bad = RunProgram(copy.string(), {"log.txt", "-q"});
-  std::filesystem::remove(copy);
-  std::string name = copy.stem().string();
-  EXPECT_EQ(help.ExitCode, KestrumExit::HelpShown);
-  EXPECT_EQ(help.Out, Crlf(ExtendedHelp(name)));
-  EXPECT_NE(help.Out.find("(default = \"Kestrum.Input.TXT\" if none provided)"), std::string::npos);
-  EXPECT_EQ(help.Err.substr(0, name.size() + 8), name + " v2.2.0 ");
-  EXPECT_NE(bad.Err.find("For more details, please type: " + name + " -?  OR  " + name + " --??\r\n"),
-            std::string::npos);
+  const std::string stem = "Tallyman_" + std::to_string(std::random_device{}());
+  // The second copy's name holds its extension's text before the end too.
+  for (const std::string& file : {stem + original.extension().string(), stem + ".exec.exe"}) {
+    SCOPED_TRACE(file);
+    std::filesystem::path copy = std::filesystem::temp_directory_path() / file;
+    std::filesystem::copy_file(original, copy);
+    TProcessResult help = RunProgram(copy.string(), {"--??"});
+    TProcessResult bad = RunProgram(copy.string(), {"log.txt", "-q"});
+    std::filesystem::remove(copy);
+    std::string name = copy.stem().string();
+    EXPECT_EQ(help.ExitCode, KestrumExit::HelpShown);
+    EXPECT_EQ(help.Out, Crlf(ExtendedHelp(name)));
+    EXPECT_NE(help.Out.find("(default = \"Kestrum.Input.TXT\" if none provided)"), std::string::npos);
+    EXPECT_EQ(help.Err.substr(0, name.size() + 8), name + " v2.2.0 ");
+    EXPECT_NE(bad.Err.find("For more details, please type: " + name + " -?  OR  " + name + " --??\r\n"),
+              std::string::npos);
+  }
 }
