@@ -78,5 +78,5 @@ void FeedWordsCut(TWordsCut& cut, std::string_view piece) {
 std::string_view TakenWord(const TWordsCut& cut, long long n) {
   const auto at = std::lower_bound(cut.Numbers.begin(), cut.Numbers.end(), n);
   if (at == cut.Numbers.end() || *at != n) return {};
-  return TrimmedTaken(cut.Taken[static_cast<std::size_t>(at - cut.Numbers.begin())]);
+  return Trim(cut.Taken[static_cast<std::size_t>(at - cut.Numbers.begin())]);
 }

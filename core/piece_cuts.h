@@ -10,9 +10,8 @@
 #include "text.h"
 
 // A word's bytes as its parts pass, from its first byte above 32 on: the
-// front of Trim is done as they come, the back by TrimmedTaken at the end.
+// front of Trim is done as they come, the back by Trim at the end.
 void TakeWordPart(std::string& taken, std::string_view part);
-inline std::string_view TrimmedTaken(const std::string& taken) { return Trim(taken); }
 
 // Word Outer of the line by OuterSet, trimmed, and, unless Inner is
 // kWholeSection, word Inner of that by InnerSet, trimmed.

@@ -14,7 +14,6 @@ typedef std::vector<std::int32_t> TIntegerArray;
 // A set of byte values, one flag per byte.
 struct TCharSet {
   bool Has[256] = {};
-  bool Contains(unsigned char c) const { return Has[c]; }
 };
 
 // Every byte that occurs in the text; empty text gives the empty set.
@@ -60,7 +59,6 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 // Word n of a whole text (the empty view when there is no such word): the
 // walk over the text as one piece.
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n);
-std::string_view WordOf(std::string_view text, const TCharSet& delims, long long n);
 
 // Removes bytes with codes up to 32 from both ends. Inline: it runs on
 // every field the programs cut.
@@ -72,9 +70,6 @@ inline std::string_view Trim(std::string_view text) {
 }
 
 // WordOf, then Trim: how every field of a line is cut.
-inline std::string_view TrimmedWordOf(std::string_view text, const TCharSet& delims, long long n) {
-  return Trim(WordOf(text, delims, n));
-}
 inline std::string_view TrimmedWordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   return Trim(WordOf(text, cutter, n));
 }

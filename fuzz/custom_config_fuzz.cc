@@ -41,10 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(SameProfile(profile, expected));
 
   // The layout at work on its own text: any index, any set.
+  const TWordCutter first = WordCutterOf(profile.Delimiter_1), second = WordCutterOf(profile.Delimiter_2);
   for (const std::string& line : lines) {
     std::string date = EntryDateText(line, profile);
-    std::string_view section = TrimmedWordOf(line, profile.Delimiter_1, profile.Index_1);
-    std::string_view name = TrimmedWordOf(section, profile.Delimiter_2, profile.Index_2);
+    std::string_view section = TrimmedWordOf(line, first, profile.Index_1);
+    std::string_view name = TrimmedWordOf(section, second, profile.Index_2);
     if (profile.Kind == Custom) FUZZ_CHECK(date.size() <= line.size());
     FUZZ_CHECK(name.size() <= section.size());
   }

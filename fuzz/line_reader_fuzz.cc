@@ -32,7 +32,7 @@ bool ShortRead(TPlatHandle handle, std::int64_t offset, char* buffer, std::size_
 // The flat-file reader prints word 8 by blank and ":" of field 3 by ";" of
 // every line, each on its own line.
 void CheckFlatReader(std::string_view content, const std::string& path) {
-  static const TCharSet fields = CharSetOf(";"), words = CharSetOf(" :");
+  static const TWordCutter fields = WordCutterOf(CharSetOf(";")), words = WordCutterOf(CharSetOf(" :"));
   TFuzzSink sink;
   std::string error;
   const bool ok = PrintFlatFile(path, false, &error);

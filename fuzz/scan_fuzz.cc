@@ -37,6 +37,9 @@ TExpected Expected(std::string_view content, const TRunOptions& o, const TSyslog
   TExpected e;
   const bool usable = !o.Marker.empty() && o.Marker.find_first_of("\r\n") == std::string::npos;
   const std::string search = UpperAscii(o.SearchText);
+  // The cuts of the model walk byte by byte, whatever the scan uses.
+  TWordCutter first = WordCutterOf(p.Delimiter_1), second = WordCutterOf(p.Delimiter_2);
+  first.Width = second.Width = kScanPlain;
   for (const std::string& line : SplitLines(content)) {
     if (static_cast<std::int64_t>(e.Names.size()) >= o.MaxEntries) break;
     if (!usable || line.find(o.Marker) == std::string::npos) continue;
@@ -45,10 +48,10 @@ TExpected Expected(std::string_view content, const TRunOptions& o, const TSyslog
     e.LastMarkerLine = line;
     std::string_view section = line, name;
     if (p.Index_2 == -1) {
-      name = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
+      name = TrimmedWordOf(line, first, p.Index_1);
     } else {
-      section = TrimmedWordOf(line, p.Delimiter_1, p.Index_1);
-      name = TrimmedWordOf(section, p.Delimiter_2, p.Index_2);
+      section = TrimmedWordOf(line, first, p.Index_1);
+      name = TrimmedWordOf(section, second, p.Index_2);
     }
     if (!name.empty() && name.back() == ':') name.remove_suffix(1);
     if (name.empty()) continue;

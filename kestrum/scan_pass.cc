@@ -14,11 +14,11 @@ TScanEntry CutEntry(std::string_view line, const TScanSetup& setup) {
   if (p.Index_2 == -1) {
     e.Section = line;
     e.Process = TrimmedWordOf(line, setup.First, p.Index_1);
-    e.DebugSet = &p.Delimiter_1;
+    e.DebugSet = &setup.First;
   } else {
     e.Section = TrimmedWordOf(line, setup.First, p.Index_1);
     e.Process = TrimmedWordOf(e.Section, setup.Second, p.Index_2);
-    e.DebugSet = &p.Delimiter_2;
+    e.DebugSet = &setup.Second;
   }
   return e;
 }
@@ -112,7 +112,7 @@ TPassStep FinishLongEntry(TScanPass& s, std::string* err) {
   s.LastEntryDate = date;
   if (!s.SawMarker && !NoteFirstMarkerLine(s, std::move(date), err)) return TPassStep::HookFailed;
   TScanEntry entry;
-  entry.Process = TrimmedTaken(e.Name.Value);
+  entry.Process = Trim(e.Name.Value);
   return CountEntry(s, entry, e.At, err);
 }
 

@@ -22,7 +22,7 @@ struct TScanEntry {
   std::string_view Line;               // the whole line (only with -D, which reads lines whole)
   std::string_view Section;            // the part the name is cut from (likewise)
   std::string_view Process;            // the name
-  const TCharSet* DebugSet = nullptr;  // the set the name was cut with (likewise)
+  const TWordCutter* DebugSet = nullptr;  // the set the name was cut with (likewise)
 };
 
 // What the scan hands out while it runs; any may be null. A hook that

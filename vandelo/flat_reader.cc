@@ -52,7 +52,7 @@ void PrintLines(TLineReader& reader, TChannel& out, bool debug) {
       if (!inLongLine) StartFieldCut(longLine, kFieldCutter, kFieldNumber, kWordCutter, kWordNumber);
       inLongLine = !block.LineEnds;
       FeedFieldCut(longLine, block.Text);
-      if (block.LineEnds) WriteLine(out, TrimmedTaken(longLine.Value));
+      if (block.LineEnds) WriteLine(out, Trim(longLine.Value));
       continue;
     }
     for (std::string_view rest = block.Text; !rest.empty();) {

@@ -46,10 +46,10 @@ TEST(Presets, MarkersAndIndexes) {
   EXPECT_EQ(table[KiwiSyslog].Marker, "Local3.Info");
   EXPECT_EQ(table[WhatsUp].Marker, "local3.info");
   EXPECT_EQ(table[TFTPD32].Index_2, 8);
-  EXPECT_TRUE(table[TFTPD32].Delimiter_2.Contains(' '));
-  EXPECT_TRUE(table[TFTPD32].Delimiter_2.Contains(':'));
-  EXPECT_FALSE(table[NxLog].Delimiter_2.Contains(' '));
-  EXPECT_TRUE(table[NxLog].Delimiter_1.Contains('\t'));
+  EXPECT_TRUE(table[TFTPD32].Delimiter_2.Has[' ']);
+  EXPECT_TRUE(table[TFTPD32].Delimiter_2.Has[':']);
+  EXPECT_FALSE(table[NxLog].Delimiter_2.Has[' ']);
+  EXPECT_TRUE(table[NxLog].Delimiter_1.Has['\t']);
   EXPECT_EQ(table[Custom].Marker, "");
   EXPECT_EQ(table[Custom].Kind, NxLog);
   EXPECT_STREQ(SyslogChoiceName(VisualSyslog), "VisualSyslog");
