@@ -31,13 +31,6 @@ struct TWindowFilter {
   int Shift = 0;
 };
 
-void SizeWindowFilter(TWindowFilter& f, std::size_t expectedBytes) {
-  int bits = 12;
-  while (bits < 24 && (std::size_t{1} << bits) < expectedBytes * 8) ++bits;
-  f.Bits.assign((std::size_t{1} << bits) / 64, 0);
-  f.Shift = 32 - bits;
-}
-
 // The bit of the window at p: a multiplicative hash of its four bytes,
 // letter case ignored.
 std::size_t WindowSlot(const TWindowFilter& f, const char* p) {
@@ -128,8 +121,12 @@ std::vector<std::string> TextsToFind(const TParamStatusArray& list, long long fi
   // the blank after it, so 3 bytes more than the text at most.
   std::size_t rangeBytes = 0;
   for (long long i = first; i <= last; ++i) rangeBytes += list[static_cast<std::size_t>(i)].Text.size() + 3;
+  // Eight bits a byte, between 4 Ki and 16 Mi bits.
+  int bits = 12;
+  while (bits < 24 && (std::size_t{1} << bits) < rangeBytes * 8) ++bits;
   TWindowFilter earlier;
-  SizeWindowFilter(earlier, rangeBytes);
+  earlier.Bits.assign((std::size_t{1} << bits) / 64, 0);
+  earlier.Shift = 32 - bits;
   std::vector<std::string> texts;
   for (long long i = first; i <= last; ++i) {
     const std::string& arg = list[static_cast<std::size_t>(i)].Text;
