@@ -79,12 +79,12 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
     pos = PastLineEnd(text, start + line.size());
     lastMarkerLine = line;
     TScanEntry e = CutEntry(line, s.Setup);
-    if (!s.SawMarker && !NoteFirstMarkerLine(s, EntryDateText(line, s.Setup.Profile), err))
+    if (!s.SawMarker && !NoteFirstMarkerLine(s, EntryDateText(line, s.Setup.Date, s.Setup.DateSet), err))
       return TPassStep::HookFailed;
     step = CountEntry(s, e, block.At + static_cast<std::int64_t>(start), err);
   }
   // The date, not the line, is kept: the next block overwrites the buffer.
-  if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Profile);
+  if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Date, s.Setup.DateSet);
   return step;
 }
 
@@ -143,7 +143,7 @@ TScanPass::TScanPass(const TScanSetup& setup, const TScanHooks& hooks)
     : Setup(setup), Hooks(hooks), MaxEntries(setup.Opt.MaxEntries) {
   Finder.Search = &setup.Marker;
   // Without a line holding the marker, the date of an empty line.
-  LastEntryDate = EntryDateText(std::string_view(), setup.Profile);
+  LastEntryDate = EntryDateText(std::string_view(), setup.Date, setup.DateSet);
 }
 
 TPassStep ScanBlock(TScanPass& pass, const TBlock& block, std::string* err) {

@@ -55,8 +55,10 @@ std::string JoinDateText(const TDatePicture& picture, const std::string_view* wo
 }
 
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile) {
-  const TDatePicture picture = DatePictureOf(profile);
-  const TWordCutter dateSet = WordCutterOf(profile.Date_Delimiter);
+  return EntryDateText(line, DatePictureOf(profile), WordCutterOf(profile.Date_Delimiter));
+}
+
+std::string EntryDateText(std::string_view line, const TDatePicture& picture, const TWordCutter& dateSet) {
   std::string_view words[5];
   for (int i = 0; i < picture.Count; ++i) words[i] = TrimmedWordOf(line, dateSet, picture.Parts[i].Word);
   return JoinDateText(picture, words);

@@ -68,3 +68,6 @@ std::string JoinDateText(const TDatePicture& picture, const std::string_view* wo
 
 // The display date of an entry line under the profile's kind; never parsed.
 std::string EntryDateText(std::string_view line, const TSyslogConfigRec& profile);
+// The same with the profile's date picture and date delimiters made ready
+// once, as a scan holds them for all its lines.
+std::string EntryDateText(std::string_view line, const TDatePicture& picture, const TWordCutter& dateSet);
