@@ -170,8 +170,6 @@ bool GatherLongLine(TLineReader& r, TBlock* b) {
   return true;
 }
 
-constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
-
 #ifdef ORVELLA_SSE2
 std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
   if (n >= 32) return BlockFindFirst(base, from, n, TSse2Match<2, 32>(kLineEndBytes));
@@ -205,12 +203,6 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
   const std::size_t limit = lf ? static_cast<std::size_t>(lf - base) : n;
   const char* cr = static_cast<const char*>(std::memchr(base + from, '\r', limit - from));
   return cr ? static_cast<std::size_t>(cr - base) : limit;
-}
-
-std::size_t PastLineEnd(std::string_view text, std::size_t t) {
-  if (t >= text.size()) return text.size();
-  if (text[t] == '\r' && t + 1 < text.size() && text[t + 1] == '\n') return t + 2;
-  return t + 1;
 }
 
 std::string_view TakeLine(std::string_view block, std::string_view* line) {

@@ -115,8 +115,12 @@ std::string_view TakeLine(std::string_view block, std::string_view* line);
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
 // Just past the line end at t (CR LF counts as one); the size when t is at
-// or past it.
-std::size_t PastLineEnd(std::string_view text, std::size_t t);
+// or past it. Inline: the scan calls it on every entry line.
+inline std::size_t PastLineEnd(std::string_view text, std::size_t t) {
+  if (t >= text.size()) return text.size();
+  if (text[t] == '\r' && t + 1 < text.size() && text[t + 1] == '\n') return t + 2;
+  return t + 1;
+}
 
 bool FileSizeOf(TLineReader& r, std::int64_t* size);
 // The size of a regular file now, or -1 (a pipe, or no answer); unlike

