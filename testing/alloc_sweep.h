@@ -49,7 +49,7 @@ inline TMainRun RunMainInProcess(int (*programMain)(int, char**), std::vector<st
   TMainRun run;
   TOutputCapture capture;
   // The captured text takes no memory of the run's: a console would not.
-  capture.Text.reserve(4 << 20);
+  capture.Text.reserve(16 << 20);
   capture.ErrorText.reserve(64 << 10);
   // As in a process of its own: no banner yet, and channels that have
   // never held a line (their first lines take memory).

@@ -53,7 +53,8 @@ struct TInProcessRun {
 
 // A read that fails, or memory that gives out, halfway through the file.
 TEST(KestrumBadInput, FileWorkFailsInTheMiddleOfTheFile) {
-  const std::string content = ManyEntries("Early", 2000) + ManyEntries("Late", 2000);
+  const int half = static_cast<int>(kReadBufferSize / 50);
+  const std::string content = ManyEntries("Early", half) + ManyEntries("Late", half);
   ASSERT_GT(content.size(), 2 * kReadBufferSize);
   TScratchFile file(content, "midfail.log");
   for (bool outOfMemory : {false, true}) {
@@ -73,7 +74,7 @@ TEST(KestrumBadInput, FileWorkFailsInTheMiddleOfTheFile) {
 }
 
 TEST(KestrumBadInput, ReadErrorInListModeKeepsTheExitCode) {
-  TScratchFile file(ManyEntries("Listed", 3000), "midfail-list.log");
+  TScratchFile file(ManyEntries("Listed", static_cast<int>(kReadBufferSize / 25)), "midfail-list.log");
   TReadFault fault(3);
   TInProcessRun run;
   run.Run({file.Name(), "-L"});

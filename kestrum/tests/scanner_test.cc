@@ -96,7 +96,7 @@ TEST(ScannerTest, SmallFiles) {
   std::string lineEnds, noise;
   for (int i = 0; i < 30000; ++i) lineEnds += NxLine(i % 2 ? "odd" : "EVEN") + ends[i % 3];
   for (int i = 0; i < 200000; ++i) noise += static_cast<char>((i * 7919) % 256);
-  const std::string huge(300000, 'x');
+  const std::string huge(kReadBufferSize * 3 / 2, 'x');
   // The last date is that of the last line holding the marker, not of the
   // noise after it; with a count limit, that of the last entry counted.
   const TScanCase cases[] = {

@@ -49,7 +49,7 @@ std::size_t CountOf(const std::string& text, const std::string& piece) {
 }  // namespace
 
 TEST(ReaderBadInput, ReadErrorInTheMiddleOfTheFile) {
-  const std::string content = Values(5000);
+  const std::string content = Values(static_cast<int>(kReadBufferSize / 10));
   ASSERT_GT(content.size(), 2 * kReadBufferSize);
   TScratchFile file(content, "midfail.txt");
   TOutputCapture capture;
@@ -67,7 +67,7 @@ TEST(ReaderBadInput, ReadErrorInTheMiddleOfTheFile) {
 // Memory that gives out halfway: the file error line with the system's
 // wording, exit 3, and the values before it stay written.
 TEST(ReaderBadInput, OutOfMemoryInTheMiddleOfTheFile) {
-  TScratchFile file(Values(5000), "midfail-memory.txt");
+  TScratchFile file(Values(static_cast<int>(kReadBufferSize / 10)), "midfail-memory.txt");
   TOutputCapture capture;
   TReadFault fault(2, "", true);
   ResetParamEngine({file.Name()});
@@ -132,7 +132,7 @@ TEST(ReaderBadInput, TenThousandArgumentsAreIgnored) {
 // and last flush included, on each way a run goes: values, the breakdown,
 // the help and a syntax error (its pause cut short).
 TEST(ReaderBadInput, MemoryRunningOutAnywhereInARun) {
-  TScratchFile file(Values(2000) + "x;y;1 2 3 4 5 6 7 " + std::string(100000, 'L') + "\r\n", "sweep.txt");
+  TScratchFile file(Values(2000) + "x;y;1 2 3 4 5 6 7 " + std::string(kReadBufferSize + 1000, 'L') + "\r\n", "sweep.txt");
   const TPauseSeam keyPressed({[] {}, [] { return true; }, [] {}, [](int) {}});
   using namespace VandeloExit;
   for (const std::vector<std::string>& args :
