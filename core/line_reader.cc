@@ -24,11 +24,15 @@ void CheckLineReader(const TLineReader& r) {
 }
 
 // A fresh reader with its buffer, reading through the seam's read. The
-// memory comes first: running out of it then leaves no file open.
+// memory comes first: running out of it then leaves no file open. A reader
+// opened again keeps its buffer, so that a worker's stretches after the
+// first cost no allocation.
 void StartReader(TLineReader& r, TLongLines longLines) {
+  auto buffer = std::move(r.Buffer);
   r = TLineReader();
   r.LongLines = longLines;
   r.Read = gSeamRead;
+  r.Buffer = std::move(buffer);
   r.Buffer.resize(gSeamBufferSize);
 }
 

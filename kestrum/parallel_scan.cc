@@ -177,11 +177,11 @@ void CountRead(TChunkedScan& sh, std::int64_t& counted, std::int64_t position, s
   counted = position;
 }
 
-// Reads and scans chunk k into the worker's share. A chunk that fails, or
-// that nobody wants any more, publishes no end.
-void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TWorkerTally& share) {
+// Reads and scans chunk k into the worker's share, through the worker's
+// reader. A chunk that fails, or that nobody wants any more, publishes no
+// end.
+void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TLineReader& reader, TWorkerTally& share) {
   const std::int64_t end = k + 1 < sh.Starts.size() ? sh.Starts[k + 1] : kNoLimit;
-  TLineReader reader;
   OpenLineRange(reader, handle, sh.Starts[k], end);
   const TScanHooks none;
   TScanPass pass(sh.Setup, none);
@@ -220,9 +220,10 @@ void Work(TChunkedScan& sh) {
   std::size_t last = 0;  // the chunk scanned last; failing before any fails the first
   try {
     TWorkerTallyPtr share = NewWorkerTally(sh.Tally);
+    TLineReader reader;
     for (std::size_t k; (k = sh.Next++) < sh.Results.size() && !Unwanted(sh, k);) {
       last = k;
-      ScanChunk(sh, k, handle, *share);
+      ScanChunk(sh, k, handle, reader, *share);
     }
   } catch (const std::bad_alloc&) {
     MarkFailed(sh, last, std::string(), true);
