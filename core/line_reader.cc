@@ -82,13 +82,6 @@ std::size_t AfterLineEnd(TLineReader& r, std::size_t t) {
   return PastLineEnd(std::string_view(r.Buffer.data(), r.End), t);
 }
 
-// The last CR or LF in [from, to), or npos. Searched from the back: in a
-// full buffer the last line end is a few bytes from its end.
-std::size_t LastLineEnd(std::string_view buffer, std::size_t from, std::size_t to) {
-  const std::size_t t = buffer.substr(from, to - from).find_last_of("\r\n");
-  return t == std::string_view::npos ? t : from + t;
-}
-
 // Where a block of whole lines from Start must end so that no line of it
 // starts at or past the limit: the start of the first line that would.
 std::size_t CutAtLimit(TLineReader& r, std::size_t next) {
@@ -207,6 +200,12 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
   const std::size_t limit = lf ? static_cast<std::size_t>(lf - base) : n;
   const char* cr = static_cast<const char*>(std::memchr(base + from, '\r', limit - from));
   return cr ? static_cast<std::size_t>(cr - base) : limit;
+}
+
+std::size_t LastLineEnd(std::string_view text, std::size_t from, std::size_t to) {
+  for (std::size_t t = to; t > from; --t)
+    if (text[t - 1] == '\r' || text[t - 1] == '\n') return t - 1;
+  return std::string_view::npos;
 }
 
 std::string_view TakeLine(std::string_view block, std::string_view* line) {

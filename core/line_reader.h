@@ -134,6 +134,11 @@ std::string_view TakeLine(std::string_view block, std::string_view* line);
 // Offset of the first CR or LF at or after from, or the size when none.
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
+// The last CR or LF in [from, to) of the text, or npos. Searched from the
+// back, a byte at a time: in a full buffer the last line end is a few bytes
+// from its end, and before a marker its line's start is near.
+std::size_t LastLineEnd(std::string_view text, std::size_t from, std::size_t to);
+
 // Just past the line end at t (CR LF counts as one); the size when t is at
 // or past it. Inline: the scan calls it on every entry line.
 inline std::size_t PastLineEnd(std::string_view text, std::size_t t) {

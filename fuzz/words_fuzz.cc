@@ -1,5 +1,5 @@
 // Word cutting (plain and prepared, at every scan width), the line-end
-// search, trimming, the other text helpers and the marker search, each held
+// searches, trimming, the other text helpers and the marker search, each held
 // against a plain statement of its rule.
 // Input: word number (signed byte), then a set / marker text up to the first
 // NUL, then the text.
@@ -92,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::size_t want = text.find_first_of("\r\n", from);
       FUZZ_CHECK(FindLineEnd(text, from, static_cast<TScanWidth>(width)) ==
                  (want == std::string_view::npos ? text.size() : want));
+      const std::size_t last = text.substr(from).find_last_of("\r\n");
+      FUZZ_CHECK(LastLineEnd(text, from, text.size()) == (last == std::string_view::npos ? last : from + last));
     }
 
   // The marker search finds exactly what a plain substring search finds,

@@ -93,7 +93,7 @@ template <class C>
 std::string_view LineAround(std::string_view block, std::size_t from, std::size_t hit, const C& cuts) {
   std::size_t end = cuts.LineEnd(block, from);
   if (end >= hit) return block.substr(from, end - from);
-  const std::size_t before = block.substr(0, hit).find_last_of("\r\n");
+  const std::size_t before = LastLineEnd(block, 0, hit);
   const std::size_t start = before == std::string_view::npos ? 0 : before + 1;
   end = cuts.LineEnd(block, hit);
   return block.substr(start, end - start);
