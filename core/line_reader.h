@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "paged_memory.h"
 #include "platform/platform.h"
 #include "scan_width.h"
 
@@ -25,21 +26,6 @@
 // shows does.
 constexpr std::size_t kReadBufferSize = std::size_t{1} << 20;
 constexpr std::int64_t kNoLimit = INT64_MAX;
-
-// Memory that starts on a page, for the read buffer. The system copies the
-// file from its cache, whose pages are aligned, and that copy ran up to a
-// quarter slower into a buffer that started elsewhere (measured on a 1 GB
-// line).
-template <class T>
-struct TPageAligned {
-  using value_type = T;
-  TPageAligned() = default;
-  template <class U>
-  TPageAligned(const TPageAligned<U>&) {}
-  T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{4096})); }
-  void deallocate(T* p, std::size_t) { ::operator delete(p, std::align_val_t{4096}); }
-  bool operator==(const TPageAligned&) const { return true; }
-};
 
 // The read under every line reader, PlatRead unless a TReadSeam gives
 // another: at the offset, or (offset < 0) at the handle's own position.
@@ -93,7 +79,7 @@ struct TLineReader {
   TLongLines LongLines = TLongLines::InPieces;
   std::int64_t BufferAt = 0;      // the input's offset of Buffer[0]
   std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
-  std::vector<char, TPageAligned<char>> Buffer;
+  std::vector<char, TPaged<char>> Buffer;
   std::size_t Start = 0, End = 0;  // the part of Buffer not yet handed out
   bool AtEof = false;              // a read found nothing more; Buffer may still hold lines
   bool AtLimit = false;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "paged_memory.h"
 #include "tally.h"
 
 // Where a name's spelling is stored and how long it is, in one word: the
@@ -93,10 +94,12 @@ struct TRecentName {
 // empty slot) and the hash's high 32 bits above it. Recent names only
 // records of the table, spelled as their names were met.
 struct TTallyTable {
-  std::vector<std::uint64_t> Slots;
+  std::vector<std::uint64_t, TPaged<std::uint64_t, true>> Slots;
   std::vector<TRecentName> Recent;
   int RecentOff = 0;  // batches still to pass by Recent
-  std::vector<std::unique_ptr<TTallyRecordBlock>> Records;
+  // The record blocks, made by AddRecordBlocks, and the memory they are in.
+  std::vector<TTallyRecordBlock*> Records;
+  std::vector<std::unique_ptr<TTallyRecordBlock, TPagedFree>> RecordRoom;
   std::size_t Count = 0;
   TNameStore Names;
   // Room that each batch of names reuses, kept with the table rather than

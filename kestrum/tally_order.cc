@@ -167,7 +167,7 @@ TFinishedTally FinishTally(TTallyPtr tally, bool sharded) {
   TFinishedTally t;
   t.Counted = std::move(tally);
   // No lookup follows: the slots are given back.
-  for (TTallyTable& table : t.Counted->Shards) table.Slots = std::vector<std::uint64_t>();
+  for (TTallyTable& table : t.Counted->Shards) table.Slots = decltype(table.Slots)();
   t.Sharded = sharded;
   if (sharded) OrderShardsByFirstOffset(t);
   CheckFinishedTally(t);

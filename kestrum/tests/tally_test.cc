@@ -120,7 +120,8 @@ TEST(Tally, CountSortIsStableForLargeTables) {
 }
 
 // Single adds and batches must both count as the plain rule does, across
-// table growth (past the size where lookups are fetched ahead), letter case,
+// table growth (past the size where lookups are fetched ahead, and where
+// records and slots go on large pages), letter case,
 // bytes above 0x7F, names longer than one eight-byte word and a few longer
 // than a block of name bytes.
 TEST(Tally, CountsLikeTheReferenceModel) {

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -237,6 +238,15 @@ std::string PlatFullPath(const TFileName& path) {
 TLocaleFormats PlatDefaultLocale() { return TLocaleFormats(); }
 
 std::string PlatOutOfMemoryText() { return std::strerror(ENOMEM); }
+
+void PlatAdviseLargePages(void* p, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+  (void)madvise(p, size, MADV_HUGEPAGE);  // a kernel without them refuses, and the pages stay small
+#else
+  (void)p;
+  (void)size;
+#endif
+}
 
 int PlatUsableProcessors() {
   cpu_set_t set;

@@ -316,6 +316,9 @@ TLocaleFormats PlatDefaultLocale() {
 
 std::string PlatOutOfMemoryText() { return ErrorText(ERROR_NOT_ENOUGH_MEMORY); }
 
+// Large pages need the lock-pages privilege, which accounts seldom have.
+void PlatAdviseLargePages(void*, std::size_t) {}
+
 int PlatUsableProcessors() {
   DWORD_PTR process = 0, system = 0;
   if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
