@@ -9,7 +9,12 @@ namespace {
 
 constexpr std::size_t kPage = 4096;
 
-bool OnLargePages(std::size_t bytes, bool large) { return large && bytes >= kLargePage / 2; }
+// Where the system gives no large pages, large memory is ordinary memory:
+// memory rounded and aligned for them would only be taken for nothing
+// (Windows commits all of it).
+bool OnLargePages(std::size_t bytes, bool large) {
+  return large && PlatLargePagesOffered() && bytes >= kLargePage / 2;
+}
 
 // Large pages are whole: memory for them is taken in whole large pages, so
 // that the last one is shared with no other memory (which would keep it

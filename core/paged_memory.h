@@ -8,8 +8,8 @@
 // is asked to back it with them, so that accesses all over it do not wait
 // for the page tables as well. That is for the tables of a big tally,
 // whose lookups land anywhere in tens of megabytes; the read buffer is
-// read in order and gained nothing from them. Smaller large memory starts on
-// a cache line.
+// read in order and gained nothing from them. Smaller large memory, and all
+// of it where the system offers no large pages, starts on a cache line.
 #pragma once
 
 #include <cstddef>

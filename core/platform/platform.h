@@ -120,9 +120,11 @@ void PlatCaseFoldTable(unsigned char table[256]);
 // The system's own wording for running out of memory.
 std::string PlatOutOfMemoryText();
 
-// Asks the system to back the memory, which starts on a page, with large
-// pages where it can; only a hint, and nothing where only privileged
-// accounts get them.
+// Whether the system backs memory with large pages when asked to
+// (PlatAdviseLargePages), and does so for any account.
+bool PlatLargePagesOffered();
+// Asks the system to back the memory, which starts on a large page, with
+// large pages where it can; only a hint.
 void PlatAdviseLargePages(void* p, std::size_t size);
 
 // How many processors this process may run on (its affinity), at least 1.

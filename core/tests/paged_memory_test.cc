@@ -6,6 +6,8 @@
 #include <cstring>
 #include <tuple>
 
+#include "platform/platform.h"
+
 namespace {
 
 class PagedMemory : public testing::TestWithParam<std::tuple<std::size_t, bool>> {};
@@ -17,7 +19,7 @@ TEST_P(PagedMemory, AlignedAndWhole) {
   const auto [bytes, large] = GetParam();
   void* p = NewPagedMemory(bytes, large);
   const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p);
-  const bool onLargePages = large && bytes >= kLargePage / 2;
+  const bool onLargePages = large && PlatLargePagesOffered() && bytes >= kLargePage / 2;
   EXPECT_EQ(at % (onLargePages ? kLargePage : large ? 64 : 4096), 0u);
   std::memset(p, 0x5A, bytes);
   EXPECT_EQ(static_cast<unsigned char*>(p)[bytes - 1], 0x5A);

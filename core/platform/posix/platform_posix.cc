@@ -239,6 +239,14 @@ TLocaleFormats PlatDefaultLocale() { return TLocaleFormats(); }
 
 std::string PlatOutOfMemoryText() { return std::strerror(ENOMEM); }
 
+bool PlatLargePagesOffered() {
+#ifdef MADV_HUGEPAGE
+  return true;
+#else
+  return false;
+#endif
+}
+
 void PlatAdviseLargePages(void* p, std::size_t size) {
 #ifdef MADV_HUGEPAGE
   (void)madvise(p, size, MADV_HUGEPAGE);  // a kernel without them refuses, and the pages stay small

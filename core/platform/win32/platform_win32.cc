@@ -317,6 +317,7 @@ TLocaleFormats PlatDefaultLocale() {
 std::string PlatOutOfMemoryText() { return ErrorText(ERROR_NOT_ENOUGH_MEMORY); }
 
 // Large pages need the lock-pages privilege, which accounts seldom have.
+bool PlatLargePagesOffered() { return false; }
 void PlatAdviseLargePages(void*, std::size_t) {}
 
 int PlatUsableProcessors() {
