@@ -91,8 +91,10 @@ struct TRecentName {
 // Invariants: Slots is empty once the tally is finished, and no lookup may
 // follow then; otherwise its size is a power of two and at most half of it
 // is taken. A slot holds the record's index + 1 in the low 32 bits (0: an
-// empty slot) and the hash's high 32 bits above it. Recent names only
-// records of the table, spelled as their names were met.
+// empty slot) and the hash's high 32 bits above it, which also place it.
+// Recent names only records of the table, spelled as their names were met.
+// Every block in Records lies in memory that RecordRoom owns, and the
+// first Count records are made.
 struct TTallyTable {
   std::vector<std::uint64_t, TPaged<std::uint64_t, true>> Slots;
   std::vector<TRecentName> Recent;
