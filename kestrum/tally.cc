@@ -219,8 +219,11 @@ TNameRef StoreName(TNameStore& store, std::string_view name) {
   return (std::uint64_t{name.size()} << kNamePlaceBits) | (block << kNameBlockBits | offset);
 }
 
-// Room for the given number of records at most half full.
+// Room for the given number of records at most half full. A slot holds a
+// record's index + 1 in 32 bits: a table that would hold more records has
+// run out of room, as it would have run out of memory at about that size.
 void MakeRoomFor(TTallyTable& t, std::size_t records) {
+  if (records >= kIndexMask) throw std::bad_alloc();
   std::size_t size = t.Slots.empty() ? kFirstSlots : t.Slots.size();
   while (records * 2 > size) size *= 2;
   if (size == t.Slots.size()) return;
