@@ -40,5 +40,5 @@ void* NewPagedMemory(std::size_t bytes, bool large) {
 }
 
 void DeletePagedMemory(void* p, std::size_t bytes, bool large) {
-  ::operator delete(p, Taken(bytes, large), AlignmentFor(bytes, large));
+  ::operator delete(p, AlignmentFor(bytes, large));
 }

@@ -13,8 +13,8 @@ namespace {
 class PagedMemory : public testing::TestWithParam<std::tuple<std::size_t, bool>> {};
 
 // Every size gets memory it may fill to the last byte, aligned as promised,
-// and gives it back with the size it asked for (a sanitizer build holds the
-// sized delete against the allocation).
+// and gives it back as it was taken (a sanitizer build holds the delete's
+// alignment against the allocation's).
 TEST_P(PagedMemory, AlignedAndWhole) {
   const auto [bytes, large] = GetParam();
   void* p = NewPagedMemory(bytes, large);
@@ -31,9 +31,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PagedMemory,
                                                           kLargePage / 2, kLargePage + 1, 3 * kLargePage),
                                           testing::Bool()));
 
+// A size that rounding up to whole large pages would wrap round to a small
+// one fails as out of memory.
 TEST(PagedMemory, SizesNearTheLimitFailAsOutOfMemory) {
-  EXPECT_THROW(NewPagedMemory(SIZE_MAX - 10, true), std::bad_alloc);
-  EXPECT_THROW(NewPagedMemory(SIZE_MAX / 2, false), std::bad_alloc);
+  for (bool large : {false, true}) EXPECT_THROW(NewPagedMemory(SIZE_MAX - 10, large), std::bad_alloc);
 }
 
 }  // namespace
