@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstdint>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -167,6 +167,14 @@ std::uint64_t SlotOf(std::uint64_t hash, std::size_t index) { return (hash & ~kI
 // keeps, so that a table grows without reading its records and names again.
 std::size_t HomeOf(std::uint64_t hash, std::size_t mask) { return static_cast<std::size_t>(hash >> 32) & mask; }
 
+// Room in the vector for more items, so that the pushes that follow cannot
+// fail; it grows by doubling, as a push would grow it, so that reserving a
+// little each time stays linear.
+template <class V>
+void ReserveMore(V& v, std::size_t more) {
+  if (v.capacity() - v.size() < more) v.reserve(std::max(v.size() + more, 2 * v.capacity()));
+}
+
 // The invariants written above TNameStore, after every change (of Large,
 // the entry that changed).
 void CheckNameStore(const TNameStore& store) {
@@ -182,8 +190,7 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
   // Room in Large before the block is made: were that to fail after, the
   // long block would stay unlisted, and would later be taken back for
   // names of the usual size.
-  if (store.Large.size() == store.Large.capacity())
-    store.Large.reserve(std::max<std::size_t>(8, 2 * store.Large.capacity()));
+  ReserveMore(store.Large, 1);
   store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(header + name.size()));
   store.Large.push_back(store.Blocks.size() - 1);
   char* block = store.Blocks.back().get();
@@ -246,8 +253,8 @@ void MakeRoomFor(TTallyTable& t, std::size_t records) {
 // large page of them, as a big table's lookups land all over its records.
 void AddRecordBlocks(TTallyTable& t) {
   const std::size_t blocks = t.Records.size() < kSmallTableBlocks ? 1 : kLargePage / sizeof(TTallyRecordBlock);
-  t.Records.reserve(t.Records.size() + blocks);
-  t.RecordRoom.reserve(t.RecordRoom.size() + 1);
+  ReserveMore(t.Records, blocks);
+  ReserveMore(t.RecordRoom, 1);
   // Not cleared: a record is written whole when it is made, and only the
   // memory of records made is touched.
   const std::size_t bytes = blocks * sizeof(TTallyRecordBlock);
