@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "read_fault.h"
@@ -274,8 +275,7 @@ TEST(LineReader, AFailingReadAnywhereIsTold) {
 // The first CR or LF at or after the start, for every start, lengths around
 // the block sizes the search works in, and every scan width.
 TEST(FindLineEnd, FirstCrOrLfFromEveryOffset) {
-  std::uint32_t seed = 7;
-  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::mt19937 next(7);
   for (int round = 0; round < 300; ++round) {
     std::string text;
     for (std::uint32_t len = next() % 130; text.size() < len;) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <string>
 
 namespace {
@@ -27,8 +28,7 @@ bool FoundInPieces(TMarkerFinder& finder, const std::string& line, std::size_t s
 TEST(MarkerSearch, AgreesWithPlainFind) {
   const char* const markers[] = {"<",   "<158>",       " -- Initiated", "abcdabcd", "abcdabcde",
                                  "aab", "Local3.Info", "aaaa",          "abab",     "a<-a<-a<"};
-  std::uint32_t seed = 5;
-  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::mt19937 next(5);
   for (const char* m : markers) {
     const std::string marker = m;
     TMarkerSearch search;

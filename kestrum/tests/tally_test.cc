@@ -126,8 +126,7 @@ TEST(Tally, CountSortIsStableForLargeTables) {
 // than a block of name bytes.
 TEST(Tally, CountsLikeTheReferenceModel) {
   std::vector<std::string> names;
-  std::uint32_t seed = 99;
-  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::mt19937 next(99);
   const char* stems[] = {"job", "Backup_Daily_Long_Name", "\xC9T\xC9", "x", "ReportMailer.ps1"};
   for (int i = 0; i < 120000; ++i) {
     std::string n = stems[next() % 5] + std::to_string(next() % 10000);
@@ -254,8 +253,7 @@ TEST(Tally, EveryBytePositionMatters) {
 // bytes, a prefix first) also past the first 24 bytes, with NUL and high
 // bytes, for names that share long beginnings.
 TEST(Tally, NameSortMatchesTheByteRule) {
-  std::uint32_t seed = 3;
-  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::mt19937 next(3);
   const char bytes[] = {'a', 'B', 'b', '_', '\0', '\x80', '\xFF', 'Z', '1'};
   std::vector<std::string> names;
   for (int i = 0; i < 3000; ++i) {
