@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "line_reader.h"
 #include "simd.h"
 #include "word_walk.h"
 
@@ -63,6 +64,12 @@ std::string_view Sse2Walk(TWordWalk& w, const TWordCutter& c, std::string_view p
   return BlockWalk(w, c, piece, from, wanted, TSse2Match<K, 16>(c.Members));
 }
 
+template <int K>
+bool Sse2LineWalk(std::string_view text, std::size_t from, const TWordCutter& c, long long n, TLineWord* cut) {
+  return BlockLineWalk(text, from, n, TSse2Match<2, 32>(kLineEndBytes), TSse2Match<K, 32>(c.Members), &cut->End,
+                       &cut->Word);
+}
+
 }  // namespace
 #endif
 
@@ -73,6 +80,13 @@ template <int K>
 ORVELLA_AVX2_KERNEL std::string_view Avx2Walk(TWordWalk& w, const TWordCutter& c, std::string_view piece,
                                               std::size_t from, long long wanted) {
   return BlockWalk(w, c, piece, from, wanted, TAvx2Match<K>(c.Members));
+}
+
+template <int K>
+ORVELLA_AVX2_KERNEL bool Avx2LineWalk(std::string_view text, std::size_t from, const TWordCutter& c, long long n,
+                                      TLineWord* cut) {
+  return BlockLineWalk(text, from, n, TAvx2Match<2>(kLineEndBytes), TAvx2Match<K>(c.Members), &cut->End,
+                       &cut->Word);
 }
 
 }  // namespace
@@ -87,6 +101,17 @@ constexpr TWalkKernel kAvx2Walks[5] = {Avx2Walk<0>, Avx2Walk<1>, Avx2Walk<2>, Av
 #endif
 #ifdef ORVELLA_SSE2
 constexpr TWalkKernel kSse2Walks[5] = {Sse2Walk<0>, Sse2Walk<1>, Sse2Walk<2>, Sse2Walk<3>, Sse2Walk<4>};
+#endif
+
+// The walks of a line to its end and one of its words, likewise.
+typedef bool (*TLineWalkKernel)(std::string_view, std::size_t, const TWordCutter&, long long, TLineWord*);
+#ifdef ORVELLA_AVX2
+constexpr TLineWalkKernel kAvx2LineWalks[5] = {Avx2LineWalk<0>, Avx2LineWalk<1>, Avx2LineWalk<2>, Avx2LineWalk<3>,
+                                               Avx2LineWalk<4>};
+#endif
+#ifdef ORVELLA_SSE2
+constexpr TLineWalkKernel kSse2LineWalks[5] = {Sse2LineWalk<0>, Sse2LineWalk<1>, Sse2LineWalk<2>, Sse2LineWalk<3>,
+                                               Sse2LineWalk<4>};
 #endif
 
 }  // namespace
@@ -109,6 +134,24 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n) {
   TWordWalk walk;
   return WalkToWord(walk, cutter, text, 0, n);
+}
+
+TLineWord LineWordOf(std::string_view text, std::size_t from, const TWordCutter& cutter, long long n) {
+  TLineWord cut;
+  TLineWalkKernel walk = nullptr;
+  if (cutter.MemberCount >= 0 && n >= 1) {
+    [[maybe_unused]] const TScanWidth width = RunnableScanWidth(cutter.Width);
+#ifdef ORVELLA_SSE2
+    if (width >= kScanSse2) walk = kSse2LineWalks[cutter.MemberCount];
+#endif
+#ifdef ORVELLA_AVX2
+    if (width == kScanAvx2) walk = kAvx2LineWalks[cutter.MemberCount];
+#endif
+  }
+  if (walk && walk(text, from, cutter, n, &cut)) return cut;
+  cut.End = FindLineEnd(text, from, cutter.Width);
+  cut.Word = WordOf(text.substr(from, cut.End - from), cutter, n);
+  return cut;
 }
 
 

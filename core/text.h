@@ -60,6 +60,17 @@ std::string_view WalkToWord(TWordWalk& w, const TWordCutter& cutter, std::string
 // walk over the text as one piece.
 std::string_view WordOf(std::string_view text, const TWordCutter& cutter, long long n);
 
+// A line's end and one of its words.
+struct TLineWord {
+  std::size_t End = 0;    // the line's first CR or LF, or the text's end
+  std::string_view Word;  // as WordOf cuts it from the line
+};
+
+// The line of the text that starts at from (at most the text's size), and
+// its word n: in one walk where the cutter's scan width allows it, else the
+// line end, then the word.
+TLineWord LineWordOf(std::string_view text, std::size_t from, const TWordCutter& cutter, long long n);
+
 // Removes bytes with codes up to 32 from both ends. Inline: it runs on
 // every field the programs cut.
 inline std::string_view Trim(std::string_view text) {

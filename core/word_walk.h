@@ -73,4 +73,66 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
   return EmptyAt(piece, n);
 }
 
+
+// The bits of 64 bytes, matched as two blocks of 32.
+template <class M>
+inline std::uint64_t Bits64(const M& match, const char* p) {
+  static_assert(M::Width == 32);
+  return match.Bits(p) | static_cast<std::uint64_t>(match.Bits(p + 32)) << 32;
+}
+
+// The line that starts at from and its word wanted (from 1), walked 64
+// bytes at a time: the line-end bytes count as delimiters that also end the
+// walk, so the bytes before the word are looked at once, not once for the
+// line end and again for the word. *end is the line's first CR or LF, or
+// the text's end; *word is empty when the line has fewer words. False when
+// the walk came within 64 bytes of the text's end first: the caller then
+// cuts that line another way.
+template <class E, class M>
+inline bool BlockLineWalk(std::string_view text, std::size_t from, long long wanted, const E& ends, const M& delims,
+                          std::size_t* end, std::string_view* word) {
+  constexpr std::size_t W = 64;
+  const char* p = text.data();
+  const std::size_t n = text.size();
+  long long begun = 0;
+  std::uint64_t before = 1;  // the line's start stands after a delimiter
+  std::size_t start = std::string_view::npos;
+  for (std::size_t i = from; i + W <= n; i += W) {
+    const std::uint64_t lineEnds = Bits64(ends, p + i);
+    const std::uint64_t cuts = Bits64(delims, p + i) | lineEnds;
+    std::size_t wordEnd;
+    if (start == std::string_view::npos) {
+      // Words start only before the block's first line end.
+      const std::uint64_t inLine = (lineEnds & (0 - lineEnds)) - 1;
+      std::uint64_t starts = ~cuts & ((cuts << 1) | before) & inLine;
+      const int found = std::popcount(starts);
+      if (begun + found < wanted) {
+        if (lineEnds) {
+          *end = i + static_cast<std::size_t>(std::countr_zero(lineEnds));
+          *word = EmptyAt(text, *end);
+          return true;
+        }
+        begun += found;
+        before = cuts >> (W - 1);
+        continue;
+      }
+      for (long long skip = wanted - begun - 1; skip > 0; --skip) starts &= starts - 1;
+      const int at = std::countr_zero(starts);
+      start = i + static_cast<std::size_t>(at);
+      const std::uint64_t after = cuts >> at;
+      if (!after) continue;
+      wordEnd = start + static_cast<std::size_t>(std::countr_zero(after));
+    } else {
+      if (!cuts) continue;
+      wordEnd = i + static_cast<std::size_t>(std::countr_zero(cuts));
+    }
+    // The word ends at a delimiter or at the line end, so no line end lies
+    // before it.
+    *end = lineEnds ? i + static_cast<std::size_t>(std::countr_zero(lineEnds)) : BlockFindFirst(p, i + W, n, ends);
+    *word = std::string_view(p + start, wordEnd - start);
+    return true;
+  }
+  return false;
+}
+
 #endif

@@ -8,14 +8,16 @@
 
 namespace {
 
-// The searches a scan of whole lines makes on every entry line: through
-// calls, which choose their scan width themselves, or built into the scan's
-// own loop for AVX2, so that a line costs no call for them (14 % fewer
-// instructions on a scan). Short texts take the calls there too.
+// How a scan of whole lines finds each entry line's end and its first
+// word: through a call, which chooses its scan width itself, or built into
+// the scan's own loop for AVX2, so that a line costs no call for it (18 %
+// fewer instructions on a scan). The lines that end near a block's end take
+// the call there too.
 struct TCalledCuts {
   const TWordCutter& First;
-  std::size_t LineEnd(std::string_view text, std::size_t from) const { return FindLineEnd(text, from); }
-  std::string_view Word(std::string_view line, long long n) const { return WordOf(line, First, n); }
+  TLineWord LineWord(std::string_view text, std::size_t from, long long n) const {
+    return LineWordOf(text, from, First, n);
+  }
 };
 
 #ifdef ORVELLA_AVX2
@@ -24,30 +26,30 @@ struct TAvx2Cuts {
   const TWordCutter& First;
   TAvx2Match<2> Ends{kLineEndBytes};
   TAvx2Match<K> Delims{First.Members};
-  std::size_t LineEnd(std::string_view text, std::size_t from) const {
-    if (text.size() < 32) return FindLineEnd(text, from);
-    return BlockFindFirst(text.data(), from, text.size(), Ends);
-  }
-  std::string_view Word(std::string_view line, long long n) const {
-    if (n < 1 || line.size() < 32) return WordOf(line, First, n);
-    TWordWalk walk;
-    return BlockWalk(walk, First, line, 0, n, Delims);
+  TLineWord LineWord(std::string_view text, std::size_t from, long long n) const {
+    TLineWord cut;
+    if (n >= 1 && BlockLineWalk(text, from, n, Ends, Delims, &cut.End, &cut.Word)) return cut;
+    return LineWordOf(text, from, First, n);
   }
 };
 #endif
 
-// The entry's parts, cut from a whole line; its number is set once it counts.
-template <class C>
-TScanEntry CutEntry(std::string_view line, const TScanSetup& setup, const C& cuts) {
+// A whole line and its first word (the one its first set cuts).
+struct TCutLine {
+  std::string_view Line, Word;
+};
+
+// The entry's parts; its number is set once it counts.
+TScanEntry CutEntry(const TCutLine& cut, const TScanSetup& setup) {
   const TSyslogConfigRec& p = setup.Profile;
   TScanEntry e;
-  e.Line = line;
+  e.Line = cut.Line;
   if (p.Index_2 == -1) {
-    e.Section = line;
-    e.Process = Trim(cuts.Word(line, p.Index_1));
+    e.Section = cut.Line;
+    e.Process = Trim(cut.Word);
     e.DebugSet = &setup.First;
   } else {
-    e.Section = Trim(cuts.Word(line, p.Index_1));
+    e.Section = Trim(cut.Word);
     e.Process = TrimmedWordOf(e.Section, setup.Second, p.Index_2);
     e.DebugSet = &setup.Second;
   }
@@ -87,16 +89,18 @@ inline TPassStep CountEntry(TScanPass& s, TScanEntry& e, std::int64_t at, std::s
 }
 
 // The line around the marker found at hit, where the search began at the
-// line start from. Mostly the marker stands in that very line: its end,
-// found forward, then also settles the start without a walk back.
+// line start from, and the line's word n. Mostly the marker stands in that
+// very line: its end, found forward, then also settles the start without a
+// walk back.
 template <class C>
-std::string_view LineAround(std::string_view block, std::size_t from, std::size_t hit, const C& cuts) {
-  std::size_t end = cuts.LineEnd(block, from);
-  if (end >= hit) return block.substr(from, end - from);
-  const std::size_t before = LastLineEnd(block, 0, hit);
-  const std::size_t start = before == std::string_view::npos ? 0 : before + 1;
-  end = cuts.LineEnd(block, hit);
-  return block.substr(start, end - start);
+TCutLine LineAround(std::string_view block, std::size_t from, std::size_t hit, long long n, const C& cuts) {
+  TLineWord cut = cuts.LineWord(block, from, n);
+  if (cut.End < hit) {
+    const std::size_t before = LastLineEnd(block, 0, hit);
+    from = before == std::string_view::npos ? 0 : before + 1;
+    cut = cuts.LineWord(block, from, n);
+  }
+  return {block.substr(from, cut.End - from), cut.Word};
 }
 
 template <class C>
@@ -107,11 +111,12 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C
   for (std::size_t pos = 0; step == TPassStep::Continue && pos < text.size();) {
     const std::size_t hit = FindMarker(s.Finder, text, pos);
     if (hit == std::string_view::npos) break;
-    const std::string_view line = LineAround(text, pos, hit, cuts);
+    const TCutLine cut = LineAround(text, pos, hit, s.Setup.Profile.Index_1, cuts);
+    const std::string_view line = cut.Line;
     const auto start = static_cast<std::size_t>(line.data() - text.data());
     pos = PastLineEnd(text, start + line.size());
     lastMarkerLine = line;
-    TScanEntry e = CutEntry(line, s.Setup, cuts);
+    TScanEntry e = CutEntry(cut, s.Setup);
     if (!s.SawMarker && !NoteFirstMarkerLine(s, EntryDateText(line, s.Setup.Date, s.Setup.DateSet), err))
       return TPassStep::HookFailed;
     step = CountEntry(s, e, block.At + static_cast<std::int64_t>(start), err);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "line_reader.h"
+
 TEST(WordOf, CutsByRunsOfDelimiters) {
   struct {
     const char* text;
@@ -91,8 +95,7 @@ TEST(RepeatChar, CountsBelowOneAreEmpty) {
 TEST(WordCutter, AgreesWithPlainWordOf) {
   const char* const sets[] = {"", ";", "\t ", " :", " ,;", " \t:;", " \t:;,", "\x80\xFF"};
   const char alphabet[] = "ab ;:\t,x\x80\xFF";
-  std::uint32_t seed = 12345;
-  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  std::mt19937 next(12345);
   for (int width = kScanPlain; width <= gBestScanWidth; ++width) {
     for (const char* delims : sets) {
       TCharSet set = CharSetOf(delims);
@@ -112,6 +115,43 @@ TEST(WordCutter, AgreesWithPlainWordOf) {
             ASSERT_EQ(got.data(), want.data());
           }
         }
+      }
+    }
+  }
+}
+
+// The walk of a line to its end and one of its words must give the line end
+// and then the word of the plain cuts, from every start and at every scan
+// width: words, delimiter runs and line ends fall on both sides of the
+// walk's 64-byte steps, and lines end near the text's end.
+TEST(WordCutter, LineWordAgreesWithLineEndThenWordOf) {
+  const char* const sets[] = {"", ";", "\t ", " :", " ,;", " \t:;", " \t:;,"};
+  const char others[] = "ab ;:\t,x\x80";
+  std::mt19937 next(54321);
+  for (int width = kScanPlain; width <= gBestScanWidth; ++width) {
+    for (const char* delims : sets) {
+      TWordCutter cutter = WordCutterOf(CharSetOf(delims)), plain = cutter;
+      cutter.Width = static_cast<TScanWidth>(width);
+      plain.Width = kScanPlain;
+      for (int round = 0; round < 25; ++round) {
+        std::string text;
+        for (std::uint32_t len = next() % 300; text.size() < len;) {
+          const std::uint32_t r = next() % 64;
+          text += r == 0 ? (next() % 2 ? '\r' : '\n') : r < 24 ? others[next() % (sizeof others - 1)] : 'c';
+        }
+        for (std::size_t from = 0; from <= text.size(); ++from)
+          for (long long n = -1; n <= 14; ++n) {
+            SCOPED_TRACE(std::to_string(width) + " | " + delims + " | " + text + " | " + std::to_string(from) + " | " +
+                         std::to_string(n));
+            const std::size_t end = FindLineEnd(text, from, kScanPlain);
+            const std::string_view want = WordOf(std::string_view(text).substr(from, end - from), plain, n);
+            const TLineWord got = LineWordOf(text, from, cutter, n);
+            ASSERT_EQ(got.End, end);
+            ASSERT_EQ(got.Word, want);
+            if (!want.empty()) {
+              ASSERT_EQ(got.Word.data(), want.data());
+            }
+          }
       }
     }
   }
