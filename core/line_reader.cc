@@ -1,5 +1,6 @@
 #include "line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -44,13 +45,13 @@ bool Fail(TLineReader& r) {
 
 std::int64_t OffsetOf(const TLineReader& r, std::size_t at) { return r.BufferAt + static_cast<std::int64_t>(at); }
 
-// Reads behind what the buffer holds: at the offset that follows it, or at
-// the handle's position.
-bool Fill(TLineReader& r) {
+// Reads at most most bytes behind what the buffer holds: at the offset
+// that follows it, or at the handle's position.
+bool Fill(TLineReader& r, std::size_t most) {
   std::size_t got = 0;
   const std::int64_t at = r.ReadsAtOffsets ? OffsetOf(r, r.End) : -1;
-  if (!r.Read(r.Handle, at, r.Buffer.data() + r.End, r.Buffer.size() - r.End, &got, &r.ErrorText))
-    return Fail(r);
+  const std::size_t size = std::min(most, r.Buffer.size() - r.End);
+  if (!r.Read(r.Handle, at, r.Buffer.data() + r.End, size, &got, &r.ErrorText)) return Fail(r);
   if (got == 0) r.AtEof = true;
   r.End += got;
   return true;
@@ -119,7 +120,7 @@ bool HandOutWholeLines(TLineReader& r, TBlock* b) {
 bool ReadPiece(TLineReader& r, TBlock* b) {
   if (r.Start == r.End) {
     KeepUnfinishedLine(r);
-    if (!Fill(r)) return false;
+    if (!Fill(r, r.Buffer.size())) return false;
   }
   const std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), r.Start);
   if (r.InPiece == TBlockKind::Skipped && t == r.End && OffsetOf(r, r.End) >= r.Limit && !r.AtEof) {
@@ -149,7 +150,12 @@ bool ReadLines(TLineReader& r, TBlock* b) {
       r.InPiece = TBlockKind::LinePiece;
       return true;
     }
-    if (!Fill(r)) return false;
+    // The unfinished line is mostly short: the buffer is filled to the
+    // size of a read of lines, whose lines are then scanned while the
+    // caches still hold them. A longer line is read on in all the room
+    // left, so that it takes few reads.
+    const std::size_t step = LinesReadSize(r.Buffer.size());
+    if (!Fill(r, r.End < step ? step - r.End : r.Buffer.size())) return false;
   }
 }
 
@@ -167,16 +173,33 @@ bool GatherLongLine(TLineReader& r, TBlock* b) {
   return true;
 }
 
+// The last CR or LF in [from, to), a byte at a time.
+std::size_t PlainLastLineEnd(const char* base, std::size_t from, std::size_t to) {
+  for (std::size_t t = to; t > from; --t)
+    if (base[t - 1] == '\r' || base[t - 1] == '\n') return t - 1;
+  return std::string_view::npos;
+}
+
 #ifdef ORVELLA_SSE2
 std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
   if (n >= 32) return BlockFindFirst(base, from, n, TSse2Match<2, 32>(kLineEndBytes));
   return BlockFindFirst(base, from, n, TSse2Match<2, 16>(kLineEndBytes));
+}
+
+std::size_t Sse2LastLineEnd(const char* base, std::size_t from, std::size_t to) {
+  const std::size_t found = BlockFindLast(base, from, &to, TSse2Match<2, 32>(kLineEndBytes));
+  return found != SIZE_MAX ? found : PlainLastLineEnd(base, from, to);
 }
 #endif
 
 #ifdef ORVELLA_AVX2
 ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
   return BlockFindFirst(base, from, n, TAvx2Match<2>(kLineEndBytes));
+}
+
+ORVELLA_AVX2_KERNEL std::size_t Avx2LastLineEnd(const char* base, std::size_t from, std::size_t to) {
+  const std::size_t found = BlockFindLast(base, from, &to, TAvx2Match<2>(kLineEndBytes));
+  return found != SIZE_MAX ? found : PlainLastLineEnd(base, from, to);
 }
 #endif
 
@@ -203,9 +226,22 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from, TScanWidth widt
 }
 
 std::size_t LastLineEnd(std::string_view text, std::size_t from, std::size_t to) {
-  for (std::size_t t = to; t > from; --t)
-    if (text[t - 1] == '\r' || text[t - 1] == '\n') return t - 1;
-  return std::string_view::npos;
+  return LastLineEnd(text, from, to, gBestScanWidth);
+}
+
+std::size_t LastLineEnd(std::string_view text, std::size_t from, std::size_t to, TScanWidth width) {
+  const char* base = text.data();
+  const std::size_t near = to - std::min<std::size_t>(to - from, 64);
+  const std::size_t t = PlainLastLineEnd(base, near, to);
+  if (t != std::string_view::npos || near == from) return t;
+  width = RunnableScanWidth(width);
+#ifdef ORVELLA_AVX2
+  if (width == kScanAvx2) return Avx2LastLineEnd(base, from, near);
+#endif
+#ifdef ORVELLA_SSE2
+  if (width >= kScanSse2) return Sse2LastLineEnd(base, from, near);
+#endif
+  return PlainLastLineEnd(base, from, near);
 }
 
 std::string_view TakeLine(std::string_view block, std::string_view* line) {

@@ -94,6 +94,21 @@ inline std::size_t BlockFindFirst(const char* base, std::size_t from, std::size_
   return bits ? i + static_cast<std::size_t>(std::countr_zero(bits)) : n;
 }
 
+// Steps back from *to over whole blocks while [from, *to) holds one: the
+// last byte in them that the match finds, or SIZE_MAX, with *to lowered to
+// where the search stopped, less than a block after from.
+template <class M>
+inline std::size_t BlockFindLast(const char* base, std::size_t from, std::size_t* to, const M& match) {
+  constexpr std::size_t W = M::Width;
+  std::size_t i = *to;
+  for (; i - from >= W; i -= W) {
+    const std::uint32_t bits = match.Bits(base + i - W);
+    if (bits) return i - W + static_cast<std::size_t>(31 - std::countl_zero(bits));
+  }
+  *to = i;
+  return SIZE_MAX;
+}
+
 #ifdef ORVELLA_AVX2
 
 template <int K>

@@ -86,14 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(quoted == text || quoted == "\"" + std::string(text) + "\"");
   FUZZ_CHECK(Inside(FileNamePart(text), text));
 
-  // The line-end search, at every width, finds the first CR or LF.
+  // The line-end searches, at every width, find the first and the last CR or LF.
   for (int width = kScanPlain; width <= gBestScanWidth; ++width)
     for (std::size_t from : {std::size_t{0}, text.size() / 3, text.size() / 2, text.size()}) {
       std::size_t want = text.find_first_of("\r\n", from);
       FUZZ_CHECK(FindLineEnd(text, from, static_cast<TScanWidth>(width)) ==
                  (want == std::string_view::npos ? text.size() : want));
       const std::size_t last = text.substr(from).find_last_of("\r\n");
-      FUZZ_CHECK(LastLineEnd(text, from, text.size()) == (last == std::string_view::npos ? last : from + last));
+      FUZZ_CHECK(LastLineEnd(text, from, text.size(), static_cast<TScanWidth>(width)) ==
+                 (last == std::string_view::npos ? last : from + last));
     }
 
   // The marker search finds exactly what a plain substring search finds,

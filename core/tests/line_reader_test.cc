@@ -272,14 +272,16 @@ TEST(LineReader, AFailingReadAnywhereIsTold) {
     }
 }
 
-// The first CR or LF at or after the start, for every start, lengths around
-// the block sizes the search works in, and every scan width.
-TEST(FindLineEnd, FirstCrOrLfFromEveryOffset) {
+// The first CR or LF at or after the start, and the last one before the
+// end, for every start and end, lengths around the block sizes the
+// searches work in, and every scan width.
+TEST(FindLineEnd, FirstAndLastCrOrLfFromEveryOffset) {
   std::mt19937 next(7);
   for (int round = 0; round < 300; ++round) {
     std::string text;
-    for (std::uint32_t len = next() % 130; text.size() < len;) {
-      std::uint32_t r = next() % 60;
+    const std::uint32_t spread = round % 2 ? 60 : 400;
+    for (std::uint32_t len = next() % (round % 2 ? 130 : 330); text.size() < len;) {
+      std::uint32_t r = next() % spread;
       text += r == 0 ? '\r' : r == 1 ? '\n' : static_cast<char>(r == 2 ? '\x8D' : 'a' + r % 26);
     }
     for (std::size_t from = 0; from <= text.size() + 1; ++from) {
@@ -291,5 +293,13 @@ TEST(FindLineEnd, FirstCrOrLfFromEveryOffset) {
             << text.size() << " from " << from << " width " << width;
       ASSERT_EQ(FindLineEnd(text, from), want);
     }
+    for (std::size_t from = 0; from <= text.size(); from += 1 + next() % 8)
+      for (std::size_t to = from; to <= text.size(); ++to) {
+        const std::size_t last = std::string_view(text).substr(from, to - from).find_last_of("\r\n");
+        const std::size_t want = last == std::string_view::npos ? last : from + last;
+        for (int width = kScanPlain; width <= gBestScanWidth; ++width)
+          ASSERT_EQ(LastLineEnd(text, from, to, static_cast<TScanWidth>(width)), want)
+              << text.size() << " from " << from << " to " << to << " width " << width;
+      }
   }
 }

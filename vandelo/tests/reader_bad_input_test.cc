@@ -59,7 +59,7 @@ TEST(ReaderBadInput, ReadErrorInTheMiddleOfTheFile) {
   EXPECT_EQ(error, "Input/output error");
   // What the first read held is written; nothing after the failure.
   const std::string& out = capture.Get();
-  const std::size_t firstRead = std::count(content.begin(), content.begin() + kReadBufferSize, '\n');
+  const std::size_t firstRead = std::count(content.begin(), content.begin() + LinesReadSize(kReadBufferSize), '\n');
   EXPECT_EQ(CountOf(out, "\r\n"), firstRead);
   EXPECT_EQ(out.substr(0, 16), "value0\r\nvalue1\r\n");
 }
