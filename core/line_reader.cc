@@ -176,7 +176,7 @@ bool GatherLongLine(TLineReader& r, TBlock* b) {
 // The last CR or LF in [from, to), a byte at a time.
 std::size_t PlainLastLineEnd(const char* base, std::size_t from, std::size_t to) {
   for (std::size_t t = to; t > from; --t)
-    if (base[t - 1] == '\r' || base[t - 1] == '\n') return t - 1;
+    if (IsLineEndByte(base[t - 1])) return t - 1;
   return std::string_view::npos;
 }
 

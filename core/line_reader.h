@@ -122,6 +122,8 @@ std::int64_t ReadSoFar(const TLineReader& r);
 // returned. Expects a non-empty block.
 std::string_view TakeLine(std::string_view block, std::string_view* line);
 
+inline bool IsLineEndByte(char c) { return c == '\r' || c == '\n'; }
+
 // Offset of the first CR or LF at or after from, or the size when none.
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
 

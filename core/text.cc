@@ -85,8 +85,7 @@ ORVELLA_AVX2_KERNEL std::string_view Avx2Walk(TWordWalk& w, const TWordCutter& c
 template <int K>
 ORVELLA_AVX2_KERNEL bool Avx2LineWalk(std::string_view text, std::size_t from, const TWordCutter& c, long long n,
                                       TLineWord* cut) {
-  return BlockLineWalk(text, from, n, TAvx2Match<2>(kLineEndBytes), TAvx2Match<K>(c.Members), &cut->End,
-                       &cut->Word);
+  return BlockLineWalk(text, from, n, TAvx2Match<2>(kLineEndBytes), TAvx2Match<K>(c.Members), &cut->End, &cut->Word);
 }
 
 }  // namespace
@@ -153,7 +152,6 @@ TLineWord LineWordOf(std::string_view text, std::size_t from, const TWordCutter&
   cut.Word = WordOf(text.substr(from, cut.End - from), cutter, n);
   return cut;
 }
-
 
 std::string RepeatChar(char c, long long count) {
   return count > 0 ? std::string(static_cast<std::size_t>(count), c) : std::string();

@@ -77,7 +77,7 @@ inline std::string_view Trim(std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-  return text.substr(b, e - b);
+  return std::string_view(text.data() + b, e - b);
 }
 
 // WordOf, then Trim: how every field of a line is cut.

@@ -73,7 +73,6 @@ inline std::string_view BlockWalk(TWordWalk& w, const TWordCutter& c, std::strin
   return EmptyAt(piece, n);
 }
 
-
 // The bits of 64 bytes, matched as two blocks of 32.
 template <class M>
 inline std::uint64_t Bits64(const M& match, const char* p) {
