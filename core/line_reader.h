@@ -30,6 +30,7 @@ constexpr std::size_t kReadBufferSize = std::size_t{1} << 20;
 // hold, a file of short lines took an eighth less time than in reads of
 // 1 MiB.
 constexpr std::size_t LinesReadSize(std::size_t bufferSize) { return (bufferSize + 3) / 4; }
+
 constexpr std::int64_t kNoLimit = INT64_MAX;
 
 // The read under every line reader, PlatRead unless a TReadSeam gives
