@@ -6,7 +6,7 @@
 
 #include "invariants.h"
 
-// Head and HeadMask hold the marker's first bytes from the low end.
+// A marker start holds the marker's first bytes from the low end.
 static_assert(std::endian::native == std::endian::little);
 
 namespace {
@@ -59,8 +59,9 @@ void PrepareMarkerSearch(TMarkerSearch& s, std::string_view marker) {
   if (marker.find_first_of("\r\n") != std::string_view::npos) return;
   s.Marker = marker;
   const std::size_t n = std::min<std::size_t>(marker.size(), 8);
-  if (n > 0) std::memcpy(&s.Head, marker.data(), n);
-  s.HeadMask = n == 8 ? ~0ULL : (1ULL << (n * 8)) - 1;
+  if (n > 0) std::memcpy(&s.Start.Head, marker.data(), n);
+  s.Start.Mask = n == 8 ? ~0ULL : (1ULL << (n * 8)) - 1;
+  s.Start.Whole = n > 0 && marker.size() <= 8;
   if (marker.empty()) return;
   const auto* x = reinterpret_cast<const unsigned char*>(marker.data());
   const auto m = static_cast<std::ptrdiff_t>(marker.size());
@@ -127,7 +128,7 @@ std::size_t FindMarkerFrom(TMarkerFinder& f, std::string_view text, std::size_t 
     if (start + 8 <= text.size()) {
       std::uint64_t w;
       std::memcpy(&w, base + start, 8);
-      if (((w ^ s.Head) & s.HeadMask) != 0) {
+      if (((w ^ s.Start.Head) & s.Start.Mask) != 0) {
         p = at + 1;
         continue;
       }

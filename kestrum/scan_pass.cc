@@ -113,10 +113,12 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C
   const TSyslogConfigRec& p = setup.Profile;
   const TCountRules rules(s);
   const bool firstSet = p.Index_2 == -1;
+  const TMarkerStart markerStart = setup.Marker.Start;
   TPassStep step = TPassStep::Continue;
   std::string_view lastMarkerLine;  // never empty once met, as it holds the marker
   for (std::size_t pos = 0; step == TPassStep::Continue && pos < text.size();) {
-    const std::size_t hit = FindMarker(s.Finder, text, pos);
+    // FindMarker, with the check at the line start kept in registers.
+    const std::size_t hit = markerStart.At(text, pos) ? pos : FindMarkerFrom(s.Finder, text, pos);
     if (hit == std::string_view::npos) break;
     const TCutLine cut = LineAround(text, pos, hit, p.Index_1, cuts);
     const std::string_view line = cut.Line;
