@@ -186,9 +186,8 @@ std::size_t Sse2FindLineEnd(const char* base, std::size_t from, std::size_t n) {
   return BlockFindFirst(base, from, n, TSse2Match<2, 16>(kLineEndBytes));
 }
 
-std::size_t Sse2LastLineEnd(const char* base, std::size_t from, std::size_t to) {
-  const std::size_t found = BlockFindLast(base, from, &to, TSse2Match<2, 32>(kLineEndBytes));
-  return found != SIZE_MAX ? found : PlainLastLineEnd(base, from, to);
+std::size_t Sse2FindLastLineEnd(const char* base, std::size_t from, std::size_t* to) {
+  return BlockFindLast(base, from, to, TSse2Match<2, 32>(kLineEndBytes));
 }
 #endif
 
@@ -197,9 +196,8 @@ ORVELLA_AVX2_KERNEL std::size_t Avx2FindLineEnd(const char* base, std::size_t fr
   return BlockFindFirst(base, from, n, TAvx2Match<2>(kLineEndBytes));
 }
 
-ORVELLA_AVX2_KERNEL std::size_t Avx2LastLineEnd(const char* base, std::size_t from, std::size_t to) {
-  const std::size_t found = BlockFindLast(base, from, &to, TAvx2Match<2>(kLineEndBytes));
-  return found != SIZE_MAX ? found : PlainLastLineEnd(base, from, to);
+ORVELLA_AVX2_KERNEL std::size_t Avx2FindLastLineEnd(const char* base, std::size_t from, std::size_t* to) {
+  return BlockFindLast(base, from, to, TAvx2Match<2>(kLineEndBytes));
 }
 #endif
 
@@ -234,14 +232,17 @@ std::size_t LastLineEnd(std::string_view text, std::size_t from, std::size_t to,
   const std::size_t near = to - std::min<std::size_t>(to - from, 64);
   const std::size_t t = PlainLastLineEnd(base, near, to);
   if (t != std::string_view::npos || near == from) return t;
+  // Whole blocks back from near, then what is left before them.
+  std::size_t rest = near;
+  std::size_t found = SIZE_MAX;
   width = RunnableScanWidth(width);
 #ifdef ORVELLA_AVX2
-  if (width == kScanAvx2) return Avx2LastLineEnd(base, from, near);
+  if (width == kScanAvx2) found = Avx2FindLastLineEnd(base, from, &rest);
 #endif
 #ifdef ORVELLA_SSE2
-  if (width >= kScanSse2) return Sse2LastLineEnd(base, from, near);
+  if (width == kScanSse2) found = Sse2FindLastLineEnd(base, from, &rest);
 #endif
-  return PlainLastLineEnd(base, from, near);
+  return found != SIZE_MAX ? found : PlainLastLineEnd(base, from, rest);
 }
 
 std::string_view TakeLine(std::string_view block, std::string_view* line) {

@@ -66,8 +66,7 @@ std::string_view Sse2Walk(TWordWalk& w, const TWordCutter& c, std::string_view p
 
 template <int K>
 bool Sse2LineWalk(std::string_view text, std::size_t from, const TWordCutter& c, long long n, TLineWord* cut) {
-  return BlockLineWalk(text, from, n, TSse2Match<2, 32>(kLineEndBytes), TSse2Match<K, 32>(c.Members), &cut->End,
-                       &cut->Word);
+  return BlockLineWalk(text, from, n, TSse2Match<2, 32>(kLineEndBytes), TSse2Match<K, 32>(c.Members), cut);
 }
 
 }  // namespace
@@ -85,7 +84,7 @@ ORVELLA_AVX2_KERNEL std::string_view Avx2Walk(TWordWalk& w, const TWordCutter& c
 template <int K>
 ORVELLA_AVX2_KERNEL bool Avx2LineWalk(std::string_view text, std::size_t from, const TWordCutter& c, long long n,
                                       TLineWord* cut) {
-  return BlockLineWalk(text, from, n, TAvx2Match<2>(kLineEndBytes), TAvx2Match<K>(c.Members), &cut->End, &cut->Word);
+  return BlockLineWalk(text, from, n, TAvx2Match<2>(kLineEndBytes), TAvx2Match<K>(c.Members), cut);
 }
 
 }  // namespace

@@ -83,13 +83,13 @@ inline std::uint64_t Bits64(const M& match, const char* p) {
 // The line that starts at from and its word wanted (from 1), walked 64
 // bytes at a time: the line-end bytes count as delimiters that also end the
 // walk, so the bytes before the word are looked at once, not once for the
-// line end and again for the word. *end is the line's first CR or LF, or
-// the text's end; *word is empty when the line has fewer words. False when
+// line end and again for the word. The cut's end is the line's first CR or
+// LF, or the text's end; its word is empty when the line has fewer words. False when
 // the walk came within 64 bytes of the text's end first: the caller then
 // cuts that line another way.
 template <class E, class M>
 inline bool BlockLineWalk(std::string_view text, std::size_t from, long long wanted, const E& ends, const M& delims,
-                          std::size_t* end, std::string_view* word) {
+                          TLineWord* cut) {
   constexpr std::size_t W = 64;
   const char* p = text.data();
   const std::size_t n = text.size();
@@ -107,8 +107,8 @@ inline bool BlockLineWalk(std::string_view text, std::size_t from, long long wan
       const int found = std::popcount(starts);
       if (begun + found < wanted) {
         if (lineEnds) {
-          *end = i + static_cast<std::size_t>(std::countr_zero(lineEnds));
-          *word = EmptyAt(text, *end);
+          cut->End = i + static_cast<std::size_t>(std::countr_zero(lineEnds));
+          cut->Word = EmptyAt(text, cut->End);
           return true;
         }
         begun += found;
@@ -127,8 +127,8 @@ inline bool BlockLineWalk(std::string_view text, std::size_t from, long long wan
     }
     // The word ends at a delimiter or at the line end, so no line end lies
     // before it.
-    *end = lineEnds ? i + static_cast<std::size_t>(std::countr_zero(lineEnds)) : BlockFindFirst(p, i + W, n, ends);
-    *word = std::string_view(p + start, wordEnd - start);
+    cut->End = lineEnds ? i + static_cast<std::size_t>(std::countr_zero(lineEnds)) : BlockFindFirst(p, i + W, n, ends);
+    cut->Word = std::string_view(p + start, wordEnd - start);
     return true;
   }
   return false;

@@ -28,7 +28,7 @@ struct TAvx2Cuts {
   TAvx2Match<K> Delims{First.Members};
   TLineWord LineWord(std::string_view text, std::size_t from, long long n) const {
     TLineWord cut;
-    if (n >= 1 && BlockLineWalk(text, from, n, Ends, Delims, &cut.End, &cut.Word)) return cut;
+    if (n >= 1 && BlockLineWalk(text, from, n, Ends, Delims, &cut)) return cut;
     return LineWordOf(text, from, First, n);
   }
 };
@@ -136,7 +136,7 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C
     });
   }
   // The date, not the line, is kept: the next block overwrites the buffer.
-  if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, s.Setup.Date, s.Setup.DateSet);
+  if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, setup.Date, setup.DateSet);
   return step;
 }
 
