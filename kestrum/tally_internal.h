@@ -37,7 +37,7 @@ struct TTallyRecord {
 
 struct TNameKey {
   std::uint64_t FirstWord = 0, SecondWord = 0, LastWord = 0;
-  std::uint64_t Size = 0;
+  std::uint64_t Size = ~std::uint64_t{0};
   std::uint64_t Hash = 0;
 };
 
@@ -81,11 +81,14 @@ struct TNameStore {
 // A name met lately, spelled as it stood, and its record: in a table that
 // counts names in file order, the next entry of that spelling is counted
 // without a lookup. Names of up to 24 bytes, whose raw words (RawWords)
-// are the name, in a small table by those words.
+// are the name, in a small table by those words. The record is kept by its
+// address, which never changes, so that a count takes one load less.
+// An empty place has a size no name there has: a spelling is matched by its
+// size and words alone.
 struct TRecentName {
   std::uint64_t Words[3] = {};
-  std::uint32_t Record = 0;  // its index + 1; 0: an empty place
-  std::uint32_t Size = 0;
+  std::uint64_t Size = ~std::uint64_t{0};
+  TTallyRecord* Record = nullptr;
 };
 
 // Invariants: Slots is empty once the tally is finished, and no lookup may
