@@ -37,7 +37,7 @@ struct TTallyRecord {
 
 struct TNameKey {
   std::uint64_t FirstWord = 0, SecondWord = 0, LastWord = 0;
-  std::uint64_t Size = ~std::uint64_t{0};
+  std::uint64_t Size = 0;
   std::uint64_t Hash = 0;
 };
 
