@@ -410,9 +410,14 @@ void AddBatchToTable(TTallyTable& t, const std::string_view* names, const std::i
   const bool recentOn = t.RecentOff == 0;
   if (!recentOn) --t.RecentOff;
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
-  t.Batch.resize(n);
-  t.BatchPlaces.resize(n);
-  t.BatchRecords.resize(n);
+  // The room only grows: a batch's items are all written before they are
+  // read, and a resize to each batch's own size made anew the items that
+  // the next, larger batch took (4 % of a scan's instructions).
+  if (t.Batch.size() < n) {
+    t.Batch.resize(n);
+    t.BatchPlaces.resize(n);
+    t.BatchRecords.resize(n);
+  }
   // The table grows before the names' slots are fetched, while their keys
   // are made: by their lookups, the slots have come from memory (a tally of
   // a million names took 5 % less time than with the lookups' own fetches
