@@ -120,7 +120,11 @@ bool HandOutWholeLines(TLineReader& r, TBlock* b) {
 bool ReadPiece(TLineReader& r, TBlock* b) {
   if (r.Start == r.End) {
     KeepUnfinishedLine(r);
-    if (!Fill(r, r.Buffer.size())) return false;
+    // The line before a stretch is mostly short, and the stretch's own lines
+    // follow it in the same read: read as much as for lines. A line known to
+    // be long is read in all the buffer.
+    const std::size_t size = r.Buffer.size();
+    if (!Fill(r, r.InPiece == TBlockKind::Skipped ? LinesReadSize(size) : size)) return false;
   }
   const std::size_t t = FindLineEnd(std::string_view(r.Buffer.data(), r.End), r.Start);
   if (r.InPiece == TBlockKind::Skipped && t == r.End && OffsetOf(r, r.End) >= r.Limit && !r.AtEof) {

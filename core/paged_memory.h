@@ -13,24 +13,38 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 
 constexpr std::size_t kLargePage = std::size_t{1} << 21;
 
 void* NewPagedMemory(std::size_t bytes, bool large);
 void DeletePagedMemory(void* p, std::size_t bytes, bool large);
 
-template <class T, bool Large = false>
+// What a resize puts into the new elements: zeros, or nothing at all, for
+// memory that is always written before it is read. Memory left alone costs
+// nothing until it is first written: the system backs it page by page.
+enum class TNewElements { Zeroed, Unset };
+
+template <class T, bool Large = false, TNewElements New = TNewElements::Zeroed>
 struct TPaged {
   using value_type = T;
   template <class U>
   struct rebind {
-    using other = TPaged<U, Large>;
+    using other = TPaged<U, Large, New>;
   };
   TPaged() = default;
   template <class U>
-  TPaged(const TPaged<U, Large>&) {}
+  TPaged(const TPaged<U, Large, New>&) {}
   T* allocate(std::size_t n) { return static_cast<T*>(NewPagedMemory(n * sizeof(T), Large)); }
   void deallocate(T* p, std::size_t n) { DeletePagedMemory(p, n * sizeof(T), Large); }
+  template <class U>
+  void construct(U* p) {
+    if constexpr (New == TNewElements::Zeroed) {
+      ::new (static_cast<void*>(p)) U();
+    } else {
+      ::new (static_cast<void*>(p)) U;
+    }
+  }
   bool operator==(const TPaged&) const { return true; }
 };
 
