@@ -35,6 +35,12 @@ void StartReader(TLineReader& r, TLongLines longLines) {
   r.Read = gSeamRead;
   r.Buffer = std::move(buffer);
   r.Buffer.resize(gSeamBufferSize);
+#ifdef ORVELLA_CHECK_INVARIANTS
+  // The bytes no read has filled are left as they were: line ends in the
+  // builds that test, so that a scan that looked past what was read would
+  // find lines that are not there.
+  std::fill(r.Buffer.begin(), r.Buffer.end(), '\n');
+#endif
 }
 
 bool Fail(TLineReader& r) {
