@@ -412,7 +412,7 @@ void AddBatchToTable(TTallyTable& t, const std::string_view* names, const std::i
   if (t.Recent.empty()) t.Recent.resize(kRecentNames);
   // The room only grows: a batch's items are all written before they are
   // read, and a resize to each batch's own size made anew the items that
-  // the next, larger batch took (4 % of a scan's instructions).
+  // the next, larger batch took (1.2 % of a scan's instructions).
   if (t.Batch.size() < n) {
     t.Batch.resize(n);
     t.BatchPlaces.resize(n);
