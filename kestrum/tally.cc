@@ -25,6 +25,9 @@ constexpr std::uint64_t kIndexMask = 0xFFFFFFFFULL;
 // Record blocks a table makes one by one: 32K names, more than a worker's
 // share holds.
 constexpr std::size_t kSmallTableBlocks = 32;
+// Usual name blocks a store makes one by one: 2 MiB of names, twice what
+// a worker's share holds (kShareBytes).
+constexpr std::size_t kSmallStoreBlocks = 128;
 // Recent names a table keeps: 320 KiB, within the second-level cache. Each
 // spelling has one place, so spellings whose places meet push each other
 // out: with 2048 places, one entry in fifteen of a file of 300 names missed
@@ -194,7 +197,7 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
   // long block would stay unlisted, and would later be taken back for
   // names of the usual size.
   ReserveMore(store.Large, 1);
-  store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(header + name.size()));
+  store.Blocks.push_back(TNameBlockPtr(new char[header + name.size()]));
   store.Large.push_back(store.Blocks.size() - 1);
   char* block = store.Blocks.back().get();
   if (header) {
@@ -207,6 +210,23 @@ TNameRef StoreLongName(TNameStore& store, std::string_view name) {
          ((store.Blocks.size() - 1) << kNameBlockBits | header);
 }
 
+// A fresh block for usual names: one by one while the store is small, then
+// cut from a large page of them, so that a big store's names take one page
+// fault a large page rather than one every four kilobytes (a million names
+// on one CPU: 1,673 page faults instead of 5,237, and 4 to 7 % less time).
+// A worker's share, merged at a megabyte of names, never takes one.
+TNameBlockPtr NewNameBlock(TNameStore& store) {
+  if (store.RoomLeft == 0 && store.Blocks.size() - store.Large.size() < kSmallStoreBlocks)
+    return TNameBlockPtr(new char[kNameBlock]);
+  if (store.RoomLeft == 0) {
+    ReserveMore(store.Room, 1);
+    store.Room.emplace_back(static_cast<char*>(NewPagedMemory(kLargePage, true)), TPagedFree{kLargePage, true});
+    store.RoomLeft = kLargePage / kNameBlock;
+  }
+  char* block = store.Room.back().get() + (kLargePage / kNameBlock - store.RoomLeft--) * kNameBlock;
+  return TNameBlockPtr(block, TNameBlockFree{false});
+}
+
 TNameRef StoreName(TNameStore& store, std::string_view name) {
   if (store.Blocks.size() == kMaxNameBlocks) throw std::bad_alloc();
   store.Bytes += name.size();
@@ -217,7 +237,7 @@ TNameRef StoreName(TNameStore& store, std::string_view name) {
       store.Blocks.push_back(std::move(store.Spare.back()));
       store.Spare.pop_back();
     } else {
-      store.Blocks.push_back(std::make_unique_for_overwrite<char[]>(kNameBlock));
+      store.Blocks.push_back(NewNameBlock(store));
     }
     store.Current = store.Blocks.size();
     store.Used = 0;
@@ -361,7 +381,7 @@ void ClearTable(TTallyTable& t) {
   t.Count = 0;
   TNameStore& store = t.Names;
   for (std::size_t i : store.Large) store.Blocks[i].reset();
-  for (std::unique_ptr<char[]>& b : store.Blocks)
+  for (TNameBlockPtr& b : store.Blocks)
     if (b) store.Spare.push_back(std::move(b));
   store.Blocks.clear();
   store.Large.clear();

@@ -62,20 +62,34 @@ struct alignas(64) TTallyRecordBlock {
 constexpr std::size_t kNameBlockBits = 14;
 constexpr std::size_t kNameBlock = std::size_t{1} << kNameBlockBits;
 
+// A name block's memory: an allocation of its own, or a part of the large
+// pages of blocks that its store keeps in Room.
+struct TNameBlockFree {
+  bool Own = true;
+  void operator()(char* p) const {
+    if (Own) delete[] p;
+  }
+};
+typedef std::unique_ptr<char[], TNameBlockFree> TNameBlockPtr;
+
 // Name bytes in blocks that never move, so that views of them stay valid.
 // Invariants: Current is the index + 1 of the block that usual names go
 // into (0: none yet), and Used the bytes taken of it; every index in Large
 // names a block of one long name, freed when the store is emptied (its
 // entry in Blocks is null from then on); Spare holds emptied usual blocks
 // for the next names; Bytes counts the name bytes stored since the store
-// was emptied.
+// was emptied. Room holds the large pages that the usual blocks of a big
+// store are cut from, the last with RoomLeft blocks not yet cut; they go
+// with the store.
 struct TNameStore {
-  std::vector<std::unique_ptr<char[]>> Blocks;
+  std::vector<TNameBlockPtr> Blocks;
   std::size_t Used = 0;
   std::size_t Current = 0;
   std::vector<std::size_t> Large;
-  std::vector<std::unique_ptr<char[]>> Spare;
+  std::vector<TNameBlockPtr> Spare;
   std::size_t Bytes = 0;
+  std::vector<std::unique_ptr<char, TPagedFree>> Room;
+  std::size_t RoomLeft = 0;
 };
 
 // A name met lately, spelled as it stood, and its record: in a table that

@@ -121,7 +121,7 @@ TEST(Tally, CountSortIsStableForLargeTables) {
 
 // Single adds and batches must both count as the plain rule does, across
 // table growth (past the size where lookups are fetched ahead, and where
-// records and slots go on large pages), letter case,
+// records, slots and name blocks go on large pages), letter case,
 // bytes above 0x7F, names longer than one eight-byte word and a few longer
 // than a block of name bytes, and the empty name.
 TEST(Tally, CountsLikeTheReferenceModel) {
@@ -131,6 +131,7 @@ TEST(Tally, CountsLikeTheReferenceModel) {
   for (int i = 0; i < 120000; ++i) {
     std::string n = stems[next() % 5] + std::to_string(next() % 10000);
     if (i % 500 == 0) n = "long" + std::to_string(next() % 4) + std::string(3000 + next() % 3 * 8000, 'q');
+    if (i % 100 == 50) n = "mid" + std::to_string(i) + std::string(2500 + next() % 1500, 'm');
     if (i % 1000 == 7) n.clear();
     for (char& c : n)
       if (next() % 4 == 0) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c == '\xE9' ? '\xC9' : c);
