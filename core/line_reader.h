@@ -85,7 +85,7 @@ struct TLineReader {
   TLongLines LongLines = TLongLines::InPieces;
   std::int64_t BufferAt = 0;      // the input's offset of Buffer[0]
   std::int64_t Limit = kNoLimit;  // lines starting here or later are not handed out
-  // Unset until read into: a file of short lines never touches the most of it.
+  // Unset until read into: a file of short lines never touches most of it.
   std::vector<char, TPaged<char, false, TNewElements::Unset>> Buffer;
   std::size_t Start = 0, End = 0;  // the part of Buffer not yet handed out
   bool AtEof = false;              // a read found nothing more; Buffer may still hold lines
