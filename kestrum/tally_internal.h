@@ -76,11 +76,10 @@ typedef std::unique_ptr<char[], TNameBlockFree> TNameBlockPtr;
 // Invariants: Current is the index + 1 of the block that usual names go
 // into (0: none yet), and Used the bytes taken of it; every index in Large
 // names a block of one long name, freed when the store is emptied (its
-// entry in Blocks is null from then on); Spare holds emptied usual blocks
-// for the next names; Bytes counts the name bytes stored since the store
-// was emptied. Room holds the large pages that the usual blocks of a big
-// store are cut from, the last with RoomLeft blocks not yet cut; they go
-// with the store.
+// entry in Blocks is null from then on); Spare holds the usual blocks not
+// in use, emptied or not yet used, for the next names; Bytes counts the name
+// bytes stored since the store was emptied. Room holds the large pages that
+// the usual blocks of a big store are cut from; they go with the store.
 struct TNameStore {
   std::vector<TNameBlockPtr> Blocks;
   std::size_t Used = 0;
@@ -89,7 +88,6 @@ struct TNameStore {
   std::vector<TNameBlockPtr> Spare;
   std::size_t Bytes = 0;
   std::vector<std::unique_ptr<char, TPagedFree>> Room;
-  std::size_t RoomLeft = 0;
 };
 
 // A name met lately, spelled as it stood, and its record: in a table that
