@@ -123,8 +123,8 @@ void ScanAndTallyBlock(benchmark::State& state) {
   const TSyslogConfigRec profile = Profile(NxLog);
   const TScanSetup setup(options, profile, TParallelPlan());
   const TScanHooks hooks;
-  TScanPass pass(setup, hooks);
   TTallyPtr tally = NewTally();
+  TScanPass pass(setup, hooks, CountingTable(*tally));
   TBlock block;
   block.Text = text;
   std::string err;

@@ -184,7 +184,7 @@ void ScanChunk(TChunkedScan& sh, std::size_t k, TPlatHandle handle, TLineReader&
   const std::int64_t end = k + 1 < sh.Starts.size() ? sh.Starts[k + 1] : kNoLimit;
   OpenLineRange(reader, handle, sh.Starts[k], end);
   const TScanHooks none;
-  TScanPass pass(sh.Setup, none);
+  TScanPass pass(sh.Setup, none, CountingTable(share));
   pass.MaxEntries = kNoLimit;
   TChunkRoom room;
   std::int64_t counted = sh.Starts[k];

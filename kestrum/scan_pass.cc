@@ -4,6 +4,7 @@
 
 #include "invariants.h"
 #include "simd.h"
+#include "tally_internal.h"
 #include "word_walk.h"
 
 namespace {
@@ -54,30 +55,44 @@ bool NoteFirstMarkerLine(TScanPass& s, std::string&& date, std::string* err) {
   return !s.Hooks.FirstEntry || s.Hooks.FirstEntry(s.FirstEntryDate, err);
 }
 
-// What counting an entry asks of the options and the hooks, taken once
-// per block: asked on every entry, they were loaded again after every
-// stored name (a scan ran 1.5 % more instructions).
+// What counting an entry asks of the options, the hooks and the tally,
+// taken once per block: asked on every entry, they were loaded again after
+// every stored name (a scan ran 1.5 % more instructions). The entries found
+// among the names met lately are told to the tally once, at the block's end
+// (FinishBlock), which judges by them whether the next blocks look there.
 struct TCountRules {
-  explicit TCountRules(const TScanPass& s)
-      : Search(!s.Setup.Opt.SearchText.empty()), Keep(!s.Setup.Opt.ListOnly), Entry(s.Hooks.Entry) {}
+  explicit TCountRules(TScanPass& s)
+      : Search(!s.Setup.Opt.SearchText.empty()), Keep(!s.Setup.Opt.ListOnly), Entry(s.Hooks.Entry) {
+    TTallyTable& t = s.Counting;
+    if (Keep && !t.Recent.empty() && t.RecentOff == 0) Recent = &t;
+  }
+  void FinishBlock() const {
+    if (Recent) Recent->RecentFound += Found;
+  }
   bool Search;  // -S
   bool Keep;    // the names are tallied (not with -L)
   bool (*Entry)(const TScanEntry& entry, std::string* err);
+  TTallyTable* Recent = nullptr;  // where the names met lately are looked at, if they are
+  std::size_t Found = 0;          // entries counted there
 };
 
 // An entry line whose name is cut: counted, unless its name is empty or
 // fails the -S test. The entry as the Entry hook is shown it is made only
 // for such a hook, by entryOf from the name as counted.
 template <class F>
-inline TPassStep CountEntry(TScanPass& s, const TCountRules& rules, std::string_view name, std::int64_t at,
-                            std::string* err, const F& entryOf) {
+inline TPassStep CountEntry(TScanPass& s, TCountRules& rules, std::string_view name, std::int64_t at, std::string* err,
+                            const F& entryOf) {
   const TRunOptions& opt = s.Setup.Opt;
   // A colon that ends the name is the layout's, not the name's.
   if (name.ends_with(':')) name.remove_suffix(1);
   if (name.empty()) return TPassStep::Continue;
   if (rules.Search && !PassesSearch(name, opt.SearchText, opt.ExactMatch)) return TPassStep::Continue;
   ++s.EntryCount;
-  if (rules.Keep) {
+  // Mostly the name was met lately: counted here, it costs no push, no
+  // batch and no second look at its words.
+  if (rules.Recent && CountedAsRecent(*rules.Recent, name, at)) {
+    ++rules.Found;
+  } else if (rules.Keep) {
     s.Names.push_back(name);
     s.At.push_back(at);
   }
@@ -111,7 +126,7 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C
   const std::string_view text = block.Text;
   const TScanSetup& setup = s.Setup;
   const TSyslogConfigRec& p = setup.Profile;
-  const TCountRules rules(s);
+  TCountRules rules(s);
   const bool firstSet = p.Index_2 == -1;
   const TMarkerStart markerStart = setup.Marker.Start;
   TPassStep step = TPassStep::Continue;
@@ -135,6 +150,7 @@ TPassStep ScanLines(TScanPass& s, const TBlock& block, std::string* err, const C
       return TScanEntry{0, line, section, counted, firstSet ? &setup.First : &setup.Second};
     });
   }
+  rules.FinishBlock();
   // The date, not the line, is kept: the next block overwrites the buffer.
   if (!lastMarkerLine.empty()) s.LastEntryDate = EntryDateText(lastMarkerLine, setup.Date, setup.DateSet);
   return step;
@@ -187,11 +203,14 @@ TPassStep FinishLongEntry(TScanPass& s, std::string* err) {
   std::string date = JoinDateText(picture, words);
   s.LastEntryDate = date;
   if (!s.SawMarker && !NoteFirstMarkerLine(s, std::move(date), err)) return TPassStep::HookFailed;
-  return CountEntry(s, TCountRules(s), Trim(e.Name.Value), e.At, err, [](std::string_view counted) {
+  TCountRules rules(s);
+  const TPassStep step = CountEntry(s, rules, Trim(e.Name.Value), e.At, err, [](std::string_view counted) {
     TScanEntry entry;
     entry.Process = counted;
     return entry;
   });
+  rules.FinishBlock();
+  return step;
 }
 
 TPassStep ScanPiece(TScanPass& s, const TBlock& block, std::string* err) {
@@ -217,8 +236,8 @@ TScanSetup::TScanSetup(const TRunOptions& opt, const TSyslogConfigRec& profile, 
   for (int i = 0; i < Date.Count; ++i) DateWords.push_back(Date.Parts[i].Word);
 }
 
-TScanPass::TScanPass(const TScanSetup& setup, const TScanHooks& hooks)
-    : Setup(setup), Hooks(hooks), MaxEntries(setup.Opt.MaxEntries) {
+TScanPass::TScanPass(const TScanSetup& setup, const TScanHooks& hooks, TTallyTable& counting)
+    : Setup(setup), Hooks(hooks), Counting(counting), MaxEntries(setup.Opt.MaxEntries) {
   Finder.Search = &setup.Marker;
   // Without a line holding the marker, the date of an empty line.
   LastEntryDate = EntryDateText(std::string_view(), setup.Date, setup.DateSet);

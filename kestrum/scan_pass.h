@@ -71,10 +71,15 @@ struct TLongEntry {
 
 enum class TPassStep { Continue, AtLimit, HookFailed };
 
+struct TTallyTable;
+
 struct TScanPass {
-  TScanPass(const TScanSetup& setup, const TScanHooks& hooks);
+  TScanPass(const TScanSetup& setup, const TScanHooks& hooks, TTallyTable& counting);
   const TScanSetup& Setup;
   const TScanHooks& Hooks;
+  // The table whose names met lately the pass counts entries by itself
+  // (not with -L), leaving the others in Names.
+  TTallyTable& Counting;
   std::int64_t MaxEntries;  // the pass stops at this count: the run's limit, or a chunk's share of it
   TMarkerFinder Finder;
   TLongEntry Long;
@@ -86,8 +91,9 @@ struct TScanPass {
   // from the last line holding the marker, not the last line read, so that a
   // log ending in noise still tells when its last entry came.
   std::string LastEntryDate;
-  // The names the last block counted, for the caller to tally before the
-  // next read: they point into the block or into Long.
+  // The names the last block counted and did not find among the names met
+  // lately, for the caller to tally before the next read: they point into
+  // the block or into Long.
   std::vector<std::string_view> Names;
   std::vector<std::int64_t> At;
 };

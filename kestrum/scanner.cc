@@ -12,7 +12,7 @@ namespace {
 
 bool ScanInSequence(TLineReader& reader, const TScanSetup& setup, const TScanHooks& hooks, TTally& tally,
                     TScanResult& result, std::string* err) {
-  TScanPass pass(setup, hooks);
+  TScanPass pass(setup, hooks, CountingTable(tally));
   const std::int64_t total = SizeNow(reader);
   TPassStep step = setup.Opt.MaxEntries <= 0 ? TPassStep::AtLimit : TPassStep::Continue;
   TBlock block;

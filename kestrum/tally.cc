@@ -12,9 +12,6 @@
 #include "platform/platform.h"
 #include "tally_internal.h"
 
-// Names are read as eight-byte words whose first byte is the name's first.
-static_assert(std::endian::native == std::endian::little);
-
 namespace {
 
 constexpr std::size_t kKeyedSize = 24;
@@ -28,14 +25,9 @@ constexpr std::size_t kSmallTableBlocks = 32;
 // Usual name blocks a store makes one by one: 2 MiB of names, twice what
 // a worker's share holds (kShareBytes).
 constexpr std::size_t kSmallStoreBlocks = 128;
-// Recent names a table keeps: 320 KiB, within the second-level cache. Each
-// spelling has one place, so spellings whose places meet push each other
-// out: with 2048 places, one entry in fifteen of a file of 300 names missed
-// them, and a run took 5 % longer. Two places per spelling, looked at in
-// turn, missed less but made the run slower still.
-constexpr std::size_t kRecentNames = 8192;
-// Batches that pass by the recent names after one that found few there.
-constexpr int kRecentOffBatches = 256;
+// Blocks whose scans pass by the recent names after one that found few
+// there.
+constexpr int kRecentOffBlocks = 64;
 constexpr std::size_t kBatchNames = 512;
 // Tables of up to 8K slots (64 KiB) stay in the caches; the slots of bigger
 // ones are fetched ahead of their lookups.
@@ -89,34 +81,6 @@ std::uint64_t FoldWord(std::uint64_t w) {
   return folded;
 }
 
-// Names are read as eight-byte words: whole words from the front, then the
-// last eight bytes (overlapping the word before unless the length is a
-// multiple of eight). A name under eight bytes is one word, zero-padded.
-std::uint64_t Load8(const char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, 8);
-  return w;
-}
-
-std::uint64_t ShortWord(const char* p, std::size_t n) {
-  if (n >= 4) {  // two overlapping halves
-    std::uint32_t lo, hi;
-    std::memcpy(&lo, p, 4);
-    std::memcpy(&hi, p + n - 4, 4);
-    return lo | (static_cast<std::uint64_t>(hi) << ((n - 4) * 8));
-  }
-  if (n == 0) return 0;
-  auto byte = [p](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (i * 8); };
-  return byte(0) | byte(n / 2) | byte(n - 1);
-}
-
-std::uint64_t Mix(std::uint64_t h) {
-  h ^= h >> 32;
-  h *= 0xD6E8FEB86659FD93ULL;
-  h ^= h >> 32;
-  return h;
-}
-
 // The hash of a name from its key's words and size; a name longer than a
 // key also gives the words between them, so then its bytes must be passed.
 std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
@@ -124,21 +88,6 @@ std::uint64_t HashOfKey(const TNameKey& k, const char* name) {
   if (k.Size > 16) h = Mix(h ^ k.SecondWord);
   for (std::size_t at = 16; at + 8 < k.Size; at += 8) h = Mix(h ^ FoldWord(Load8(name + at)));
   return Mix(Mix(h ^ k.LastWord));
-}
-
-// A name's first, second and last eight bytes as they stand (a name under
-// eight bytes: its bytes padded with zeros, twice; no second word up to
-// sixteen bytes): for names of up to 24 bytes they hold the whole name.
-inline void RawWords(std::string_view name, std::uint64_t words[3]) {
-  const char* p = name.data();
-  const std::size_t n = name.size();
-  words[1] = n > 16 ? Load8(p + 8) : 0;
-  if (n < 8) {
-    words[0] = words[2] = ShortWord(p, n);
-  } else {
-    words[0] = Load8(p);
-    words[2] = Load8(p + n - 8);
-  }
 }
 
 // Fills the key where it is kept: a key copied right after it was made
@@ -377,6 +326,7 @@ void ClearTable(TTallyTable& t) {
   std::fill(t.Slots.begin(), t.Slots.end(), 0);
   std::fill(t.Recent.begin(), t.Recent.end(), TRecentName());
   t.RecentOff = 0;
+  t.RecentFound = 0;
   t.Count = 0;
   TNameStore& store = t.Names;
   for (std::size_t i : store.Large) store.Blocks[i].reset();
@@ -388,53 +338,29 @@ void ClearTable(TTallyTable& t) {
   CheckNameStore(store);
 }
 
-// The place of a spelling among the recent names, by its raw words.
-std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
-  return static_cast<std::size_t>(Mix(words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) & (kRecentNames - 1));
-}
-
-// Counts the entry at once if the name at its place among the recent
-// names is spelled as it is, and the entry does not come before that
-// name's first: an earlier entry (names given out of file order) may bring
-// its own spelling, which the lookup settles.
-bool CountedAsRecent(TTallyTable& t, std::size_t place, const std::uint64_t words[3], std::size_t size,
-                     std::int64_t at) {
-  const TRecentName& recent = t.Recent[place];
-  if (recent.Size != size || recent.Words[0] != words[0] || recent.Words[1] != words[1] || recent.Words[2] != words[2])
-    return false;
-  TTallyRecord& r = *recent.Record;
-  if (at < r.FirstAt) return false;
-  ++r.Count;
-  return true;
-}
-
-// The names of the batch's lookups become the names met lately, at the
-// places their spellings gave.
-void RememberRecent(TTallyTable& t, std::size_t looked) {
-  for (std::size_t j = 0; j < looked; ++j) {
+// The names of the batch's lookups become the names met lately.
+void RememberRecent(TTallyTable& t, std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j) {
     const TTallyItem& item = t.Batch[j];
     if (item.Key.Size > kKeyedSize) continue;
-    TRecentName& recent = t.Recent[t.BatchPlaces[j]];
-    RawWords(std::string_view(item.Name, item.Key.Size), recent.Words);
+    std::uint64_t words[3];
+    RawWords(std::string_view(item.Name, item.Key.Size), words);
+    TRecentName& recent = t.Recent[RecentPlace(words, item.Key.Size)];
+    std::copy(words, words + 3, recent.Words);
     recent.Size = item.Key.Size;
     recent.Record = &RecordAt(t, t.BatchRecords[j]);
   }
 }
 
-// An entry spelled as a name met lately counts at once; the others are
-// looked up, and then are the names met lately. Where names hardly repeat,
-// the recent names would only cost: a batch that finds under a quarter of
-// its names there leaves them out of the next batches for a while.
-void AddBatchToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
-  const bool recentOn = t.RecentOff == 0;
-  if (!recentOn) --t.RecentOff;
-  if (t.Recent.empty()) t.Recent.resize(kRecentNames);
+// The names are looked up, and then, when remember says so, are the names
+// met lately.
+void AddBatchToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n,
+                     bool remember) {
   // The room only grows: a batch's items are all written before they are
   // read, and a resize to each batch's own size made anew the items that
   // the next, larger batch took (1.2 % of a scan's instructions).
   if (t.Batch.size() < n) {
     t.Batch.resize(n);
-    t.BatchPlaces.resize(n);
     t.BatchRecords.resize(n);
   }
   // The table grows before the names' slots are fetched, while their keys
@@ -444,42 +370,43 @@ void AddBatchToTable(TTallyTable& t, const std::string_view* names, const std::i
   MakeRoomFor(t, t.Count + n);
   const std::size_t mask = t.Slots.size() - 1;
   const bool fetch = t.Slots.size() > kCachedSlots;
-  std::size_t looked = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const std::string_view name = names[i];
     std::uint64_t words[3];
     RawWords(name, words);
-    if (recentOn) {
-      const std::size_t place = RecentPlace(words, name.size());
-      t.BatchPlaces[looked] = place;
-      if (CountedAsRecent(t, place, words, name.size(), at[i])) continue;
-    }
-    TTallyItem& item = t.Batch[looked++];
+    TTallyItem& item = t.Batch[i];
     MakeKey(item.Key, name, words);
     if (fetch) Prefetch(&t.Slots[HomeOf(item.Key.Hash, mask)]);
     item.Name = name.data();
     item.Count = 1;
     item.FirstAt = at[i];
   }
-  if (!recentOn) {
-    AddItemsToTable(t, t.Batch.data(), looked);
-    return;
-  }
-  // The first batch of a table finds no name met lately, whatever the
-  // file, so it does not judge the recent names.
-  if (n >= 64 && t.Count > 0 && looked * 4 > n * 3) t.RecentOff = kRecentOffBatches;
-  AddItemsToTable(t, t.Batch.data(), looked, t.BatchRecords.data());
-  RememberRecent(t, looked);
+  AddItemsToTable(t, t.Batch.data(), n, remember ? t.BatchRecords.data() : nullptr);
+  if (remember) RememberRecent(t, n);
 }
 
-// A block's names in batches of at most kBatchNames, as many as a read of
-// 64 KiB holds: a batch's items then stay in the caches from the pass that
-// makes them to their lookups (with a million names and 1 MiB blocks taken
-// whole, a run on both CPUs took a tenth longer), and the recent names are
-// judged as often as the batch size was measured for.
+// The names of a block that its scan did not find among the names met
+// lately (CountedAsRecent), in batches of at most kBatchNames, as many as a
+// read of 64 KiB holds: a batch's items then stay in the caches from the
+// pass that makes them to their lookups (with a million names and 1 MiB
+// blocks taken whole, a run on both CPUs took a tenth longer).
+//
+// Where names hardly repeat, the recent names would only cost: a block
+// whose scan found under a quarter of its entries there leaves them out of
+// the scans of the next blocks for a while. The first block of a table
+// finds no name met lately, whatever the file, so it does not judge them.
 void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::int64_t* at, std::size_t n) {
+  const bool recentOn = t.RecentOff == 0;  // as the block's scan found it
+  if (!recentOn) {
+    --t.RecentOff;
+  } else if (t.Recent.empty()) {
+    t.Recent.resize(kRecentNames);
+  } else if (const std::size_t entries = n + t.RecentFound; entries >= 64 && t.Count > 0 && n * 4 > entries * 3) {
+    t.RecentOff = kRecentOffBlocks;
+  }
+  t.RecentFound = 0;
   for (std::size_t i = 0; i < n; i += kBatchNames)
-    AddBatchToTable(t, names + i, at + i, std::min(kBatchNames, n - i));
+    AddBatchToTable(t, names + i, at + i, std::min(kBatchNames, n - i), recentOn);
 }
 
 }  // namespace
@@ -487,6 +414,9 @@ void AddNamesToTable(TTallyTable& t, const std::string_view* names, const std::i
 void TTallyDeleter::operator()(TTally* t) const { delete t; }
 
 TTallyPtr NewTally() { return TTallyPtr(new TTally); }
+
+TTallyTable& CountingTable(TTally& tally) { return tally.Shards[0]; }
+TTallyTable& CountingTable(TWorkerTally& share) { return share.Table; }
 
 void AddNamesToTally(TTally& tally, const std::string_view* names, const std::int64_t* at, std::size_t count) {
   AddNamesToTable(tally.Shards[0], names, at, count);

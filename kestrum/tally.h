@@ -42,6 +42,13 @@ void AddNamesForWorker(TWorkerTally& w, const std::string_view* names, const std
 // What the share still holds, into the shards.
 void FlushWorkerTally(TWorkerTally& w);
 
+// The table that a scan counts the entries of names met lately into itself
+// (CountedAsRecent in tally_internal.h), before it adds the others in a
+// batch: the first shard for a scan in sequence, or a worker's share.
+struct TTallyTable;
+TTallyTable& CountingTable(TTally& tally);
+TTallyTable& CountingTable(TWorkerTally& share);
+
 // The end of counting: the names in the order of their first entries, ready
 // for the report.
 // Invariants: Order is empty while the rows are the first shard's records in
