@@ -247,9 +247,12 @@ inline void RawWords(std::string_view name, std::uint64_t words[3]) {
 // turn, missed less but made the run slower still.
 constexpr std::size_t kRecentNames = 8192;
 
-// The place of a spelling among the recent names, by its raw words.
+// The place of a spelling among the recent names, by its raw words: the
+// top bits of one product, which all bits of the words reach.
 inline std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
-  return static_cast<std::size_t>(Mix(words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) & (kRecentNames - 1));
+  constexpr int kPlaceBits = std::countr_zero(kRecentNames);
+  return static_cast<std::size_t>(((words[0] ^ std::rotl(words[2], 29) ^ words[1] ^ size) * 0x9E3779B97F4A7C15ULL) >>
+                                  (64 - kPlaceBits));
 }
 
 // Counts the entry at once if the name at its place among the recent
