@@ -62,8 +62,10 @@ enum class TLongLines {
 //   [Start, End) is read but not yet handed out. A regular file is read at
 //   BufferAt + End (ReadsAtOffsets), anything else at the handle's position.
 // - When all of it is handed out, the buffer is emptied and BufferAt moves
-//   on by End. An unfinished line is moved to the front (BufferAt moves on
-//   by Start) and the read goes on behind it.
+//   on by End. An unfinished line is moved to the front, a short one with
+//   the fewer than 64 bytes before it that put BufferAt at a multiple of 64
+//   where the buffer holds them (BufferAt moves on by what is dropped), and
+//   the read goes on behind it.
 // - SkipLF: what was handed out ended in a CR that was the buffer's last
 //   byte (or a stretch starts right after a CR), so the LF of a CR LF may be
 //   the next byte to come; so all of the buffer is handed out, unless the
