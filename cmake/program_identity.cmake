@@ -34,6 +34,12 @@ function(orvella_program_identity target)
                  ${PROJECT_SOURCE_DIR}/packaging/windows/version_info.rc
                  ${PROJECT_SOURCE_DIR}/packaging/windows/orvella.manifest)
   endif()
+  # The C++ runtime linked in on Linux too: with one shared library fewer to
+  # find, map and bind, a run starts more than a millisecond sooner (an
+  # eighth of a run on a small file). The sanitizers bring their own.
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT (ORVELLA_SANITIZE OR ORVELLA_TSAN OR ORVELLA_FUZZ))
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+  endif()
   set_target_properties(${target} PROPERTIES
     ORVELLA_DESCRIPTION "${arg_DESCRIPTION}"
     ORVELLA_FULL_VERSION ${arg_VERSION})
