@@ -63,8 +63,7 @@ bool NoteFirstMarkerLine(TScanPass& s, std::string&& date, std::string* err) {
 struct TCountRules {
   explicit TCountRules(TScanPass& s)
       : Search(!s.Setup.Opt.SearchText.empty()), Keep(!s.Setup.Opt.ListOnly), Entry(s.Hooks.Entry) {
-    TTallyTable& t = s.Counting;
-    if (Keep && !t.Recent.empty() && t.RecentOff == 0) Recent = &t;
+    if (Keep && RecentNamesOn(s.Counting)) Recent = &s.Counting;
   }
   void FinishBlock() const {
     if (Recent) Recent->RecentFound += Found;

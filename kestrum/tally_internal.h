@@ -255,6 +255,10 @@ inline std::size_t RecentPlace(const std::uint64_t words[3], std::size_t size) {
                                   (64 - kPlaceBits));
 }
 
+// Whether a scan looks at the table's recent names for its next block:
+// they are made, and the last judge of them left them on.
+inline bool RecentNamesOn(const TTallyTable& t) { return !t.Recent.empty() && t.RecentOff == 0; }
+
 // Counts the entry at once if the name at its place among the recent
 // names is spelled as it is, and the entry does not come before that
 // name's first: an earlier entry (names given out of file order) may bring

@@ -31,7 +31,7 @@ void CountRecentAsTheScanDoes(TTallyTable& t, const std::string_view* names, con
                               std::vector<std::string_view>& rest, std::vector<std::int64_t>& restAt) {
   rest.clear();
   restAt.clear();
-  const bool look = !t.Recent.empty() && t.RecentOff == 0;
+  const bool look = RecentNamesOn(t);
   for (std::size_t i = 0; i < n; ++i) {
     if (look && CountedAsRecent(t, names[i], at[i])) {
       ++t.RecentFound;
